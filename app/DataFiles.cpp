@@ -1,0 +1,184 @@
+#include "DataFiles.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+QString captionSuffix(const QString &listFile) {
+    if (listFile == DataFile::Teams4) {
+        return QStringLiteral(" - Клубы 4*");
+    }
+    if (listFile == DataFile::Teams45) {
+        return QStringLiteral(" - Клубы 4,5*");
+    }
+    if (listFile == DataFile::Teams5) {
+        return QStringLiteral(" - Клубы 5*");
+    }
+    if (listFile == DataFile::NatTeams45) {
+        return QStringLiteral(" - Сборные 4* - 4,5*");
+    }
+    if (listFile == DataFile::NatTeams5) {
+        return QStringLiteral(" - Сборные 5*");
+    }
+    return {};
+}
+
+Lines splitLines(QByteArrayView data) {
+    Lines lines;
+    const char *const begin = data.data();
+    const qsizetype size = data.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char c = begin[i];
+        if (c != '\n' && c != '\r') {
+            continue;
+        }
+        lines.append(QByteArray(begin + start, i - start));
+        if (c == '\r' && i + 1 < size && begin[i + 1] == '\n') {
+            ++i;
+        }
+        start = i + 1;
+    }
+    if (start < size) {
+        lines.append(QByteArray(begin + start, size - start));
+    }
+    return lines;
+}
+
+QByteArray joinLines(const Lines &lines) {
+    qsizetype total = 0;
+    for (const QByteArray &line : lines) {
+        total += line.size() + 2;
+    }
+    QByteArray bytes;
+    bytes.reserve(total);
+    for (const QByteArray &line : lines) {
+        bytes.append(line);
+        bytes.append("\r\n", 2);
+    }
+    return bytes;
+}
+
+QString fileErrorText(const QString &fileName, const QString &reason) {
+    const QString path = QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath());
+    return QStringLiteral("%1: %2").arg(reason, path);
+}
+
+Result<QByteArray> readFileBytes(const QString &fileName) {
+    QFile file(fileName);
+    if (!file.exists()) {
+        return Failure{fileErrorText(fileName, QStringLiteral("File not found"))};
+    }
+    if (QFileInfo(fileName).isDir()) {
+        return Failure{fileErrorText(fileName, QStringLiteral("Is a directory"))};
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        return Failure{fileErrorText(fileName, file.errorString())};
+    }
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        return Failure{fileErrorText(fileName, file.errorString())};
+    }
+    return bytes;
+}
+
+Result<Lines> readLines(const QString &fileName) {
+    Result<QByteArray> bytes = readFileBytes(fileName);
+    if (!bytes.ok()) {
+        return Failure{bytes.error()};
+    }
+    return splitLines(bytes.value());
+}
+
+Status writeFileBytes(const QString &fileName, const QByteArray &bytes) {
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return Failure{fileErrorText(fileName, file.errorString())};
+    }
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return Failure{fileErrorText(fileName, reason)};
+    }
+    if (!file.commit()) {
+        return Failure{fileErrorText(fileName, file.errorString())};
+    }
+    return {};
+}
+
+Status writeLines(const QString &fileName, const Lines &lines) {
+    return writeFileBytes(fileName, joinLines(lines));
+}
+
+QByteArray lineAt(const Lines &lines, qsizetype index) {
+    return index >= 0 && index < lines.size() ? lines[index] : QByteArray();
+}
+
+QString programDirectory() {
+    QString dir = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+    if (!dir.endsWith(QDir::separator())) {
+        dir += QDir::separator();
+    }
+    return dir;
+}
+
+Lines settingsLines(const SettingsValues &values) {
+    Lines lines;
+    lines.append(values.askAtStart ? "1" : "0");
+    if (!values.kind.isEmpty()) {
+        lines.append(values.kind);
+    }
+    lines.append(SettingsMarker::Players.toByteArray());
+    for (const QByteArray &name : values.players) {
+        lines.append(name);
+    }
+    lines.append(SettingsMarker::Gift.toByteArray());
+    lines.append(values.randomGifts ? "1" : "0");
+    lines.append(SettingsMarker::LogAllTeams.toByteArray());
+    lines.append(values.logAllTeams ? "1" : "0");
+    return lines;
+}
+
+Lines defaultSettingsLines() {
+    SettingsValues values;
+    values.kind = "clubs";
+    return settingsLines(values);
+}
+
+qsizetype findMarker(const Lines &lines, QByteArrayView marker) {
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (lines[i] == marker) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+namespace {
+
+// The value on the line after a marker; a value line that the file lacks is empty.
+QByteArray valueAfter(const Lines &settings, QByteArrayView marker, qsizetype offset, const QByteArray &fallback) {
+    const qsizetype at = findMarker(settings, marker);
+    return at < 0 ? fallback : lineAt(settings, at + offset);
+}
+
+} // namespace
+
+PlayerNames readPlayerNames(const Lines &settings) {
+    const PlayerNames defaults = SettingsValues().players;
+    PlayerNames names;
+    for (int k = 0; k < 3; ++k) {
+        names[k] = valueAfter(settings, SettingsMarker::Players, k + 1, defaults[k]);
+    }
+    return names;
+}
+
+QByteArray readGiftValue(const Lines &settings) {
+    return valueAfter(settings, SettingsMarker::Gift, 1, "1");
+}
+
+QByteArray readLogAllTeamsValue(const Lines &settings) {
+    return valueAfter(settings, SettingsMarker::LogAllTeams, 1, "1");
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "Result.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+#include <array>
+
+// A data file is a sequence of lines of bytes. Reading accepts CR LF, LF and a
+// lone CR as line ends; a last line without a line end is a line, and an empty
+// line is a line. Writing ends every line with CR LF.
+using Lines = QList<QByteArray>;
+
+namespace DataFile {
+inline const QString Settings = QStringLiteral("settings.ini");
+inline const QString Teams4 = QStringLiteral("teams4.txt");
+inline const QString Teams45 = QStringLiteral("teams45.txt");
+inline const QString Teams5 = QStringLiteral("teams5.txt");
+inline const QString NatTeams45 = QStringLiteral("natteams45.txt");
+inline const QString NatTeams5 = QStringLiteral("natteams5.txt");
+inline const QString NatTeams = QStringLiteral("natteams.txt");
+inline const QString UsedTeamsLog = QStringLiteral("all_last.txt");
+inline const QString LastTournament = QStringLiteral("last.txt");
+inline const QString Gift = QStringLiteral("gift.txt");
+inline const QString PoolRemainder = QStringLiteral("temp");
+} // namespace DataFile
+
+// The five lists that can be the list of a run, in the order in which their
+// lines are counted at start-up.
+inline const std::array<QString, 5> kRunLists = {DataFile::Teams4, DataFile::Teams45, DataFile::Teams5,
+                                                 DataFile::NatTeams45, DataFile::NatTeams5};
+
+// The caption suffix of the main window while a list is the list of the run;
+// empty for any other name.
+QString captionSuffix(const QString &listFile);
+
+Lines splitLines(QByteArrayView data);
+QByteArray joinLines(const Lines &lines); // every line followed by CR LF
+
+// The text that tells the user which file failed and why; a missing file reads
+// "File not found".
+QString fileErrorText(const QString &fileName, const QString &reason);
+
+Result<QByteArray> readFileBytes(const QString &fileName);
+Result<Lines> readLines(const QString &fileName);
+
+// Replaces the whole file through a temporary sibling, so that a crash leaves
+// either the old or the new content.
+Status writeFileBytes(const QString &fileName, const QByteArray &bytes);
+Status writeLines(const QString &fileName, const Lines &lines);
+
+// The line at a 0-based index, or an empty line where the file has none.
+QByteArray lineAt(const Lines &lines, qsizetype index);
+
+// The directory of the running program with a final separator; pictures and
+// templates are addressed from it.
+QString programDirectory();
+
+// ---- settings.ini ---------------------------------------------------------
+
+namespace SettingsMarker {
+inline constexpr QByteArrayView Players = "[players]";
+inline constexpr QByteArrayView Gift = "[gift]";
+inline constexpr QByteArrayView LogAllTeams = "[log all teams]";
+} // namespace SettingsMarker
+
+using PlayerNames = std::array<QByteArray, 3>;
+
+struct SettingsValues {
+    bool askAtStart = true;
+    QByteArray kind; // "clubs", "natteams", "random"; empty: no kind line
+    PlayerNames players = {"Player 1", "Player 2", "Player 3"};
+    bool randomGifts = true;
+    bool logAllTeams = true;
+};
+
+// The file as the program writes it; the kind line is left out when no kind is set.
+Lines settingsLines(const SettingsValues &values);
+Lines defaultSettingsLines();
+
+// Index of the first line equal to the marker, searching from the top; -1 when
+// the file has no such line.
+qsizetype findMarker(const Lines &lines, QByteArrayView marker);
+
+// The three names after "[players]"; the default names when the marker is missing.
+PlayerNames readPlayerNames(const Lines &settings);
+// The line after "[gift]"; the default "1" when the marker is missing.
+QByteArray readGiftValue(const Lines &settings);
+// The line after "[log all teams]"; the default "1" when the marker is missing.
+QByteArray readLogAllTeamsValue(const Lines &settings);

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <memory>
+
+class TForm1;
+class TForm2;
+class TForm4;
+class TForm5;
+class TForm6;
+class TForm7;
+class TForm8;
+class TForm9;
+
+// The program's eight windows, created once and kept until the program ends.
+// The main window comes first, and its creation runs the start-up sequence
+// before any other window exists; the others are created hidden.
+class Program {
+public:
+    Program();
+    ~Program();
+
+    std::unique_ptr<TForm1> Form1;
+    std::unique_ptr<TForm2> Form2;
+    std::unique_ptr<TForm4> Form4;
+    std::unique_ptr<TForm6> Form6;
+    std::unique_ptr<TForm5> Form5;
+    std::unique_ptr<TForm7> Form7;
+    std::unique_ptr<TForm8> Form8;
+    std::unique_ptr<TForm9> Form9;
+};

@@ -1,0 +1,84 @@
+#include "Seams.h"
+
+#include <QCoreApplication>
+#include <QThread>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+class StandardErrorMessages final : public Messages {
+public:
+    void information(const QString &text) override { print(text); }
+    void error(const QString &text) override { print(text); }
+    Answer askYesNo(const QString &text) override {
+        print(text);
+        return Answer::No;
+    }
+    Answer askYesNoCancel(const QString &text) override {
+        print(text);
+        return Answer::Cancel;
+    }
+
+private:
+    static void print(const QString &text) { std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData()); }
+};
+
+StandardErrorMessages fallbackMessages;
+Messages *currentMessages = &fallbackMessages;
+
+std::function<void(int)> programEnd;
+
+} // namespace
+
+Messages &messages() {
+    return *currentMessages;
+}
+
+void setMessages(Messages *replacement) {
+    currentMessages = replacement ? replacement : &fallbackMessages;
+}
+
+void endProgram(int exitCode) {
+    if (programEnd) {
+        programEnd(exitCode);
+        return;
+    }
+    if (QCoreApplication::instance() && QThread::currentThread()->loopLevel() > 0) {
+        QCoreApplication::exit(exitCode);
+        return;
+    }
+    std::exit(exitCode);
+}
+
+void setProgramEnd(std::function<void(int)> handler) {
+    programEnd = std::move(handler);
+}
+
+void Random::seedFromClock() {
+    if (m_fixed) {
+        return;
+    }
+    // Seeding twice within one clock tick must not repeat a sequence, so the
+    // number of reseeds goes into the seed as well.
+    const auto ticks = static_cast<std::uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count());
+    std::seed_seq seq{static_cast<std::uint32_t>(ticks), static_cast<std::uint32_t>(ticks >> 32),
+                      static_cast<std::uint32_t>(++m_reseeds)};
+    m_engine.seed(seq);
+}
+
+int Random::below(int n) {
+    std::uniform_int_distribution<int> distribution(0, n - 1);
+    return distribution(m_engine);
+}
+
+void Random::fix(std::uint64_t seed) {
+    m_engine.seed(seed);
+    m_fixed = true;
+}
+
+Random &randomGenerator() {
+    static Random generator;
+    return generator;
+}

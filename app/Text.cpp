@@ -1,0 +1,138 @@
+#include "Text.h"
+
+#include <array>
+
+namespace {
+
+// Unicode code points of the bytes 0x80..0xBF; 0xC0..0xFF are U+0410..U+044F.
+// 0x98 is unassigned in Windows-1251 and maps to U+0098 so that every byte
+// survives a round trip.
+constexpr std::array<char16_t, 64> kUpperHalf = {
+    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039, 0x040A,
+    0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x0098, 0x2122,
+    0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6,
+    0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456,
+    0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,
+};
+
+char16_t decodeByte(unsigned char byte) {
+    if (byte < 0x80) {
+        return byte;
+    }
+    if (byte >= 0xC0) {
+        return static_cast<char16_t>(0x0410 + (byte - 0xC0));
+    }
+    return kUpperHalf[byte - 0x80];
+}
+
+std::optional<char> encodeChar(char16_t ch) {
+    if (ch < 0x80) {
+        return static_cast<char>(ch);
+    }
+    if (ch >= 0x0410 && ch <= 0x044F) {
+        return static_cast<char>(0xC0 + (ch - 0x0410));
+    }
+    for (std::size_t i = 0; i < kUpperHalf.size(); ++i) {
+        if (kUpperHalf[i] == ch) {
+            return static_cast<char>(0x80 + i);
+        }
+    }
+    return std::nullopt;
+}
+
+// Length of a valid UTF-8 multi-byte sequence starting at data[i], or 0.
+qsizetype utf8SequenceLength(QByteArrayView data, qsizetype i) {
+    const auto lead = static_cast<unsigned char>(data[i]);
+    qsizetype length = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+    } else {
+        return 0;
+    }
+    if (i + length > data.size()) {
+        return 0;
+    }
+    for (qsizetype k = 1; k < length; ++k) {
+        const auto next = static_cast<unsigned char>(data[i + k]);
+        if (next < 0x80 || next > 0xBF) {
+            return 0;
+        }
+    }
+    return length;
+}
+
+} // namespace
+
+QString fromCp1251(QByteArrayView bytes) {
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar *out = text.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        out[i] = QChar(decodeByte(static_cast<unsigned char>(bytes[i])));
+    }
+    return text;
+}
+
+QStringList fromCp1251(const QList<QByteArray> &lines) {
+    QStringList texts;
+    texts.reserve(lines.size());
+    for (const QByteArray &line : lines) {
+        texts.append(fromCp1251(line));
+    }
+    return texts;
+}
+
+std::optional<QByteArray> toCp1251(const QString &text) {
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (const QChar ch : text) {
+        const std::optional<char> byte = encodeChar(ch.unicode());
+        if (!byte) {
+            return std::nullopt;
+        }
+        bytes.append(*byte);
+    }
+    return bytes;
+}
+
+std::optional<TextProblem> checkCp1251Text(QByteArrayView data) {
+    qsizetype line = 1;
+    qsizetype firstUtf8Line = 0;
+    bool allHighBytesAreUtf8 = true;
+    for (qsizetype i = 0; i < data.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(data[i]);
+        if (byte == '\n' || (byte == '\r' && (i + 1 == data.size() || data[i + 1] != '\n'))) {
+            ++line;
+            continue;
+        }
+        if (byte == '\r' || byte == '\t') {
+            continue;
+        }
+        if (byte < 0x20 || byte == 0x7F || byte == 0x98) {
+            return TextProblem{line, QStringLiteral("байт 0x%1 не бывает в тексте Windows-1251")
+                                         .arg(byte, 2, 16, QLatin1Char('0'))
+                                         .toUpper()
+                                         .replace(QStringLiteral("0X"), QStringLiteral("0x"))};
+        }
+        if (byte >= 0x80 && allHighBytesAreUtf8) {
+            const qsizetype length = utf8SequenceLength(data, i);
+            if (length == 0) {
+                allHighBytesAreUtf8 = false;
+            } else {
+                if (firstUtf8Line == 0) {
+                    firstUtf8Line = line;
+                }
+                i += length - 1;
+            }
+        }
+    }
+    // Russian text in Windows-1251 practically never forms valid UTF-8 sequences,
+    // so a file whose every non-ASCII byte does is a file saved as UTF-8.
+    if (allHighBytesAreUtf8 && firstUtf8Line != 0) {
+        return TextProblem{firstUtf8Line, QStringLiteral("файл сохранён в UTF-8, а не в Windows-1251")};
+    }
+    return std::nullopt;
+}

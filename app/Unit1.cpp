@@ -1,0 +1,121 @@
+#include "Unit1.h"
+
+#include "Text.h"
+#include "ui_Unit1.h"
+
+#include <QCloseEvent>
+#include <QCollator>
+#include <QCoreApplication>
+#include <QStringListModel>
+#include <algorithm>
+
+namespace {
+
+// The drop-downs list the teams in Russian alphabetical order, ignoring case.
+QStringList sortedForDisplay(const Lines &teams) {
+    QStringList texts = fromCp1251(teams);
+    QCollator collator{QLocale(QLocale::Russian, QLocale::Russia)};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::vector<std::pair<QCollatorSortKey, qsizetype>> keys;
+    keys.reserve(texts.size());
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        keys.emplace_back(collator.sortKey(texts[i]), i);
+    }
+    std::stable_sort(keys.begin(), keys.end(),
+                     [](const auto &a, const auto &b) { return a.first.compare(b.first) < 0; });
+    QStringList sorted;
+    sorted.reserve(texts.size());
+    for (const auto &key : keys) {
+        sorted.append(texts[key.second]);
+    }
+    return sorted;
+}
+
+} // namespace
+
+TForm1::TForm1(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()) {
+    ui->setupUi(this);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setClientHeight(kClientHeight);
+    // Team and player names come from files and are shown as they stand, never as markup.
+    for (QLabel *label : findChildren<QLabel *>()) {
+        label->setTextFormat(Qt::PlainText);
+    }
+
+    for (QWidget *fixture :
+         {static_cast<QWidget *>(ui->Label6), static_cast<QWidget *>(ui->Label7), static_cast<QWidget *>(ui->Label8),
+          static_cast<QWidget *>(ui->Label10), static_cast<QWidget *>(ui->Label11), static_cast<QWidget *>(ui->Label14),
+          static_cast<QWidget *>(ui->Label15)}) {
+        fixture->hide();
+    }
+    ui->BitBtn1->setIcon(
+        QIcon::fromTheme(QStringLiteral("document-print"), style()->standardIcon(QStyle::SP_FileDialogDetailedView)));
+
+    m_poolModel = new QStringListModel(this);
+    for (QComboBox *box : {ui->ComboBox2, ui->ComboBox3, ui->ComboBox4, ui->ComboBox5, ui->ComboBox6, ui->ComboBox7}) {
+        box->setModel(m_poolModel);
+    }
+
+    connect(ui->CheckBox4, &QCheckBox::toggled, this, &TForm1::CheckBox4Click);
+
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::setClientHeight(int height) {
+    setFixedSize(kClientWidth, menuWidget()->sizeHint().height() + height);
+}
+
+void TForm1::closeEvent(QCloseEvent *event) {
+    // Closing the main window ends the program, whatever other window is open.
+    event->accept();
+    QCoreApplication::quit();
+}
+
+void TForm1::FormCreate() {
+    applyStartup(runStartupSequence(teamChoicePrizePath()));
+}
+
+void TForm1::applyStartup(const StartupOutcome &outcome) {
+    m_state = outcome.state;
+    if (!outcome.poolItems) {
+        return;
+    }
+    setWindowTitle(windowTitle() + captionSuffix(m_state.CurrentPoolFile));
+    m_poolModel->setStringList(sortedForDisplay(*outcome.poolItems));
+    for (QComboBox *box : {ui->ComboBox2, ui->ComboBox3, ui->ComboBox4, ui->ComboBox5, ui->ComboBox6, ui->ComboBox7}) {
+        box->setCurrentIndex(-1);
+    }
+
+    if (outcome.teamChoicePrize) {
+        for (QComboBox *box : {ui->ComboBox5, ui->ComboBox6, ui->ComboBox7}) {
+            box->setEnabled(true);
+        }
+    }
+    if (!outcome.lastTournamentRead) {
+        return;
+    }
+    ui->Label22->setText(fromCp1251(m_state.LastTournament[0]));
+    ui->Label23->setText(fromCp1251(m_state.LastTournament[1]));
+    ui->Label24->setText(fromCp1251(m_state.LastTournament[2]));
+    ui->Label29->setText(fromCp1251(m_state.LastTournament[3]));
+
+    if (!outcome.players) {
+        return;
+    }
+    ui->Label16->setText(fromCp1251((*outcome.players)[0]));
+    ui->Label17->setText(fromCp1251((*outcome.players)[1]));
+    ui->Label18->setText(fromCp1251((*outcome.players)[2]));
+
+    if (outcome.logAllTeams) {
+        ui->CheckBox4->setChecked(true);
+    }
+}
+
+void TForm1::CheckBox4Click() {
+    if (ui->CheckBox4->isChecked()) {
+        ui->CheckBox3->setChecked(false);
+    }
+}

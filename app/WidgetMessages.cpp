@@ -1,0 +1,58 @@
+#include "WidgetMessages.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QMessageBox>
+
+namespace {
+
+QMessageBox::StandardButton show(QMessageBox::Icon icon, const QString &text, QMessageBox::StandardButtons buttons) {
+    QMessageBox box(icon, QApplication::applicationName(), text, buttons, QApplication::activeWindow());
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+} // namespace
+
+void WidgetMessages::information(const QString &text) {
+    show(QMessageBox::NoIcon, text, QMessageBox::Ok);
+}
+
+void WidgetMessages::error(const QString &text) {
+    show(QMessageBox::Critical, text, QMessageBox::Ok);
+}
+
+Messages::Answer WidgetMessages::askYesNo(const QString &text) {
+    return show(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes ? Answer::Yes
+                                                                                                     : Answer::No;
+}
+
+Messages::Answer WidgetMessages::askYesNoCancel(const QString &text) {
+    switch (show(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
+    }
+}
+
+QFont programFont() {
+    const QString preferred = QStringLiteral("MS Sans Serif");
+    if (QFontDatabase::families().contains(preferred)) {
+        return QFont(preferred, 8);
+    }
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setPointSize(8);
+    // The windows place their controls for the narrow "MS Sans Serif", whose 52
+    // Latin letters take about 300 pixels at 8 points. A wider desktop font is
+    // narrowed to that width so that the captions fit their controls.
+    constexpr qreal kMsSansSerifAlphabetWidth = 300.0;
+    const qreal width =
+        QFontMetricsF(font).horizontalAdvance(QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"));
+    if (width > kMsSansSerifAlphabetWidth) {
+        font.setStretch(qMax(70, qRound(100.0 * kMsSansSerifAlphabetWidth / width)));
+    }
+    return font;
+}
