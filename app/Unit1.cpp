@@ -65,6 +65,7 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::T
 TForm1::~TForm1() = default;
 
 void TForm1::setClientHeight(int height) {
+    centralWidget()->setFixedSize(kClientWidth, height);
     setFixedSize(kClientWidth, menuWidget()->sizeHint().height() + height);
 }
 

@@ -1,0 +1,152 @@
+#include "Pool.h"
+#include "Support.h"
+
+class PoolFiles : public WorkDirTest {
+protected:
+    bool exhausted(const Lines &list, const Lines &log) {
+        writeLines("list.txt", list);
+        writeLines(DataFile::UsedTeamsLog, log);
+        const Result<bool> result = IsListExhausted("list.txt", DataFile::UsedTeamsLog);
+        EXPECT_TRUE(result.ok()) << result.error().toStdString();
+        return result.ok() && result.value();
+    }
+};
+
+TEST_F(PoolFiles, ListIsExhaustedWhenFewerThanThreeTeamsAreLeft) {
+    const Lines list = teams("t", 10);
+    EXPECT_FALSE(exhausted(list, list.mid(0, 7)));
+    EXPECT_TRUE(exhausted(list, list.mid(0, 8)));
+    EXPECT_FALSE(exhausted(teams("t", 3), {}));
+    EXPECT_TRUE(exhausted(teams("t", 2), {}));
+    EXPECT_TRUE(exhausted({}, {}));
+}
+
+TEST_F(PoolFiles, EveryMatchingPairCounts) {
+    const Lines list = teams("t", 10);
+    // Six different teams used, one of them three times: eight pairs.
+    Lines log = list.mid(0, 6);
+    log << list[2] << list[2];
+    EXPECT_EQ(countMatches(list, log), 8);
+    EXPECT_TRUE(exhausted(list, log));
+    // A team that stands twice in the list counts twice as well.
+    EXPECT_EQ(countMatches({"A", "A", "B"}, {"A"}), 2);
+    // Empty lines are lines: one in the list against two in the log.
+    EXPECT_EQ(countMatches({"A", "", "B"}, {"", "X", ""}), 2);
+}
+
+TEST_F(PoolFiles, TeamNamesMatchOnlyByteForByte) {
+    EXPECT_EQ(countMatches({cp("Зенит"), "Arsenal"}, {cp("зенит"), "Arsenal ", "arsenal"}), 0);
+    EXPECT_EQ(countMatches({cp("Зенит")}, {cp("Зенит")}), 1);
+}
+
+TEST_F(PoolFiles, RemainderLeavesOutEveryUsedTeamOnceAndKeepsFileOrder) {
+    writeLines("list.txt", {"A", "B", "C"});
+    writeLines(DataFile::UsedTeamsLog, {"B", "X", "B"});
+    write(DataFile::PoolRemainder, "an older, longer remainder\r\nthat must go\r\n");
+    ASSERT_TRUE(BuildPoolRemainder("list.txt").ok());
+    EXPECT_EQ(read(DataFile::PoolRemainder), "A\r\nC\r\n");
+
+    EXPECT_EQ(poolRemainder({"C", "A", "", "A", "B"}, {"A", ""}), (Lines{"C", "B"}));
+}
+
+TEST_F(PoolFiles, RemainderOfAnExhaustedOrEmptyListIsEmpty) {
+    writeLines("list.txt", {"A", "B"});
+    writeLines(DataFile::UsedTeamsLog, {"B", "A"});
+    ASSERT_TRUE(BuildPoolRemainder("list.txt").ok());
+    EXPECT_EQ(read(DataFile::PoolRemainder), "");
+    write("empty.txt", "");
+    ASSERT_TRUE(BuildPoolRemainder("empty.txt").ok());
+    EXPECT_EQ(read(DataFile::PoolRemainder), "");
+}
+
+TEST_F(PoolFiles, ListWithoutFinalLineEndGivesTheSameTeams) {
+    write("a.txt", "A\r\nB\r\nC");
+    write("b.txt", "A\r\nB\r\nC\r\n");
+    write("c.txt", "A\nB\nC\n");
+    write(DataFile::UsedTeamsLog, "C");
+    for (const char *name : {"a.txt", "b.txt", "c.txt"}) {
+        ASSERT_TRUE(BuildPoolRemainder(name).ok());
+        EXPECT_EQ(read(DataFile::PoolRemainder), "A\r\nB\r\n") << name;
+    }
+}
+
+TEST_F(PoolFiles, MissingFilesEndTheOperationWithTheirName) {
+    write(DataFile::UsedTeamsLog, "");
+    const Status remainder = BuildPoolRemainder("teams5.txt");
+    ASSERT_FALSE(remainder.ok());
+    EXPECT_TRUE(remainder.error().contains("File not found"));
+    EXPECT_TRUE(remainder.error().contains("teams5.txt"));
+    EXPECT_FALSE(QFile::exists(path(DataFile::PoolRemainder))) << "nothing is written after a failed read";
+
+    writeLines("list.txt", {"A"});
+    QFile::remove(path(DataFile::UsedTeamsLog));
+    const Result<bool> test = IsListExhausted("list.txt", DataFile::UsedTeamsLog);
+    ASSERT_FALSE(test.ok());
+    EXPECT_TRUE(test.error().contains("all_last.txt"));
+    EXPECT_FALSE(FileHasLine(DataFile::UsedTeamsLog, "A").ok());
+}
+
+TEST_F(PoolFiles, FileHasLineComparesWholeLines) {
+    write(DataFile::UsedTeamsLog, cp("Зенит\r\nArsenal \r\nЛацио"));
+    auto has = [](QByteArrayView text) {
+        const Result<bool> result = FileHasLine(DataFile::UsedTeamsLog, text);
+        EXPECT_TRUE(result.ok());
+        return result.ok() && result.value();
+    };
+    EXPECT_TRUE(has(cp("Зенит")));
+    EXPECT_TRUE(has(cp("Лацио"))) << "the last line without a line end";
+    EXPECT_TRUE(has("Arsenal "));
+    EXPECT_FALSE(has("Arsenal"));
+    EXPECT_FALSE(has(cp("зенит")));
+    EXPECT_FALSE(has("")) << "no empty line in the file";
+    write(DataFile::UsedTeamsLog, "A\r\n\r\nB\r\n");
+    EXPECT_TRUE(has(""));
+}
+
+TEST(ExhaustedMessage, NamesTheListThatRanDry) {
+    EXPECT_EQ(ExhaustedMessage("teams4.txt"), QStringLiteral("Клубы 4* кончились. Перезапустите!"));
+    EXPECT_EQ(ExhaustedMessage("teams45.txt"), QStringLiteral("Клубы 4,5* кончились. Перезапустите!"));
+    EXPECT_EQ(ExhaustedMessage("teams5.txt"), QStringLiteral("Клубы 5* кончились. Перезапустите!"));
+    for (const char *name : {"natteams45.txt", "natteams5.txt", "natteams.txt"}) {
+        EXPECT_EQ(ExhaustedMessage(name), QStringLiteral("Сборные кончились. Перезапустите!")) << name;
+    }
+    EXPECT_EQ(ExhaustedMessage("Teams4.txt"), QString());
+    EXPECT_EQ(ExhaustedMessage(""), QString());
+}
+
+class LogAllTeamsSetting : public WorkDirTest {
+protected:
+    Result<int> readWith(const Lines &lines) {
+        writeLines(DataFile::Settings, lines);
+        return ReadLogAllTeams(DataFile::Settings);
+    }
+};
+
+TEST_F(LogAllTeamsSetting, ReadsTheNumberAfterTheMarker) {
+    const Result<int> one = readWith({"1", "clubs", "[log all teams]", "1"});
+    ASSERT_TRUE(one.ok());
+    EXPECT_EQ(one.value(), 1);
+    const Result<int> zero = readWith({"[log all teams]", "0", "[log all teams]", "1"});
+    ASSERT_TRUE(zero.ok());
+    EXPECT_EQ(zero.value(), 0);
+    const Result<int> other = readWith({"[log all teams]", "-7"});
+    ASSERT_TRUE(other.ok());
+    EXPECT_EQ(other.value(), -7);
+}
+
+TEST_F(LogAllTeamsSetting, NonNumericValueIsAConversionError) {
+    const Result<int> word = readWith({"[log all teams]", "yes"});
+    ASSERT_FALSE(word.ok());
+    EXPECT_EQ(word.error(), QStringLiteral("'yes' is not a valid integer value"));
+    EXPECT_FALSE(readWith({"[log all teams]"}).ok()) << "a value line that the file lacks is empty";
+    EXPECT_FALSE(readWith({"[log all teams]", "99999999999"}).ok());
+    EXPECT_EQ(readWith({"[log all teams]", cp("да")}).error(), QStringLiteral("'да' is not a valid integer value"));
+}
+
+TEST_F(LogAllTeamsSetting, MissingMarkerMeansTheDefault) {
+    const Result<int> value = readWith({"1", "clubs", "[players]", "A", "B", "C"});
+    ASSERT_TRUE(value.ok());
+    EXPECT_EQ(value.value(), 1);
+    QFile::remove(path(DataFile::Settings));
+    EXPECT_FALSE(ReadLogAllTeams(DataFile::Settings).ok());
+}
