@@ -25,8 +25,8 @@ QString captionSuffix(const QString &listFile) {
     return {};
 }
 
-Lines splitLines(QByteArrayView data) {
-    Lines lines;
+QList<QByteArrayView> splitLineViews(QByteArrayView data) {
+    QList<QByteArrayView> lines;
     const char *const begin = data.data();
     const qsizetype size = data.size();
     qsizetype start = 0;
@@ -35,17 +35,27 @@ Lines splitLines(QByteArrayView data) {
         if (c != '\n' && c != '\r') {
             continue;
         }
-        lines.append(QByteArray(begin + start, i - start));
+        lines.append(QByteArrayView(begin + start, i - start));
         if (c == '\r' && i + 1 < size && begin[i + 1] == '\n') {
             ++i;
         }
         start = i + 1;
     }
     if (start < size) {
-        lines.append(QByteArray(begin + start, size - start));
+        lines.append(QByteArrayView(begin + start, size - start));
     }
     return lines;
 }
+
+Lines splitLines(QByteArrayView data) {
+    Lines lines;
+    for (const QByteArrayView line : splitLineViews(data)) {
+        lines.append(line.toByteArray());
+    }
+    return lines;
+}
+
+LineFile::LineFile(QByteArray bytes) : m_bytes(std::move(bytes)), m_lines(splitLineViews(m_bytes)) {}
 
 QByteArray joinLines(const Lines &lines) {
     qsizetype total = 0;
@@ -90,6 +100,14 @@ Result<Lines> readLines(const QString &fileName) {
         return Failure{bytes.error()};
     }
     return splitLines(bytes.value());
+}
+
+Result<LineFile> readLineFile(const QString &fileName) {
+    Result<QByteArray> bytes = readFileBytes(fileName);
+    if (!bytes.ok()) {
+        return Failure{bytes.error()};
+    }
+    return LineFile(std::move(bytes).value());
 }
 
 Status writeFileBytes(const QString &fileName, const QByteArray &bytes) {

@@ -36,8 +36,30 @@ inline const std::array<QString, 5> kRunLists = {DataFile::Teams4, DataFile::Tea
 // empty for any other name.
 QString captionSuffix(const QString &listFile);
 
+// The lines of the data, as views into it.
+QList<QByteArrayView> splitLineViews(QByteArrayView data);
 Lines splitLines(QByteArrayView data);
 QByteArray joinLines(const Lines &lines); // every line followed by CR LF
+
+// The lines of a whole file without a copy of each line: the object keeps the
+// file's bytes and views into them. Used for the team lists and the log, which
+// can run to tens of thousands of lines.
+class LineFile {
+public:
+    LineFile() = default;
+    explicit LineFile(QByteArray bytes);
+
+    qsizetype size() const { return m_lines.size(); }
+    bool isEmpty() const { return m_lines.isEmpty(); }
+    QByteArrayView operator[](qsizetype index) const { return m_lines[index]; }
+    QList<QByteArrayView>::const_iterator begin() const { return m_lines.cbegin(); }
+    QList<QByteArrayView>::const_iterator end() const { return m_lines.cend(); }
+    const QByteArray &bytes() const { return m_bytes; }
+
+private:
+    QByteArray m_bytes; // never modified, so the views stay valid in every copy
+    QList<QByteArrayView> m_lines;
+};
 
 // The text that tells the user which file failed and why; a missing file reads
 // "File not found".
@@ -45,6 +67,7 @@ QString fileErrorText(const QString &fileName, const QString &reason);
 
 Result<QByteArray> readFileBytes(const QString &fileName);
 Result<Lines> readLines(const QString &fileName);
+Result<LineFile> readLineFile(const QString &fileName);
 
 // Replaces the whole file through a temporary sibling, so that a crash leaves
 // either the old or the new content.

@@ -2,46 +2,35 @@
 
 #include "Text.h"
 
-#include <QHash>
-#include <QSet>
 #include <limits>
 
-Lines poolRemainder(const Lines &list, const Lines &log) {
-    const QSet<QByteArray> used(log.cbegin(), log.cend());
+UsedTeams::UsedTeams(LineFile log) : m_log(std::move(log)) {
+    m_counts.reserve(m_log.size());
+    for (const QByteArrayView line : m_log) {
+        ++m_counts[line];
+    }
+}
+
+Lines poolRemainder(const LineFile &list, const UsedTeams &used) {
     Lines remainder;
-    remainder.reserve(list.size());
-    for (const QByteArray &line : list) {
+    for (const QByteArrayView line : list) {
         if (!used.contains(line)) {
-            remainder.append(line);
+            remainder.append(line.toByteArray());
         }
     }
     return remainder;
 }
 
-qsizetype countMatches(const Lines &list, const Lines &log) {
-    QHash<QByteArray, qsizetype> occurrences;
-    occurrences.reserve(log.size());
-    for (const QByteArray &line : log) {
-        ++occurrences[line];
-    }
+qsizetype countMatches(const LineFile &list, const UsedTeams &used) {
     qsizetype matches = 0;
-    for (const QByteArray &line : list) {
-        matches += occurrences.value(line, 0);
+    for (const QByteArrayView line : list) {
+        matches += used.count(line);
     }
     return matches;
 }
 
-bool isExhausted(const Lines &list, const Lines &log) {
-    return countMatches(list, log) > list.size() - 3;
-}
-
-bool hasLine(const Lines &lines, QByteArrayView text) {
-    for (const QByteArray &line : lines) {
-        if (line == text) {
-            return true;
-        }
-    }
-    return false;
+bool isExhausted(const LineFile &list, const UsedTeams &used) {
+    return countMatches(list, used) > list.size() - 3;
 }
 
 Result<int> logAllTeams(const Lines &settings) {
@@ -55,35 +44,40 @@ Result<int> logAllTeams(const Lines &settings) {
 }
 
 Status BuildPoolRemainder(const QString &listFile) {
-    Result<Lines> list = readLines(listFile);
+    Result<LineFile> list = readLineFile(listFile);
     if (!list.ok()) {
         return list.status();
     }
-    Result<Lines> log = readLines(DataFile::UsedTeamsLog);
+    Result<LineFile> log = readLineFile(DataFile::UsedTeamsLog);
     if (!log.ok()) {
         return log.status();
     }
-    return writeLines(DataFile::PoolRemainder, poolRemainder(list.value(), log.value()));
+    return writeLines(DataFile::PoolRemainder, poolRemainder(list.value(), UsedTeams(std::move(log).value())));
 }
 
 Result<bool> IsListExhausted(const QString &listFile, const QString &logFile) {
-    Result<Lines> list = readLines(listFile);
+    Result<LineFile> list = readLineFile(listFile);
     if (!list.ok()) {
         return Failure{list.error()};
     }
-    Result<Lines> log = readLines(logFile);
+    Result<LineFile> log = readLineFile(logFile);
     if (!log.ok()) {
         return Failure{log.error()};
     }
-    return isExhausted(list.value(), log.value());
+    return isExhausted(list.value(), UsedTeams(std::move(log).value()));
 }
 
 Result<bool> FileHasLine(const QString &fileName, QByteArrayView text) {
-    Result<Lines> lines = readLines(fileName);
-    if (!lines.ok()) {
-        return Failure{lines.error()};
+    Result<QByteArray> bytes = readFileBytes(fileName);
+    if (!bytes.ok()) {
+        return Failure{bytes.error()};
     }
-    return hasLine(lines.value(), text);
+    for (const QByteArrayView line : splitLineViews(bytes.value())) {
+        if (line == text) {
+            return true;
+        }
+    }
+    return false;
 }
 
 QString ExhaustedMessage(const QString &listFile) {

@@ -5,25 +5,26 @@
 #include "Text.h"
 
 #include <QFile>
+#include <memory>
 
 namespace {
 
 struct RunList {
     QString file;
-    Lines lines;
+    LineFile lines;
 };
 
 // Which lists are exhausted against the log as it stands after the clear rules;
 // each list is measured once, when it is first asked about.
 class Exhaustion {
 public:
-    Exhaustion(const std::array<RunList, 5> &lists, const Lines &log) : m_lists(lists), m_log(log) {}
+    Exhaustion(const std::array<RunList, 5> &lists, const UsedTeams &used) : m_lists(lists), m_used(used) {}
 
     bool operator()(const QString &file) {
         for (std::size_t i = 0; i < m_lists.size(); ++i) {
             if (m_lists[i].file == file) {
                 if (!m_known[i]) {
-                    m_value[i] = isExhausted(m_lists[i].lines, m_log);
+                    m_value[i] = isExhausted(m_lists[i].lines, m_used);
                     m_known[i] = true;
                 }
                 return m_value[i];
@@ -34,7 +35,7 @@ public:
 
 private:
     const std::array<RunList, 5> &m_lists;
-    const Lines &m_log;
+    const UsedTeams &m_used;
     std::array<bool, 5> m_known{};
     std::array<bool, 5> m_value{};
 };
@@ -54,7 +55,7 @@ QString pickList(std::initializer_list<QString> candidates, Exhaustion &exhauste
     return open.size() == 1 ? open.front() : open[randomGenerator().below(static_cast<int>(open.size()))];
 }
 
-const Lines &linesOf(const std::array<RunList, 5> &lists, const QString &file) {
+const LineFile &linesOf(const std::array<RunList, 5> &lists, const QString &file) {
     for (const RunList &list : lists) {
         if (list.file == file) {
             return list.lines;
@@ -63,14 +64,14 @@ const Lines &linesOf(const std::array<RunList, 5> &lists, const QString &file) {
     Q_UNREACHABLE();
 }
 
-bool clearLog(Lines &log) {
+bool clearLog(LineFile &log) {
     messages().information(kAllLastClearedMessage);
     const Status written = writeFileBytes(DataFile::UsedTeamsLog, {});
     if (!written.ok()) {
         messages().error(written.error());
         return false;
     }
-    log.clear();
+    log = LineFile();
     return true;
 }
 
@@ -100,12 +101,12 @@ StartupOutcome runStartupSequence(const QByteArray &prizePath) {
                                        .arg(problem->line)
                                        .arg(problem->reason));
         }
-        lists[i].lines = splitLines(bytes.value());
+        lists[i].lines = LineFile(std::move(bytes).value());
         state.TotalListLines += lists[i].lines.size();
     }
 
     // 2. Count the log, creating it empty when it is missing.
-    Lines log;
+    LineFile log;
     if (!QFile::exists(DataFile::UsedTeamsLog)) {
         const Status created = writeFileBytes(DataFile::UsedTeamsLog, {});
         if (!created.ok()) {
@@ -113,7 +114,7 @@ StartupOutcome runStartupSequence(const QByteArray &prizePath) {
             return outcome;
         }
     } else {
-        Result<Lines> read = readLines(DataFile::UsedTeamsLog);
+        Result<LineFile> read = readLineFile(DataFile::UsedTeamsLog);
         if (!read.ok()) {
             messages().error(read.error());
             return outcome;
@@ -128,16 +129,20 @@ StartupOutcome runStartupSequence(const QByteArray &prizePath) {
     }
 
     // 4. Nor may it exhaust every list.
+    auto used = std::make_unique<UsedTeams>(log);
     bool allExhausted = true;
     for (const QString &file :
          {DataFile::Teams5, DataFile::Teams4, DataFile::Teams45, DataFile::NatTeams5, DataFile::NatTeams45}) {
-        if (!isExhausted(linesOf(lists, file), log)) {
+        if (!isExhausted(linesOf(lists, file), *used)) {
             allExhausted = false;
             break;
         }
     }
-    if (allExhausted && !clearLog(log)) {
-        return outcome;
+    if (allExhausted) {
+        if (!clearLog(log)) {
+            return outcome;
+        }
+        used = std::make_unique<UsedTeams>(log);
     }
 
     // 5. Settings.
@@ -187,7 +192,7 @@ StartupOutcome runStartupSequence(const QByteArray &prizePath) {
 
     // 7. The list of the run: a list of the chosen kind that is not exhausted,
     // else one of the other kind.
-    Exhaustion exhausted(lists, log);
+    Exhaustion exhausted(lists, *used);
     const std::initializer_list<QString> nationalLists = {DataFile::NatTeams45, DataFile::NatTeams5};
     const std::initializer_list<QString> clubLists = {DataFile::Teams4, DataFile::Teams45, DataFile::Teams5};
     if (state.TeamKind == 1) {
@@ -211,7 +216,7 @@ StartupOutcome runStartupSequence(const QByteArray &prizePath) {
     if (state.CurrentPoolFile.isEmpty()) {
         outcome.poolItems = Lines();
     } else {
-        Lines remainder = poolRemainder(linesOf(lists, state.CurrentPoolFile), log);
+        Lines remainder = poolRemainder(linesOf(lists, state.CurrentPoolFile), *used);
         const Status written = writeLines(DataFile::PoolRemainder, remainder);
         if (!written.ok()) {
             messages().error(written.error());

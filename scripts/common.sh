@@ -1,0 +1,43 @@
+# Shared by scripts/run and scripts/test: installs what is missing and builds.
+# shellcheck shell=bash
+
+KORVANA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+# Installs the Debian packages among the arguments that are not installed yet.
+ensure_packages() {
+    local missing=()
+    local package
+    for package in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$package")
+        fi
+    done
+    if [ ${#missing[@]} -eq 0 ]; then
+        return 0
+    fi
+    echo "Installing: ${missing[*]}"
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        if ! command -v sudo >/dev/null 2>&1; then
+            echo "These packages are missing and sudo is not available: ${missing[*]}" >&2
+            echo "Install them as root with: apt-get install ${missing[*]}" >&2
+            exit 1
+        fi
+        sudo=(sudo)
+    fi
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# What the program needs to build and run.
+KORVANA_RUN_PACKAGES=(cmake make g++ qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite fonts-dejavu-core)
+# What the tests and benchmarks need on top.
+KORVANA_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev)
+
+# build DIR [cmake options...]: configures and builds the tree in DIR.
+build() {
+    local dir=$1
+    shift
+    cmake -S "$KORVANA_ROOT" -B "$dir" "$@"
+    cmake --build "$dir" --parallel "$(nproc)"
+}
