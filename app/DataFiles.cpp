@@ -6,21 +6,25 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-QString captionSuffix(const QString &listFile) {
+TeamListNames teamListNames(const QString &listFile) {
+    const QString nationalExhausted = QStringLiteral("Сборные кончились. Перезапустите!");
     if (listFile == DataFile::Teams4) {
-        return QStringLiteral(" - Клубы 4*");
+        return {QStringLiteral(" - Клубы 4*"), QStringLiteral("Клубы 4* кончились. Перезапустите!")};
     }
     if (listFile == DataFile::Teams45) {
-        return QStringLiteral(" - Клубы 4,5*");
+        return {QStringLiteral(" - Клубы 4,5*"), QStringLiteral("Клубы 4,5* кончились. Перезапустите!")};
     }
     if (listFile == DataFile::Teams5) {
-        return QStringLiteral(" - Клубы 5*");
+        return {QStringLiteral(" - Клубы 5*"), QStringLiteral("Клубы 5* кончились. Перезапустите!")};
     }
     if (listFile == DataFile::NatTeams45) {
-        return QStringLiteral(" - Сборные 4* - 4,5*");
+        return {QStringLiteral(" - Сборные 4* - 4,5*"), nationalExhausted};
     }
     if (listFile == DataFile::NatTeams5) {
-        return QStringLiteral(" - Сборные 5*");
+        return {QStringLiteral(" - Сборные 5*"), nationalExhausted};
+    }
+    if (listFile == DataFile::NatTeams) {
+        return {QString(), nationalExhausted};
     }
     return {};
 }

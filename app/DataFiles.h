@@ -32,9 +32,15 @@ inline const QString PoolRemainder = QStringLiteral("temp");
 inline const std::array<QString, 5> kRunLists = {DataFile::Teams4, DataFile::Teams45, DataFile::Teams5,
                                                  DataFile::NatTeams45, DataFile::NatTeams5};
 
-// The caption suffix of the main window while a list is the list of the run;
-// empty for any other name.
-QString captionSuffix(const QString &listFile);
+// How the program names a list of the run to the user.
+struct TeamListNames {
+    QString captionSuffix;    // of the main window while the list is the list of the run
+    QString exhaustedMessage; // shown when a draw finds the list run dry
+};
+
+// The names of one of the five lists, or of "natteams.txt" (which has no caption
+// suffix); empty texts for any other file name.
+TeamListNames teamListNames(const QString &listFile);
 
 // The lines of the data, as views into it.
 QList<QByteArrayView> splitLineViews(QByteArrayView data);

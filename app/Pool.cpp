@@ -81,19 +81,7 @@ Result<bool> FileHasLine(const QString &fileName, QByteArrayView text) {
 }
 
 QString ExhaustedMessage(const QString &listFile) {
-    if (listFile == DataFile::Teams4) {
-        return QStringLiteral("Клубы 4* кончились. Перезапустите!");
-    }
-    if (listFile == DataFile::Teams45) {
-        return QStringLiteral("Клубы 4,5* кончились. Перезапустите!");
-    }
-    if (listFile == DataFile::Teams5) {
-        return QStringLiteral("Клубы 5* кончились. Перезапустите!");
-    }
-    if (listFile == DataFile::NatTeams45 || listFile == DataFile::NatTeams5 || listFile == DataFile::NatTeams) {
-        return QStringLiteral("Сборные кончились. Перезапустите!");
-    }
-    return {};
+    return teamListNames(listFile).exhaustedMessage;
 }
 
 Result<int> ReadLogAllTeams(const QString &settingsFile) {

@@ -64,11 +64,18 @@ const LineFile &linesOf(const std::array<RunList, 5> &lists, const QString &file
     Q_UNREACHABLE();
 }
 
+// Shows the failure of a file operation, if it failed; true when it did.
+template <typename Outcome> bool reportFailure(const Outcome &result) {
+    if (result.ok()) {
+        return false;
+    }
+    messages().error(result.error());
+    return true;
+}
+
 bool clearLog(LineFile &log) {
     messages().information(kAllLastClearedMessage);
-    const Status written = writeFileBytes(DataFile::UsedTeamsLog, {});
-    if (!written.ok()) {
-        messages().error(written.error());
+    if (reportFailure(writeFileBytes(DataFile::UsedTeamsLog, {}))) {
         return false;
     }
     log = LineFile();
@@ -90,8 +97,7 @@ StartupOutcome runStartupSequence(const QByteArray &prizePath) {
     for (std::size_t i = 0; i < kRunLists.size(); ++i) {
         lists[i].file = kRunLists[i];
         Result<QByteArray> bytes = readFileBytes(kRunLists[i]);
-        if (!bytes.ok()) {
-            messages().error(bytes.error());
+        if (reportFailure(bytes)) {
             return outcome;
         }
         if (const std::optional<TextProblem> problem = checkCp1251Text(bytes.value())) {
@@ -108,15 +114,12 @@ StartupOutcome runStartupSequence(const QByteArray &prizePath) {
     // 2. Count the log, creating it empty when it is missing.
     LineFile log;
     if (!QFile::exists(DataFile::UsedTeamsLog)) {
-        const Status created = writeFileBytes(DataFile::UsedTeamsLog, {});
-        if (!created.ok()) {
-            messages().error(created.error());
+        if (reportFailure(writeFileBytes(DataFile::UsedTeamsLog, {}))) {
             return outcome;
         }
     } else {
         Result<LineFile> read = readLineFile(DataFile::UsedTeamsLog);
-        if (!read.ok()) {
-            messages().error(read.error());
+        if (reportFailure(read)) {
             return outcome;
         }
         log = std::move(read).value();
@@ -129,11 +132,11 @@ StartupOutcome runStartupSequence(const QByteArray &prizePath) {
     }
 
     // 4. Nor may it exhaust every list.
-    auto used = std::make_unique<UsedTeams>(log);
+    UsedTeams used(log);
     bool allExhausted = true;
     for (const QString &file :
          {DataFile::Teams5, DataFile::Teams4, DataFile::Teams45, DataFile::NatTeams5, DataFile::NatTeams45}) {
-        if (!isExhausted(linesOf(lists, file), *used)) {
+        if (!isExhausted(linesOf(lists, file), used)) {
             allExhausted = false;
             break;
         }
@@ -142,7 +145,7 @@ StartupOutcome runStartupSequence(const QByteArray &prizePath) {
         if (!clearLog(log)) {
             return outcome;
         }
-        used = std::make_unique<UsedTeams>(log);
+        used = UsedTeams(log);
     }
 
     // 5. Settings.
@@ -150,15 +153,12 @@ StartupOutcome runStartupSequence(const QByteArray &prizePath) {
     if (!QFile::exists(DataFile::Settings)) {
         messages().information(kSettingsCreatedMessage);
         settings = defaultSettingsLines();
-        const Status written = writeLines(DataFile::Settings, settings);
-        if (!written.ok()) {
-            messages().error(written.error());
-        }
+        // Without the file on disk the run goes on with the default values.
+        reportFailure(writeLines(DataFile::Settings, settings));
         state.AskAtStart = "1";
     } else {
         Result<Lines> read = readLines(DataFile::Settings);
-        if (!read.ok()) {
-            messages().error(read.error());
+        if (reportFailure(read)) {
             return outcome;
         }
         settings = std::move(read).value();
@@ -192,7 +192,7 @@ StartupOutcome runStartupSequence(const QByteArray &prizePath) {
 
     // 7. The list of the run: a list of the chosen kind that is not exhausted,
     // else one of the other kind.
-    Exhaustion exhausted(lists, *used);
+    Exhaustion exhausted(lists, used);
     const std::initializer_list<QString> nationalLists = {DataFile::NatTeams45, DataFile::NatTeams5};
     const std::initializer_list<QString> clubLists = {DataFile::Teams4, DataFile::Teams45, DataFile::Teams5};
     if (state.TeamKind == 1) {
@@ -216,10 +216,8 @@ StartupOutcome runStartupSequence(const QByteArray &prizePath) {
     if (state.CurrentPoolFile.isEmpty()) {
         outcome.poolItems = Lines();
     } else {
-        Lines remainder = poolRemainder(linesOf(lists, state.CurrentPoolFile), *used);
-        const Status written = writeLines(DataFile::PoolRemainder, remainder);
-        if (!written.ok()) {
-            messages().error(written.error());
+        Lines remainder = poolRemainder(linesOf(lists, state.CurrentPoolFile), used);
+        if (reportFailure(writeLines(DataFile::PoolRemainder, remainder))) {
             return outcome;
         }
         outcome.poolItems = std::move(remainder);
@@ -227,16 +225,14 @@ StartupOutcome runStartupSequence(const QByteArray &prizePath) {
 
     // 10. The prize of a free choice of team.
     Result<Lines> gift = readLines(DataFile::Gift);
-    if (!gift.ok()) {
-        messages().error(gift.error());
+    if (reportFailure(gift)) {
         return outcome;
     }
     outcome.teamChoicePrize = !prizePath.isEmpty() && lineAt(gift.value(), 0) == prizePath;
 
     // 11. The last tournament.
     Result<Lines> last = readLines(DataFile::LastTournament);
-    if (!last.ok()) {
-        messages().error(last.error());
+    if (reportFailure(last)) {
         return outcome;
     }
     for (qsizetype i = 0; i < 4; ++i) {
@@ -249,9 +245,7 @@ StartupOutcome runStartupSequence(const QByteArray &prizePath) {
 
     // 13. Used-teams mode.
     const Result<int> logAll = logAllTeams(settings);
-    if (!logAll.ok()) {
-        messages().error(logAll.error());
-    } else {
+    if (!reportFailure(logAll)) {
         outcome.logAllTeams = logAll.value() == 1;
     }
     outcome.completed = true;

@@ -154,12 +154,3 @@ TEST_F(DataFileIo, ReadingADirectoryFailsWithAMessage) {
     ASSERT_FALSE(lines.ok());
     EXPECT_TRUE(lines.error().contains(QStringLiteral("gift.txt")));
 }
-
-TEST(CaptionSuffix, NamesTheListOfTheRun) {
-    EXPECT_EQ(captionSuffix(DataFile::Teams4), QStringLiteral(" - Клубы 4*"));
-    EXPECT_EQ(captionSuffix(DataFile::Teams45), QStringLiteral(" - Клубы 4,5*"));
-    EXPECT_EQ(captionSuffix(DataFile::Teams5), QStringLiteral(" - Клубы 5*"));
-    EXPECT_EQ(captionSuffix(DataFile::NatTeams45), QStringLiteral(" - Сборные 4* - 4,5*"));
-    EXPECT_EQ(captionSuffix(DataFile::NatTeams5), QStringLiteral(" - Сборные 5*"));
-    EXPECT_EQ(captionSuffix(DataFile::NatTeams), QString());
-}

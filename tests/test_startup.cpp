@@ -85,7 +85,7 @@ TEST_F(StartupSequence, NationalKindFallsBackToAClubListWhenBothNationalListsAre
     writeLines(DataFile::UsedTeamsLog, teams("natteams45", 8) + teams("natteams5", 9));
     const StartupOutcome outcome = run();
     EXPECT_EQ(outcome.state.CurrentPoolFile, DataFile::Teams5);
-    EXPECT_EQ(captionSuffix(outcome.state.CurrentPoolFile), QStringLiteral(" - Клубы 5*"));
+    EXPECT_EQ(teamListNames(outcome.state.CurrentPoolFile).captionSuffix, QStringLiteral(" - Клубы 5*"));
     EXPECT_TRUE(boxes.shown.empty());
 }
 
