@@ -69,6 +69,7 @@ void Random::seedFromClock() {
 }
 
 int Random::below(int n) {
+    Q_ASSERT(n > 0);
     std::uniform_int_distribution<int> distribution(0, n - 1);
     return distribution(m_engine);
 }

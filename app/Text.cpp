@@ -112,10 +112,8 @@ std::optional<TextProblem> checkCp1251Text(QByteArrayView data) {
             continue;
         }
         if (byte < 0x20 || byte == 0x7F || byte == 0x98) {
-            return TextProblem{line, QStringLiteral("байт 0x%1 не бывает в тексте Windows-1251")
-                                         .arg(byte, 2, 16, QLatin1Char('0'))
-                                         .toUpper()
-                                         .replace(QStringLiteral("0X"), QStringLiteral("0x"))};
+            const QString hex = QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
+            return TextProblem{line, QStringLiteral("байт 0x%1 не бывает в тексте Windows-1251").arg(hex)};
         }
         if (byte >= 0x80 && allHighBytesAreUtf8) {
             const qsizetype length = utf8SequenceLength(data, i);

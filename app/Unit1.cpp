@@ -81,10 +81,10 @@ void TForm1::FormCreate() {
 
 void TForm1::applyStartup(const StartupOutcome &outcome) {
     m_state = outcome.state;
+    setWindowTitle(windowTitle() + teamListNames(m_state.CurrentPoolFile).captionSuffix);
     if (!outcome.poolItems) {
         return;
     }
-    setWindowTitle(windowTitle() + teamListNames(m_state.CurrentPoolFile).captionSuffix);
     m_poolModel->setStringList(sortedForDisplay(*outcome.poolItems));
     for (QComboBox *box : {ui->ComboBox2, ui->ComboBox3, ui->ComboBox4, ui->ComboBox5, ui->ComboBox6, ui->ComboBox7}) {
         box->setCurrentIndex(-1);

@@ -65,6 +65,7 @@ TEST(Cp1251, ReportsBytesThatAreNotText) {
     const auto nul = checkCp1251Text(QByteArray("A\r\nB\r\nC\0D\r\n", 11));
     ASSERT_TRUE(nul.has_value());
     EXPECT_EQ(nul->line, 3);
+    EXPECT_EQ(nul->reason, QStringLiteral("байт 0x00 не бывает в тексте Windows-1251"));
 
     const auto unassigned = checkCp1251Text("A\n\x98");
     ASSERT_TRUE(unassigned.has_value());

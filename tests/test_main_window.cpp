@@ -14,12 +14,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 
 class MainWindow : public WorkDirTest {
@@ -182,6 +184,34 @@ TEST_F(MainWindow, OpensAsFarAsStartUpGotWhenAListIsMissing) {
     EXPECT_TRUE(text("Label22").isEmpty());
     EXPECT_FALSE(find<QCheckBox>("CheckBox4")->isChecked());
     EXPECT_TRUE(find<QCheckBox>("CheckBox3")->isChecked());
+}
+
+TEST_F(MainWindow, CaptionNamesTheListEvenWhenTheDropDownsCouldNotBeFilled) {
+    writeStandardFiles(0, 6, 0, 0, 0);
+    ASSERT_TRUE(QDir(dir.path()).mkdir(DataFile::PoolRemainder));
+    TForm1 &form = start();
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Korvana 3.9 beta - Клубы 4,5*"));
+    EXPECT_TRUE(items("ComboBox2").isEmpty());
+    EXPECT_TRUE(text("Label22").isEmpty());
+}
+
+TEST_F(MainWindow, ClosingTheMainWindowEndsTheProgramWhateverElseIsOpen) {
+    writeStandardFiles();
+    start();
+    program->Form1->show();
+    program->Form7->show();
+    QTimer::singleShot(0, program->Form1.get(), [this] { program->Form1->close(); });
+    // A watchdog, so that a failure shows as a failed test rather than a hang.
+    QTimer watchdog;
+    bool timedOut = false;
+    watchdog.callOnTimeout([&timedOut] {
+        timedOut = true;
+        QApplication::exit(1);
+    });
+    watchdog.start(5000);
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_FALSE(timedOut);
+    program->Form7->hide();
 }
 
 TEST_F(MainWindow, MissingLastTournamentKeepsTheListButNotTheNames) {

@@ -2,7 +2,9 @@
 #include "Startup.h"
 #include "Support.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <set>
 
 using Answer = Messages::Answer;
@@ -299,4 +301,54 @@ TEST_F(StartupSequence, EmptyAndUnterminatedListsCountTheirLines) {
     EXPECT_EQ(outcome.state.TotalListLines, 0 + 10 + 10 + 1 + 10);
     EXPECT_NE(outcome.state.CurrentPoolFile, DataFile::Teams4);
     EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(StartupSequence, UnreadableDataFilesEndTheSequenceAtTheirStep) {
+    struct Case {
+        QString file;
+        bool settingsRead;
+        bool poolFilled;
+    };
+    for (const Case &c : {Case{DataFile::UsedTeamsLog, false, false}, Case{DataFile::Settings, false, false},
+                          Case{DataFile::Gift, true, true}}) {
+        SCOPED_TRACE(c.file.toStdString());
+        writeStandardFiles();
+        QFile::remove(path(c.file));
+        ASSERT_TRUE(QDir(dir.path()).mkdir(c.file)); // a folder where the file should be
+        boxes.shown.clear();
+        const StartupOutcome outcome = run();
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0].kind, ScriptedMessages::Kind::Error);
+        EXPECT_TRUE(boxes.shown[0].text.contains(c.file));
+        EXPECT_EQ(outcome.poolItems.has_value(), c.poolFilled);
+        EXPECT_FALSE(outcome.players.has_value());
+        EXPECT_TRUE(QFileInfo(path(c.file)).isDir()) << "nothing is written over it";
+        ASSERT_TRUE(QDir(path(c.file)).removeRecursively());
+    }
+}
+
+TEST_F(StartupSequence, SettingsThatCannotBeCreatedStillGiveADefaultRun) {
+    writeStandardFiles();
+    QFile::remove(path(DataFile::Settings));
+    ASSERT_TRUE(QFile::link(path("no-such-folder/settings.ini"), path(DataFile::Settings)));
+    boxes.answers = {Answer::Yes};
+    const StartupOutcome outcome = run();
+    ASSERT_EQ(boxes.shown.size(), 3u);
+    EXPECT_EQ(boxes.shown[0].text, kSettingsCreatedMessage);
+    EXPECT_EQ(boxes.shown[1].kind, ScriptedMessages::Kind::Error);
+    EXPECT_TRUE(boxes.shown[1].text.contains("settings.ini"));
+    EXPECT_EQ(boxes.shown[2].text, kKindQuestion);
+    EXPECT_TRUE(outcome.completed);
+    EXPECT_EQ(outcome.players, (PlayerNames{"Player 1", "Player 2", "Player 3"}));
+}
+
+TEST_F(StartupSequence, ScratchFileThatCannotBeWrittenStopsBeforeTheDropDowns) {
+    writeStandardFiles();
+    ASSERT_TRUE(QDir(dir.path()).mkdir(DataFile::PoolRemainder));
+    const StartupOutcome outcome = run();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(boxes.shown[0].text.contains("temp"));
+    EXPECT_FALSE(outcome.state.CurrentPoolFile.isEmpty()) << "the list of the run is chosen";
+    EXPECT_FALSE(outcome.poolItems.has_value());
+    EXPECT_FALSE(outcome.lastTournamentRead);
 }
