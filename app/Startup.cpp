@@ -5,47 +5,38 @@
 #include "Text.h"
 
 #include <QFile>
-#include <memory>
+#include <algorithm>
 
 namespace {
 
 struct RunList {
     QString file;
     LineFile lines;
+    bool exhausted = false;
 };
+using RunLists = std::array<RunList, 5>;
 
-// Which lists are exhausted against the log as it stands after the clear rules;
-// each list is measured once, when it is first asked about.
-class Exhaustion {
-public:
-    Exhaustion(const std::array<RunList, 5> &lists, const UsedTeams &used) : m_lists(lists), m_used(used) {}
-
-    bool operator()(const QString &file) {
-        for (std::size_t i = 0; i < m_lists.size(); ++i) {
-            if (m_lists[i].file == file) {
-                if (!m_known[i]) {
-                    m_value[i] = isExhausted(m_lists[i].lines, m_used);
-                    m_known[i] = true;
-                }
-                return m_value[i];
-            }
-        }
-        return true;
+void measure(RunLists &lists, const UsedTeams &used) {
+    for (RunList &list : lists) {
+        list.exhausted = isExhausted(list.lines, used);
     }
+}
 
-private:
-    const std::array<RunList, 5> &m_lists;
-    const UsedTeams &m_used;
-    std::array<bool, 5> m_known{};
-    std::array<bool, 5> m_value{};
-};
+const RunList &listOf(const RunLists &lists, const QString &file) {
+    for (const RunList &list : lists) {
+        if (list.file == file) {
+            return list;
+        }
+    }
+    Q_UNREACHABLE();
+}
 
 // One of the lists that can still serve, each with the same chance; empty when
 // none can.
-QString pickList(std::initializer_list<QString> candidates, Exhaustion &exhausted) {
+QString pickList(const RunLists &lists, std::initializer_list<QString> candidates) {
     QList<QString> open;
     for (const QString &file : candidates) {
-        if (!exhausted(file)) {
+        if (!listOf(lists, file).exhausted) {
             open.append(file);
         }
     }
@@ -53,15 +44,6 @@ QString pickList(std::initializer_list<QString> candidates, Exhaustion &exhauste
         return {};
     }
     return open.size() == 1 ? open.front() : open[randomGenerator().below(static_cast<int>(open.size()))];
-}
-
-const LineFile &linesOf(const std::array<RunList, 5> &lists, const QString &file) {
-    for (const RunList &list : lists) {
-        if (list.file == file) {
-            return list.lines;
-        }
-    }
-    Q_UNREACHABLE();
 }
 
 // Shows the failure of a file operation, if it failed; true when it did.
@@ -92,8 +74,8 @@ StartupOutcome runStartupSequence(const QByteArray &prizePath) {
     StartupOutcome outcome;
     StartupState &state = outcome.state;
 
-    // 1. Count the lines of the five lists.
-    std::array<RunList, 5> lists;
+    // Count the lines of the five lists.
+    RunLists lists;
     for (std::size_t i = 0; i < kRunLists.size(); ++i) {
         lists[i].file = kRunLists[i];
         Result<QByteArray> bytes = readFileBytes(kRunLists[i]);
@@ -111,7 +93,7 @@ StartupOutcome runStartupSequence(const QByteArray &prizePath) {
         state.TotalListLines += lists[i].lines.size();
     }
 
-    // 2. Count the log, creating it empty when it is missing.
+    // Count the log, creating it empty when it is missing.
     LineFile log;
     if (!QFile::exists(DataFile::UsedTeamsLog)) {
         if (reportFailure(writeFileBytes(DataFile::UsedTeamsLog, {}))) {
@@ -126,29 +108,23 @@ StartupOutcome runStartupSequence(const QByteArray &prizePath) {
     }
     state.UsedTeamsCount = log.size();
 
-    // 3. The log may not grow to the size of all lists together.
+    // The log may not grow to the size of all lists together.
     if (state.UsedTeamsCount >= state.TotalListLines - 2 && !clearLog(log)) {
         return outcome;
     }
 
-    // 4. Nor may it exhaust every list.
+    // Nor may it exhaust every list.
     UsedTeams used(log);
-    bool allExhausted = true;
-    for (const QString &file :
-         {DataFile::Teams5, DataFile::Teams4, DataFile::Teams45, DataFile::NatTeams5, DataFile::NatTeams45}) {
-        if (!isExhausted(linesOf(lists, file), used)) {
-            allExhausted = false;
-            break;
-        }
-    }
-    if (allExhausted) {
+    measure(lists, used);
+    if (std::all_of(lists.cbegin(), lists.cend(), [](const RunList &list) { return list.exhausted; })) {
         if (!clearLog(log)) {
             return outcome;
         }
         used = UsedTeams(log);
+        measure(lists, used);
     }
 
-    // 5. Settings.
+    // Settings.
     Lines settings;
     if (!QFile::exists(DataFile::Settings)) {
         messages().information(kSettingsCreatedMessage);
@@ -166,7 +142,7 @@ StartupOutcome runStartupSequence(const QByteArray &prizePath) {
         state.DefaultKind = lineAt(settings, 1);
     }
 
-    // 6. Kind of teams.
+    // Kind of teams.
     Random &random = randomGenerator();
     random.seedFromClock();
     state.TeamKind = 0;
@@ -190,47 +166,46 @@ StartupOutcome runStartupSequence(const QByteArray &prizePath) {
         }
     }
 
-    // 7. The list of the run: a list of the chosen kind that is not exhausted,
+    // The list of the run: a list of the chosen kind that is not exhausted,
     // else one of the other kind.
-    Exhaustion exhausted(lists, used);
     const std::initializer_list<QString> nationalLists = {DataFile::NatTeams45, DataFile::NatTeams5};
     const std::initializer_list<QString> clubLists = {DataFile::Teams4, DataFile::Teams45, DataFile::Teams5};
     if (state.TeamKind == 1) {
-        state.CurrentPoolFile = pickList(nationalLists, exhausted);
+        state.CurrentPoolFile = pickList(lists, nationalLists);
         if (state.CurrentPoolFile.isEmpty()) {
-            state.CurrentPoolFile = pickList(clubLists, exhausted);
+            state.CurrentPoolFile = pickList(lists, clubLists);
         }
     } else {
         state.TeamKind = 0;
-        state.CurrentPoolFile = pickList(clubLists, exhausted);
+        state.CurrentPoolFile = pickList(lists, clubLists);
         if (state.CurrentPoolFile.isEmpty()) {
-            state.CurrentPoolFile = pickList(nationalLists, exhausted);
+            state.CurrentPoolFile = pickList(lists, nationalLists);
         }
     }
     if (state.CurrentPoolFile.isEmpty()) {
         messages().information(kNoListMessage);
     }
 
-    // 8 and 9. The caption comes from the list of the run; the drop-downs get its
-    // unused teams, which are also written to "temp".
+    // The drop-downs get the unused teams of the list of the run, which are
+    // also written to "temp".
     if (state.CurrentPoolFile.isEmpty()) {
         outcome.poolItems = Lines();
     } else {
-        Lines remainder = poolRemainder(linesOf(lists, state.CurrentPoolFile), used);
+        Lines remainder = poolRemainder(listOf(lists, state.CurrentPoolFile).lines, used);
         if (reportFailure(writeLines(DataFile::PoolRemainder, remainder))) {
             return outcome;
         }
         outcome.poolItems = std::move(remainder);
     }
 
-    // 10. The prize of a free choice of team.
+    // The prize of a free choice of team.
     Result<Lines> gift = readLines(DataFile::Gift);
     if (reportFailure(gift)) {
         return outcome;
     }
     outcome.teamChoicePrize = !prizePath.isEmpty() && lineAt(gift.value(), 0) == prizePath;
 
-    // 11. The last tournament.
+    // The last tournament.
     Result<Lines> last = readLines(DataFile::LastTournament);
     if (reportFailure(last)) {
         return outcome;
@@ -240,10 +215,10 @@ StartupOutcome runStartupSequence(const QByteArray &prizePath) {
     }
     outcome.lastTournamentRead = true;
 
-    // 12. Player names.
+    // Player names.
     outcome.players = readPlayerNames(settings);
 
-    // 13. Used-teams mode.
+    // Used-teams mode.
     const Result<int> logAll = logAllTeams(settings);
     if (!reportFailure(logAll)) {
         outcome.logAllTeams = logAll.value() == 1;
