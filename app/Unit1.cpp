@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QCollator>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QStringListModel>
 #include <algorithm>
 
@@ -73,6 +74,20 @@ void TForm1::closeEvent(QCloseEvent *event) {
     // Closing the main window ends the program, whatever other window is open.
     event->accept();
     QCoreApplication::quit();
+}
+
+void TForm1::keyPressEvent(QKeyEvent *event) {
+    // As in a dialog, Enter presses the window's default button.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        for (QPushButton *button : findChildren<QPushButton *>()) {
+            if (button->isDefault() && button->isEnabled() && button->isVisible()) {
+                button->click();
+                return;
+            }
+        }
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 void TForm1::FormCreate() {

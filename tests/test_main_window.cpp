@@ -20,6 +20,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <memory>
@@ -263,6 +264,23 @@ TEST_F(MainWindow, TeamChoicePrizeEnablesThePlayersOwnDropDowns) {
     for (const char *name : {"ComboBox2", "ComboBox3", "ComboBox4"}) {
         EXPECT_FALSE(find<QComboBox>(name)->isEnabled()) << name;
     }
+}
+
+TEST_F(MainWindow, EnterPressesTheDefaultButtonOnly) {
+    writeStandardFiles();
+    TForm1 &form = start();
+    form.show();
+    QSignalSpy fill(find<QPushButton>("Button2"), &QPushButton::clicked);
+    QSignalSpy schedule(find<QPushButton>("Button1"), &QPushButton::clicked);
+    QTest::keyClick(&form, Qt::Key_Return);
+    QTest::keyClick(&form, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(fill.count(), 2);
+    find<QPushButton>("Button2")->setDefault(false);
+    find<QPushButton>("Button1")->setEnabled(true);
+    QTest::keyClick(&form, Qt::Key_Return);
+    EXPECT_EQ(fill.count(), 2) << "once the role is taken away, Enter starts nothing";
+    EXPECT_EQ(schedule.count(), 0);
+    form.hide();
 }
 
 TEST_F(MainWindow, NamesFromTheFilesAreShownAsPlainText) {
