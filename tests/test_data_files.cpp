@@ -24,11 +24,6 @@ TEST(LineReading, KeepsBlanksAndCaseAsTheyStand) {
     EXPECT_EQ(splitLines(" Arsenal \r\narsenal\r\n"), (Lines{" Arsenal ", "arsenal"}));
 }
 
-TEST(LineWriting, EndsEveryLineWithCrLf) {
-    EXPECT_EQ(joinLines({"A", "", "B"}), QByteArray("A\r\n\r\nB\r\n"));
-    EXPECT_EQ(joinLines({}), QByteArray());
-}
-
 TEST(Cp1251, DecodesEveryByteAsTheSystemCodecDoes) {
     QByteArray all(256, '\0');
     for (int i = 0; i < 256; ++i) {
