@@ -56,11 +56,9 @@ public:
     explicit LineFile(QByteArray bytes);
 
     qsizetype size() const { return m_lines.size(); }
-    bool isEmpty() const { return m_lines.isEmpty(); }
     QByteArrayView operator[](qsizetype index) const { return m_lines[index]; }
     QList<QByteArrayView>::const_iterator begin() const { return m_lines.cbegin(); }
     QList<QByteArrayView>::const_iterator end() const { return m_lines.cend(); }
-    const QByteArray &bytes() const { return m_bytes; }
 
 private:
     QByteArray m_bytes; // never modified, so the views stay valid in every copy

@@ -18,7 +18,6 @@ public:
 
     qsizetype count(QByteArrayView line) const { return m_counts.value(line, 0); }
     bool contains(QByteArrayView line) const { return m_counts.contains(line); }
-    const LineFile &log() const { return m_log; }
 
 private:
     LineFile m_log; // the views in m_counts point into it

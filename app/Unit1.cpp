@@ -44,17 +44,14 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::T
         label->setTextFormat(Qt::PlainText);
     }
 
-    for (QWidget *fixture :
-         {static_cast<QWidget *>(ui->Label6), static_cast<QWidget *>(ui->Label7), static_cast<QWidget *>(ui->Label8),
-          static_cast<QWidget *>(ui->Label10), static_cast<QWidget *>(ui->Label11), static_cast<QWidget *>(ui->Label14),
-          static_cast<QWidget *>(ui->Label15)}) {
+    for (QLabel *fixture : {ui->Label6, ui->Label7, ui->Label8, ui->Label10, ui->Label11, ui->Label14, ui->Label15}) {
         fixture->hide();
     }
     ui->BitBtn1->setIcon(
         QIcon::fromTheme(QStringLiteral("document-print"), style()->standardIcon(QStyle::SP_FileDialogDetailedView)));
 
     m_poolModel = new QStringListModel(this);
-    for (QComboBox *box : {ui->ComboBox2, ui->ComboBox3, ui->ComboBox4, ui->ComboBox5, ui->ComboBox6, ui->ComboBox7}) {
+    for (QComboBox *box : teamDropDowns()) {
         box->setModel(m_poolModel);
     }
 
@@ -64,6 +61,10 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::T
 }
 
 TForm1::~TForm1() = default;
+
+std::array<QComboBox *, 6> TForm1::teamDropDowns() const {
+    return {ui->ComboBox2, ui->ComboBox3, ui->ComboBox4, ui->ComboBox5, ui->ComboBox6, ui->ComboBox7};
+}
 
 void TForm1::setClientHeight(int height) {
     centralWidget()->setFixedSize(kClientWidth, height);
@@ -101,7 +102,7 @@ void TForm1::applyStartup(const StartupOutcome &outcome) {
         return;
     }
     m_poolModel->setStringList(sortedForDisplay(*outcome.poolItems));
-    for (QComboBox *box : {ui->ComboBox2, ui->ComboBox3, ui->ComboBox4, ui->ComboBox5, ui->ComboBox6, ui->ComboBox7}) {
+    for (QComboBox *box : teamDropDowns()) {
         box->setCurrentIndex(-1);
     }
 

@@ -3,8 +3,10 @@
 #include "Startup.h"
 
 #include <QMainWindow>
+#include <array>
 #include <memory>
 
+class QComboBox;
 class QStringListModel;
 
 namespace Ui {
@@ -37,6 +39,9 @@ private:
     void FormCreate();
     void applyStartup(const StartupOutcome &outcome);
     void CheckBox4Click();
+    // The "Кроме:" drop-downs and the players' own team drop-downs, which list
+    // the same teams.
+    std::array<QComboBox *, 6> teamDropDowns() const;
 
     std::unique_ptr<Ui::TForm1> ui;
     StartupState m_state;
