@@ -12,7 +12,14 @@
 Program::Program()
     : Form1(std::make_unique<TForm1>()), Form2(std::make_unique<TForm2>()), Form4(std::make_unique<TForm4>()),
       Form6(std::make_unique<TForm6>()), Form5(std::make_unique<TForm5>()), Form7(std::make_unique<TForm7>()),
-      Form8(std::make_unique<TForm8>()), Form9(std::make_unique<TForm9>()) {}
+      Form8(std::make_unique<TForm8>()), Form9(std::make_unique<TForm9>()) {
+    connectWindows();
+}
+
+void Program::connectWindows() {
+    TForm1 *const main = Form1.get();
+    (void)main;
+}
 
 // The secondary windows go first, the main window last.
 Program::~Program() {

@@ -14,6 +14,11 @@ class TForm9;
 // The program's eight windows, created once and kept until the program ends.
 // The main window comes first, and its creation runs the start-up sequence
 // before any other window exists; the others are created hidden.
+//
+// Program is the one place that knows every window. Once all exist, it connects
+// what one window asks of another (the main window's signals to the slots of the
+// others, and back), so that no window reaches another through a global and no
+// library links the library of the main window.
 class Program {
 public:
     Program();
@@ -27,4 +32,7 @@ public:
     std::unique_ptr<TForm7> Form7;
     std::unique_ptr<TForm8> Form8;
     std::unique_ptr<TForm9> Form9;
+
+private:
+    void connectWindows();
 };

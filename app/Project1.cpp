@@ -3,6 +3,7 @@
 #include "WidgetMessages.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 
 // The program reads no command line and no environment: its data files are the
 // ones in the working directory.
@@ -13,10 +14,21 @@ int main(int argc, char *argv[]) {
 
     WidgetMessages widgetMessages;
     setMessages(&widgetMessages);
+    setDesktopOpener([](const QUrl &url) { return QDesktopServices::openUrl(url); });
 
-    Program program;
-    program.Form1->show();
-    const int exitCode = QApplication::exec();
+    int exitCode = 0;
+    {
+        Program program;
+        // A window that could not be set up (the statistics database) ends the
+        // program before it is shown.
+        if (const std::optional<int> end = pendingProgramEnd()) {
+            exitCode = *end;
+        } else {
+            program.Form1->show();
+            exitCode = QApplication::exec();
+        }
+    }
+    setDesktopOpener({});
     setMessages(nullptr);
     return exitCode;
 }

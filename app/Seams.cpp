@@ -4,7 +4,6 @@
 #include <QThread>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -20,6 +19,10 @@ public:
         print(text);
         return Answer::Cancel;
     }
+    Answer askOkCancel(const QString &text) override {
+        print(text);
+        return Answer::Cancel;
+    }
 
 private:
     static void print(const QString &text) { std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData()); }
@@ -29,6 +32,8 @@ StandardErrorMessages fallbackMessages;
 Messages *currentMessages = &fallbackMessages;
 
 std::function<void(int)> programEnd;
+std::optional<int> pendingEnd;
+std::function<bool(const QUrl &)> desktopOpener;
 
 } // namespace
 
@@ -49,11 +54,27 @@ void endProgram(int exitCode) {
         QCoreApplication::exit(exitCode);
         return;
     }
-    std::exit(exitCode);
+    // No event loop yet: leaving at once would skip the destruction of the
+    // windows and their database connection, so the entry ends the program.
+    if (!pendingEnd) {
+        pendingEnd = exitCode;
+    }
+}
+
+std::optional<int> pendingProgramEnd() {
+    return pendingEnd;
 }
 
 void setProgramEnd(std::function<void(int)> handler) {
     programEnd = std::move(handler);
+}
+
+bool openWithDesktop(const QUrl &url) {
+    return desktopOpener ? desktopOpener(url) : false;
+}
+
+void setDesktopOpener(std::function<bool(const QUrl &)> opener) {
+    desktopOpener = std::move(opener);
 }
 
 void Random::seedFromClock() {

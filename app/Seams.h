@@ -1,17 +1,19 @@
 #pragma once
 
 #include <QString>
+#include <QUrl>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <random>
 
-// The three places where the program meets the user or the outside world in a
-// way that a test must control: modal message boxes, ending the program, and
-// random numbers.
+// The places where the program meets the user or the outside world in a way
+// that a test must control: modal message boxes, ending the program, random
+// numbers, and handing a file or an address to the desktop.
 
 class Messages {
 public:
-    enum class Answer { Yes, No, Cancel };
+    enum class Answer { Yes, No, Cancel, Ok };
 
     virtual ~Messages() = default;
     virtual void information(const QString &text) = 0;
@@ -20,6 +22,8 @@ public:
     virtual Answer askYesNo(const QString &text) = 0;
     // A question with Yes, No and Cancel; closing the box counts as Cancel.
     virtual Answer askYesNoCancel(const QString &text) = 0;
+    // A question with OK and Cancel; closing the box counts as Cancel.
+    virtual Answer askOkCancel(const QString &text) = 0;
 };
 
 // The message boxes in use. Until the program installs its own, messages go to
@@ -29,11 +33,22 @@ Messages &messages();
 // caller keeps ownership.
 void setMessages(Messages *replacement);
 
-// Ends the program with an exit code. The program leaves its event loop (or
-// exits at once when none runs yet); the caller returns right after the call.
+// Ends the program with an exit code; the caller returns right after the call.
+// Inside the event loop the loop is left. Before it runs (while the windows are
+// being created) the end is only recorded: the program's entry asks for it with
+// pendingProgramEnd() and returns the code once the windows are destroyed.
 void endProgram(int exitCode);
+std::optional<int> pendingProgramEnd();
 // Replaces what endProgram does; an empty function restores the default.
 void setProgramEnd(std::function<void(int)> handler);
+
+// Asks the desktop to open a file or a web address with the user's own
+// application (xdg-open). True when the desktop took the request; whether the
+// application then shows it is not known. Until the program installs the
+// desktop's opener, nothing is opened and the answer is false.
+bool openWithDesktop(const QUrl &url);
+// Installs the opener; an empty function restores the default.
+void setDesktopOpener(std::function<bool(const QUrl &)> opener);
 
 // The one random generator of the program.
 class Random {

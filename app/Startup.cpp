@@ -154,7 +154,7 @@ StartupOutcome runStartupSequence(const QByteArray &prizePath) {
         case Messages::Answer::No:
             state.TeamKind = 1;
             break;
-        case Messages::Answer::Cancel:
+        default: // Cancel, or the box closed
             state.TeamKind = random.below(2);
             break;
         }

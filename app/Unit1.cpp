@@ -56,6 +56,10 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::T
     }
 
     connect(ui->CheckBox4, &QCheckBox::toggled, this, &TForm1::CheckBox4Click);
+    connect(ui->N5, &QAction::triggered, this, &TForm1::N5Click);
+    connect(ui->N6, &QAction::triggered, this, &TForm1::N6Click);
+    connect(ui->N8, &QAction::triggered, this, &TForm1::N8Click);
+    connect(ui->Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
 
     FormCreate();
 }
@@ -135,4 +139,39 @@ void TForm1::CheckBox4Click() {
     if (ui->CheckBox4->isChecked()) {
         ui->CheckBox3->setChecked(false);
     }
+}
+
+QStringList TForm1::playerNames() const {
+    return {ui->Label16->text(), ui->Label17->text(), ui->Label18->text()};
+}
+
+void TForm1::setPlayerNames(const QStringList &names) {
+    QLabel *const labels[] = {ui->Label16, ui->Label17, ui->Label18};
+    for (int k = 0; k < 3; ++k) {
+        labels[k]->setText(names.value(k));
+    }
+}
+
+bool TForm1::logAllTeamsChecked() const {
+    return ui->CheckBox4->isChecked();
+}
+
+void TForm1::N5Click() {
+    emit teamListsRequested();
+}
+
+void TForm1::N6Click() {
+    emit statisticsRequested(playerNames());
+}
+
+void TForm1::N8Click() {
+    // The main window takes no input while the settings window is open; the
+    // settings window gives it back when it is confirmed, closed or left.
+    const QStringList names = playerNames();
+    setEnabled(false);
+    emit settingsRequested(names);
+}
+
+void TForm1::Button3Click() {
+    emit usedTeamsRequested();
 }

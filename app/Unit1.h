@@ -3,6 +3,7 @@
 #include "Startup.h"
 
 #include <QMainWindow>
+#include <QStringList>
 #include <array>
 #include <memory>
 
@@ -31,6 +32,22 @@ public:
     // Sets the height of the area below the menu; the window keeps a fixed size.
     void setClientHeight(int height);
 
+    // The player names as the captions of Label16, Label17 and Label18 show them.
+    QStringList playerNames() const;
+    void setPlayerNames(const QStringList &names);
+    // "Не использовать ВСЕ последние", which the settings window saves.
+    bool logAllTeamsChecked() const;
+
+signals:
+    // What the main window asks of the other windows. Program connects these to
+    // the windows it creates, so that no window needs to know another.
+    void twoPlayerDrawRequested();                        // "2" in "Количество команд:"
+    void congratulationRequested();                       // a fill gave "Барселона"
+    void teamListsRequested();                            // "&Команды..."
+    void usedTeamsRequested();                            // "..." beside CheckBox4
+    void settingsRequested(const QStringList &players);   // "&Настройки..."
+    void statisticsRequested(const QStringList &players); // "Статистика..."
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -39,6 +56,10 @@ private:
     void FormCreate();
     void applyStartup(const StartupOutcome &outcome);
     void CheckBox4Click();
+    void N5Click();
+    void N6Click();
+    void N8Click();
+    void Button3Click();
     // The "Кроме:" drop-downs and the players' own team drop-downs, which list
     // the same teams.
     std::array<QComboBox *, 6> teamDropDowns() const;

@@ -38,6 +38,11 @@ Messages::Answer WidgetMessages::askYesNoCancel(const QString &text) {
     }
 }
 
+Messages::Answer WidgetMessages::askOkCancel(const QString &text) {
+    return show(QMessageBox::Question, text, QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok ? Answer::Ok
+                                                                                                       : Answer::Cancel;
+}
+
 QFont programFont() {
     const QString preferred = QStringLiteral("MS Sans Serif");
     if (QFontDatabase::families().contains(preferred)) {

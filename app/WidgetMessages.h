@@ -11,6 +11,7 @@ public:
     void error(const QString &text) override;
     Answer askYesNo(const QString &text) override;
     Answer askYesNoCancel(const QString &text) override;
+    Answer askOkCancel(const QString &text) override;
 };
 
 // The font of every window: "MS Sans Serif" at 8 points where it is installed,

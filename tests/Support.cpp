@@ -31,6 +31,10 @@ Messages::Answer ScriptedMessages::askYesNoCancel(const QString &text) {
     return ask(Kind::YesNoCancel, text);
 }
 
+Messages::Answer ScriptedMessages::askOkCancel(const QString &text) {
+    return ask(Kind::OkCancel, text);
+}
+
 Messages::Answer ScriptedMessages::ask(Kind kind, const QString &text) {
     shown.push_back({kind, text});
     if (onShow) {
@@ -59,6 +63,10 @@ void WorkDirTest::SetUp() {
     ASSERT_TRUE(QDir::setCurrent(dir.path()));
     setMessages(&boxes);
     setProgramEnd([this](int code) { endedWith.push_back(code); });
+    setDesktopOpener([this](const QUrl &url) {
+        opened.push_back(url);
+        return desktopAccepts;
+    });
     randomGenerator().fix(20261208);
 }
 
@@ -66,6 +74,7 @@ void WorkDirTest::TearDown() {
     EXPECT_TRUE(boxes.answers.empty()) << "questions that were expected but not asked";
     setMessages(nullptr);
     setProgramEnd({});
+    setDesktopOpener({});
     QDir::setCurrent(previousDir);
 }
 

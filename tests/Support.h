@@ -19,7 +19,7 @@ QByteArray cp(const char *utf8);
 // Message boxes that a test answers and reads back.
 class ScriptedMessages final : public Messages {
 public:
-    enum class Kind { Information, Error, YesNo, YesNoCancel };
+    enum class Kind { Information, Error, YesNo, YesNoCancel, OkCancel };
     struct Shown {
         Kind kind;
         QString text;
@@ -29,6 +29,7 @@ public:
     void error(const QString &text) override;
     Answer askYesNo(const QString &text) override;
     Answer askYesNoCancel(const QString &text) override;
+    Answer askOkCancel(const QString &text) override;
 
     QStringList texts() const;
 
@@ -63,6 +64,9 @@ protected:
     QString previousDir;
     ScriptedMessages boxes;
     std::vector<int> endedWith;
+    // What was handed to the desktop to open; desktopAccepts is the answer given.
+    std::vector<QUrl> opened;
+    bool desktopAccepts = true;
 };
 
 // n teams named "<prefix>-1" .. "<prefix>-n".

@@ -1,5 +1,5 @@
 #include "Program.h"
-#include "Support.h"
+#include "ProgramTest.h"
 #include "Text.h"
 #include "Unit1.h"
 #include "Unit2.h"
@@ -25,37 +25,7 @@
 #include <QTimer>
 #include <memory>
 
-class MainWindow : public WorkDirTest {
-protected:
-    void TearDown() override {
-        program.reset();
-        for (QWidget *window : QApplication::topLevelWidgets()) {
-            EXPECT_FALSE(window->isVisible()) << "left open: " << window->objectName().toStdString();
-        }
-        WorkDirTest::TearDown();
-    }
-
-    TForm1 &start() {
-        program = std::make_unique<Program>();
-        return *program->Form1;
-    }
-    template <typename T> T *find(const char *name) const {
-        T *control = program->Form1->findChild<T *>(QString::fromLatin1(name));
-        EXPECT_NE(control, nullptr) << name;
-        return control;
-    }
-    QString text(const char *label) const { return find<QLabel>(label)->text(); }
-    QStringList items(const char *comboName) const {
-        const QComboBox *box = find<QComboBox>(comboName);
-        QStringList list;
-        for (int i = 0; i < box->count(); ++i) {
-            list.append(box->itemText(i));
-        }
-        return list;
-    }
-
-    std::unique_ptr<Program> program;
-};
+class MainWindow : public ProgramTest {};
 
 TEST_F(MainWindow, ShowsTheRunAfterAFullStart) {
     writeStandardFiles(0, 0, 0, 0, 0);

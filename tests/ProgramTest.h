@@ -1,0 +1,51 @@
+#pragma once
+
+#include "Program.h"
+#include "Support.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QStringList>
+#include <QWidget>
+#include <memory>
+
+// Window tests: the whole program with its eight windows, created in a
+// temporary working directory. After each test no window may be left on screen.
+class ProgramTest : public WorkDirTest {
+protected:
+    void TearDown() override {
+        program.reset();
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            EXPECT_FALSE(window->isVisible()) << "left open: " << window->objectName().toStdString();
+            if (window->isVisible()) {
+                window->hide();
+            }
+        }
+        WorkDirTest::TearDown();
+    }
+
+    // Creates the program's windows; the main window's creation runs start-up.
+    TForm1 &start();
+
+    // A control of a window by the name the design gives it.
+    template <typename T> static T *findIn(const QObject *window, const char *name) {
+        T *control = window->findChild<T *>(QString::fromLatin1(name));
+        EXPECT_NE(control, nullptr) << name;
+        return control;
+    }
+    // A control of the main window.
+    template <typename T> T *find(const char *name) const { return findIn<T>(mainWindow(), name); }
+    QString text(const char *label) const { return find<QLabel>(label)->text(); }
+    QStringList items(const char *comboName) const {
+        const QComboBox *box = find<QComboBox>(comboName);
+        QStringList list;
+        for (int i = 0; i < box->count(); ++i) {
+            list.append(box->itemText(i));
+        }
+        return list;
+    }
+    const QObject *mainWindow() const;
+
+    std::unique_ptr<Program> program;
+};
