@@ -1,0 +1,54 @@
+#pragma once
+
+#include "Result.h"
+
+#include <QByteArray>
+#include <QString>
+#include <array>
+#include <optional>
+
+class Random;
+
+// The team draw of the fill button: every player whose team field is empty gets
+// a team drawn at random from the list of the run.
+//
+// Texts are compared as the bytes that stand in the data files. A text of a
+// control that Windows-1251 cannot hold has no such bytes (an empty optional):
+// it equals no line of any list.
+using TeamText = std::optional<QByteArray>;
+
+struct FillRequest {
+    QString poolFile;                // the list of the run
+    qsizetype totalListLines = 0;    // the attempt limit of one player's draw
+    std::array<TeamText, 3> teams;   // the team fields before the fill
+    std::array<TeamText, 3> exclude; // the "Кроме:" teams; empty when none is chosen
+    std::array<TeamText, 3> previous;
+    bool skipPrevious = true; // "Не использовать ТРИ последние"
+    bool skipAllUsed = false; // "Не использовать ВСЕ последние"
+};
+
+struct FillOutcome {
+    enum class End {
+        Filled,      // every field holds a team
+        Exhausted,   // the list has run dry: the program shows the list's message and ends
+        NoCandidate, // no line of the list can go to this player at all; the program goes on
+    };
+    End end = End::Filled;
+    std::array<TeamText, 3> teams; // the team fields after the fill
+    int player = 0;                // 0-based; the player whose draw stopped
+    QString message;               // what to show for Exhausted and NoCandidate
+};
+
+// Draws a team for every empty field, player 1 first. A candidate is drawn
+// again when another player holds it, when the player excluded it, when it was
+// the player's own team last time (skipPrevious) or when it stands in the
+// used-teams log (skipAllUsed). Once a player has needed more attempts than
+// there are lines in all lists together, the next candidate that no other
+// player holds, and that is neither excluded nor the previous team, ends the
+// fill as Exhausted; when no line of the list could ever be such a candidate,
+// the fill ends as NoCandidate with that player's field left empty. The list
+// and the log are each read once. File errors are failures; nothing is drawn then.
+Result<FillOutcome> fillTeams(const FillRequest &request, Random &random);
+
+// The team whose draw brings up the congratulation.
+QByteArray congratulatedTeam();

@@ -1,0 +1,112 @@
+#include "Schedule.h"
+
+#include "DataFiles.h"
+#include "Seams.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+// One attempt of the draw as the program has always made it: the labels of the
+// three lines are filled from random choices, and the attempt stands only when
+// every team is named first once and second once. About one attempt in four
+// stands, whatever the teams.
+struct Attempt {
+    QString label7, label8, label10, label11, label14, label15;
+
+    bool accepted() const { return label8 != label11 && label11 != label15 && label8 != label15; }
+};
+
+Attempt drawAttempt(const std::array<QString, 3> &t, Random &random) {
+    Attempt a;
+    const int p = random.below(3);
+    const QString x = t[p];
+    // The two other teams in player order.
+    const QString first = t[p == 0 ? 1 : 0];
+    const QString second = t[p == 2 ? 1 : 2];
+    const bool yIsFirst = random.below(2) == 0;
+    const QString y = yIsFirst ? first : second;
+    const QString z = yIsFirst ? second : first;
+    a.label7 = x;
+    a.label8 = y;
+    // Of X and Y, the one that comes first in player order.
+    const bool xBeforeY = p < (yIsFirst ? (p == 0 ? 1 : 0) : (p == 2 ? 1 : 2));
+    const QString &xyFirst = xBeforeY ? x : y;
+    const QString &xySecond = xBeforeY ? y : x;
+    const bool zLeft = random.below(2) == 0;
+    const QString other = random.below(2) == 0 ? xyFirst : xySecond;
+    a.label10 = zLeft ? z : other;
+    a.label11 = zLeft ? other : z;
+    a.label14 = (a.label7 != a.label10 && a.label7 != a.label11) ? a.label7 : a.label8;
+    a.label15 = (a.label10 != a.label7 && a.label10 != a.label8) ? a.label10 : a.label11;
+    return a;
+}
+
+// Needing more attempts than this happens with a chance of (3/4)^1000.
+constexpr int kMaxAttempts = 1000;
+
+} // namespace
+
+Result<Fixtures> drawFirstRound(const std::array<QString, 3> &teams, Random &random) {
+    for (int i = 0; i < 3; ++i) {
+        for (int j = i + 1; j < 3; ++j) {
+            if (teams[i] == teams[j]) {
+                return Failure{QStringLiteral("У игроков %1 и %2 одна и та же команда «%3». Расписание составляется "
+                                              "только для трёх разных команд: измените команду одного из них.")
+                                   .arg(i + 1)
+                                   .arg(j + 1)
+                                   .arg(teams[i])};
+            }
+        }
+    }
+    random.seedFromClock();
+    for (int attempt = 1; attempt <= kMaxAttempts; ++attempt) {
+        const Attempt a = drawAttempt(teams, random);
+        if (a.accepted()) {
+            Fixtures fixtures;
+            fixtures.matches = {{{a.label7, a.label8}, {a.label10, a.label11}, {a.label14, a.label15}}};
+            fixtures.attempts = attempt;
+            return fixtures;
+        }
+    }
+    return Failure{QStringLiteral("Не удалось составить расписание первого круга. Нажмите «Расписание» ещё раз.")};
+}
+
+Result<LogAppend> appendToUsedTeamsLog(const std::array<QByteArray, 3> &teams) {
+    const QString &name = DataFile::UsedTeamsLog;
+    LogAppend result;
+    QByteArray bytes;
+    const QFileInfo info(name);
+    if (!info.exists()) {
+        result.created = true;
+    } else if (info.isDir()) {
+        return Failure{fileErrorText(name, QStringLiteral("Is a directory"))};
+    } else if (info.size() > 0) {
+        QFile existing(name);
+        if (!existing.open(QIODevice::ReadOnly) || !existing.seek(info.size() - 1)) {
+            return Failure{fileErrorText(name, existing.errorString())};
+        }
+        const QByteArray last = existing.read(1);
+        if (last.size() != 1) {
+            return Failure{fileErrorText(name, existing.errorString())};
+        }
+        if (last != "\n" && last != "\r") {
+            bytes.append("\r\n");
+        }
+    }
+    bytes.append(joinLines({teams[0], teams[1], teams[2]}));
+
+    QFile log(name);
+    if (!log.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+        return Failure{fileErrorText(name, log.errorString())};
+    }
+    if (log.write(bytes) != bytes.size() || !log.flush()) {
+        return Failure{fileErrorText(name, log.errorString())};
+    }
+    log.close();
+    if (log.error() != QFileDevice::NoError) {
+        return Failure{fileErrorText(name, log.errorString())};
+    }
+    return result;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "Result.h"
+
+#include <QByteArray>
+#include <QString>
+#include <array>
+
+class Random;
+
+// The first round of a tournament of three teams T1, T2, T3 (player order):
+// three matches in which every team meets every other team once.
+struct Fixtures {
+    // Line by line, the first-named and the second-named team:
+    // X against Y, Z against X, Y against Z.
+    std::array<std::array<QString, 2>, 3> matches;
+    int attempts = 0; // how many draws it took
+};
+
+// Draws the order X, Y, Z, every order of the three teams equally likely.
+// Teams that are equal as texts cannot form a round: that is a failure, with a
+// message that names them, and no draw is made.
+Result<Fixtures> drawFirstRound(const std::array<QString, 3> &teams, Random &random);
+
+inline const QString kLogCreatedMessage = QStringLiteral("file not found, new");
+
+// Appends the three teams to the used-teams log in player order, one line each.
+// A log that does not exist is created with them (after kLogCreatedMessage,
+// which the caller shows when `created` comes back true). A last line without a
+// line end gets one first, so that no team is glued onto it. The three lines go
+// out in one write.
+struct LogAppend {
+    bool created = false;
+};
+Result<LogAppend> appendToUsedTeamsLog(const std::array<QByteArray, 3> &teams);

@@ -1,0 +1,252 @@
+#include "Draw.h"
+#include "RandomForTwo.h"
+#include "Schedule.h"
+#include "Support.h"
+
+#include <QDir>
+#include <QFile>
+#include <map>
+#include <set>
+
+namespace {
+
+TeamText t(const char *utf8) {
+    return cp(utf8);
+}
+
+} // namespace
+
+class TeamDraw : public WorkDirTest {
+protected:
+    void SetUp() override {
+        WorkDirTest::SetUp();
+        writeLines("pool.txt", {"A", "B", "C", "D", "E"});
+        write(DataFile::UsedTeamsLog, {});
+        request.poolFile = "pool.txt";
+        request.totalListLines = 50;
+        request.teams = {QByteArray(), QByteArray(), QByteArray()};
+        request.exclude = request.teams;
+        request.previous = request.teams;
+    }
+    FillOutcome fill() {
+        const Result<FillOutcome> outcome = fillTeams(request, randomGenerator());
+        EXPECT_TRUE(outcome.ok()) << outcome.error().toStdString();
+        return outcome.ok() ? outcome.value() : FillOutcome();
+    }
+
+    FillRequest request;
+};
+
+TEST_F(TeamDraw, EveryRejectionRuleNarrowsThePlayersChoice) {
+    // Each player is left exactly one team that passes every rule.
+    writeLines(DataFile::UsedTeamsLog, {"C", "D", "D"});
+    request.skipAllUsed = true;
+    request.exclude = {t("A"), TeamText(), t("E")};
+    request.previous = {t("B"), t("B"), t("A")};
+    for (std::uint64_t seed = 0; seed < 20; ++seed) {
+        randomGenerator().fix(seed);
+        const FillOutcome outcome = fill();
+        ASSERT_EQ(outcome.end, FillOutcome::End::Filled);
+        // Player 1: not A (excluded), B (previous), C or D (used). Player 2: not
+        // B (previous) nor E (player 1's). Player 3: not E (excluded), A
+        // (previous, and player 2's): B is all that is left.
+        EXPECT_EQ(outcome.teams, (std::array<TeamText, 3>{t("E"), t("A"), t("B")})) << seed;
+    }
+}
+
+TEST_F(TeamDraw, RulesThatAreOffLetTheirTeamsThrough) {
+    writeLines(DataFile::UsedTeamsLog, {"A", "B", "C"});
+    request.previous = {t("D"), t("E"), t("D")};
+    request.skipPrevious = false;
+    std::set<QByteArray> drawn;
+    for (std::uint64_t seed = 0; seed < 60; ++seed) {
+        randomGenerator().fix(seed);
+        const FillOutcome outcome = fill();
+        std::set<QByteArray> distinct;
+        for (const TeamText &team : outcome.teams) {
+            distinct.insert(*team);
+            drawn.insert(*team);
+        }
+        EXPECT_EQ(distinct.size(), 3u) << "three different teams";
+    }
+    EXPECT_EQ(drawn, (std::set<QByteArray>{"A", "B", "C", "D", "E"})) << "used and previous teams are drawn too";
+
+    // With the previous-team rule on, only each player's own previous team is
+    // kept from him: player 1 may get player 2's.
+    request.skipPrevious = true;
+    request.previous = {t("A"), t("B"), t("C")};
+    std::set<QByteArray> firstPlayer;
+    for (std::uint64_t seed = 0; seed < 60; ++seed) {
+        randomGenerator().fix(seed);
+        firstPlayer.insert(*fill().teams[0]);
+    }
+    EXPECT_FALSE(firstPlayer.count("A"));
+    EXPECT_TRUE(firstPlayer.count("B"));
+}
+
+TEST_F(TeamDraw, FilledFieldsAreKeptAsTheyAre) {
+    request.teams = {t("Чужая"), TeamText(QByteArray()), t("Чужая")};
+    request.exclude = {t("Чужая"), TeamText(), TeamText()};
+    request.teams[0] = std::nullopt; // typed text that Windows-1251 cannot hold
+    const FillOutcome outcome = fill();
+    EXPECT_EQ(outcome.end, FillOutcome::End::Filled);
+    EXPECT_FALSE(outcome.teams[0].has_value());
+    EXPECT_EQ(outcome.teams[2], t("Чужая"));
+    EXPECT_TRUE(QByteArray("ABCDE").contains(*outcome.teams[1]));
+
+    // Nothing to draw: the files are not even read.
+    QFile::remove(path("pool.txt"));
+    request.teams = {t("X"), t("X"), t("X")};
+    EXPECT_EQ(fill().teams, request.teams);
+}
+
+TEST_F(TeamDraw, ListThatHasRunDryEndsWithItsMessage) {
+    writeLines(DataFile::Teams45, {"A", "B", "C"});
+    writeLines(DataFile::UsedTeamsLog, {"A", "B", "C"});
+    request.poolFile = DataFile::Teams45;
+    request.skipAllUsed = true;
+    const QByteArray logBefore = read(DataFile::UsedTeamsLog);
+    const FillOutcome outcome = fill();
+    EXPECT_EQ(outcome.end, FillOutcome::End::Exhausted);
+    EXPECT_EQ(outcome.player, 0);
+    EXPECT_EQ(outcome.message, QStringLiteral("Клубы 4,5* кончились. Перезапустите!"));
+    EXPECT_EQ(read(DataFile::UsedTeamsLog), logBefore);
+
+    // The limit counts attempts before the log is asked: with no attempts to
+    // spare even a free team ends the draw.
+    request.skipAllUsed = false;
+    request.totalListLines = 0;
+    EXPECT_EQ(fill().end, FillOutcome::End::Exhausted);
+}
+
+TEST_F(TeamDraw, ListWithNothingForAPlayerStopsWithoutEndingTheProgram) {
+    writeLines("pool.txt", {"A", "B"});
+    request.totalListLines = 2;
+    const FillOutcome outcome = fill();
+    EXPECT_EQ(outcome.end, FillOutcome::End::NoCandidate);
+    EXPECT_EQ(outcome.player, 2);
+    EXPECT_TRUE(outcome.message.contains(QStringLiteral("Игроку 3"))) << outcome.message.toStdString();
+    EXPECT_EQ(std::set<QByteArray>({*outcome.teams[0], *outcome.teams[1]}), (std::set<QByteArray>{"A", "B"}));
+    EXPECT_EQ(outcome.teams[2], QByteArray()) << "the stopped player's field stays empty";
+
+    // An empty list reads as one empty line, which the empty "Кроме:" box rejects.
+    write("pool.txt", {});
+    const FillOutcome empty = fill();
+    EXPECT_EQ(empty.end, FillOutcome::End::NoCandidate);
+    EXPECT_EQ(empty.player, 0);
+}
+
+TEST_F(TeamDraw, FileErrorsStopBeforeAnythingIsDrawn) {
+    QFile::remove(path(DataFile::UsedTeamsLog));
+    EXPECT_TRUE(fillTeams(request, randomGenerator()).ok()) << "the log is read only when it is asked";
+    request.skipAllUsed = true;
+    const Result<FillOutcome> noLog = fillTeams(request, randomGenerator());
+    ASSERT_FALSE(noLog.ok());
+    EXPECT_TRUE(noLog.error().startsWith("File not found")) << noLog.error().toStdString();
+    request.poolFile = "missing.txt";
+    EXPECT_FALSE(fillTeams(request, randomGenerator()).ok());
+}
+
+class FirstRound : public WorkDirTest {};
+
+TEST_F(FirstRound, EveryTeamMeetsEveryOtherOnceAndEveryOrderIsEquallyLikely) {
+    const std::array<QString, 3> teams = {"Alpha", "Beta", "Gamma"};
+    std::map<QString, int> orders;
+    constexpr int kRounds = 6000;
+    int attempts = 0;
+    for (int i = 0; i < kRounds; ++i) {
+        const Result<Fixtures> round = drawFirstRound(teams, randomGenerator());
+        ASSERT_TRUE(round.ok());
+        const auto &m = round.value().matches;
+        const QString x = m[0][0], y = m[0][1], z = m[1][0];
+        ASSERT_EQ(m[1][1], x);
+        ASSERT_EQ(m[2][0], y);
+        ASSERT_EQ(m[2][1], z);
+        ASSERT_EQ(std::set<QString>({x, y, z}).size(), 3u);
+        ++orders[x + y + z];
+        attempts += round.value().attempts;
+    }
+    ASSERT_EQ(orders.size(), 6u);
+    for (const auto &[order, count] : orders) {
+        EXPECT_NEAR(count, kRounds / 6, 120) << order.toStdString();
+    }
+    EXPECT_NEAR(static_cast<double>(attempts) / kRounds, 4.0, 0.2) << "one attempt in four stands";
+}
+
+TEST_F(FirstRound, EqualTeamsMakeNoRound) {
+    const Result<Fixtures> round = drawFirstRound({"Alpha", "Beta", "Alpha"}, randomGenerator());
+    ASSERT_FALSE(round.ok());
+    EXPECT_TRUE(round.error().contains(QStringLiteral("игроков 1 и 3"))) << round.error().toStdString();
+    EXPECT_FALSE(drawFirstRound({"", "", "Gamma"}, randomGenerator()).ok());
+}
+
+TEST_F(FirstRound, TeamsAreAppendedToTheLogInPlayerOrder) {
+    const std::array<QByteArray, 3> teams = {cp("Реал"), "", "Milan"};
+    write(DataFile::UsedTeamsLog, "Old\r\n");
+    ASSERT_TRUE(appendToUsedTeamsLog(teams).ok());
+    EXPECT_EQ(read(DataFile::UsedTeamsLog), "Old\r\n" + cp("Реал") + "\r\n\r\nMilan\r\n");
+
+    // A last line without a line end, as the log editor saves it, gets one.
+    write(DataFile::UsedTeamsLog, "Old");
+    ASSERT_TRUE(appendToUsedTeamsLog(teams).ok());
+    EXPECT_EQ(read(DataFile::UsedTeamsLog), "Old\r\n" + cp("Реал") + "\r\n\r\nMilan\r\n");
+    write(DataFile::UsedTeamsLog, "Old\n");
+    ASSERT_TRUE(appendToUsedTeamsLog(teams).ok());
+    EXPECT_TRUE(read(DataFile::UsedTeamsLog).startsWith("Old\n" + cp("Реал")));
+
+    QFile::remove(path(DataFile::UsedTeamsLog));
+    const Result<LogAppend> created = appendToUsedTeamsLog(teams);
+    ASSERT_TRUE(created.ok());
+    EXPECT_TRUE(created.value().created);
+    EXPECT_EQ(read(DataFile::UsedTeamsLog), cp("Реал") + "\r\n\r\nMilan\r\n");
+
+    QFile::remove(path(DataFile::UsedTeamsLog));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(DataFile::UsedTeamsLog));
+    const Result<LogAppend> failed = appendToUsedTeamsLog(teams);
+    ASSERT_FALSE(failed.ok());
+    EXPECT_TRUE(failed.error().contains(DataFile::UsedTeamsLog));
+}
+
+class TwoPlayerDraw : public WorkDirTest {};
+
+TEST_F(TwoPlayerDraw, TwoDifferentTeamsFromOneList) {
+    writeLines(DataFile::Teams4, {"A", "A", "B"});
+    writeLines(DataFile::Teams45, {"C", "D"});
+    writeLines(DataFile::Teams5, {"E", "F"});
+    writeLines(DataFile::NatTeams, {cp("Бразилия"), cp("Бразилия"), cp("Чехия")});
+    const QStringList before = QDir(dir.path()).entryList(QDir::Files);
+    std::set<QString> lists;
+    std::set<QByteArray> firsts;
+    for (int i = 0; i < 60; ++i) {
+        const Result<TwoTeams> clubs = drawTwoTeams(TwoPlayerKind::Clubs, randomGenerator());
+        ASSERT_TRUE(clubs.ok());
+        EXPECT_NE(clubs.value().first, clubs.value().second);
+        const QByteArray pair = clubs.value().first + clubs.value().second;
+        const QByteArray expected = clubs.value().list == DataFile::Teams4    ? "AB"
+                                    : clubs.value().list == DataFile::Teams45 ? "CD"
+                                                                              : "EF";
+        const QByteArray reversed = expected.right(1) + expected.left(1);
+        EXPECT_TRUE(pair == expected || pair == reversed) << pair.constData();
+        lists.insert(clubs.value().list);
+        firsts.insert(clubs.value().first);
+    }
+    EXPECT_EQ(lists.size(), 3u);
+    EXPECT_TRUE(firsts.count("C") && firsts.count("D")) << "either order";
+
+    const Result<TwoTeams> national = drawTwoTeams(TwoPlayerKind::NationalTeams, randomGenerator());
+    ASSERT_TRUE(national.ok()) << "the national star lists are not needed";
+    EXPECT_EQ(national.value().list, DataFile::NatTeams);
+    EXPECT_NE(national.value().first, national.value().second);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), before) << "nothing is written";
+}
+
+TEST_F(TwoPlayerDraw, ListWithoutTwoDifferentTeamsSaysSo) {
+    for (const QByteArray &content : {QByteArray(), QByteArray("Solo\r\n"), QByteArray("Solo\r\nSolo\r\nSolo")}) {
+        write(DataFile::NatTeams, content);
+        const Result<TwoTeams> teams = drawTwoTeams(TwoPlayerKind::NationalTeams, randomGenerator());
+        ASSERT_FALSE(teams.ok());
+        EXPECT_TRUE(teams.error().contains(DataFile::NatTeams));
+    }
+    QFile::remove(path(DataFile::NatTeams));
+    EXPECT_TRUE(drawTwoTeams(TwoPlayerKind::NationalTeams, randomGenerator()).error().startsWith("File not found"));
+}
