@@ -18,7 +18,8 @@ Program::Program()
 
 void Program::connectWindows() {
     TForm1 *const main = Form1.get();
-    (void)main;
+    QObject::connect(main, &TForm1::twoPlayerDrawRequested, Form7.get(), &QWidget::show);
+    QObject::connect(main, &TForm1::congratulationRequested, Form4.get(), &TForm4::showCongratulation);
 }
 
 // The secondary windows go first, the main window last.

@@ -1,5 +1,9 @@
 #include "Unit1.h"
 
+#include "Draw.h"
+#include "Pool.h"
+#include "Schedule.h"
+#include "Seams.h"
 #include "Text.h"
 #include "ui_Unit1.h"
 
@@ -32,7 +36,19 @@ QStringList sortedForDisplay(const Lines &teams) {
     return sorted;
 }
 
+TeamText teamText(const QString &text) {
+    return toCp1251(text);
+}
+
+QString shown(const TeamText &team, const QString &fallback) {
+    return team ? fromCp1251(*team) : fallback;
+}
+
 } // namespace
+
+const QString TForm1::kHomePage = QStringLiteral("https://korvana.github.io");
+const QString TForm1::kCredits =
+    QStringLiteral("Korvana 3.9 beta — жеребьёвка и таблица домашнего турнира на троих. Сайт: korvana.github.io");
 
 TForm1::TForm1(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()) {
     ui->setupUi(this);
@@ -55,7 +71,24 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::T
         box->setModel(m_poolModel);
     }
 
+    connect(ui->Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+    connect(ui->Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(ui->ComboBox1, &QComboBox::currentTextChanged, this, &TForm1::ComboBox1Change);
+    connect(ui->CheckBox1, &QCheckBox::toggled, this, &TForm1::CheckBox1Click);
+    connect(ui->CheckBox2, &QCheckBox::toggled, this, &TForm1::CheckBox2Click);
     connect(ui->CheckBox4, &QCheckBox::toggled, this, &TForm1::CheckBox4Click);
+    // The players' own choices go straight into their team fields.
+    connect(ui->ComboBox5, &QComboBox::currentTextChanged, ui->Edit1, &QLineEdit::setText);
+    connect(ui->ComboBox6, &QComboBox::currentTextChanged, ui->Edit2, &QLineEdit::setText);
+    connect(ui->ComboBox7, &QComboBox::currentTextChanged, ui->Edit3, &QLineEdit::setText);
+    connect(ui->N2, &QAction::triggered, this, &TForm1::N2Click);
+    connect(ui->N3, &QAction::triggered, this, &TForm1::N3Click);
+    ui->Label12->installEventFilter(this);
+    // Ctrl+X is the exit shortcut everywhere in the window, also where an edit
+    // box would take it as Cut.
+    for (QLineEdit *edit : findChildren<QLineEdit *>()) {
+        edit->installEventFilter(this);
+    }
     connect(ui->N5, &QAction::triggered, this, &TForm1::N5Click);
     connect(ui->N6, &QAction::triggered, this, &TForm1::N6Click);
     connect(ui->N8, &QAction::triggered, this, &TForm1::N8Click);
@@ -82,9 +115,14 @@ void TForm1::closeEvent(QCloseEvent *event) {
 }
 
 void TForm1::keyPressEvent(QKeyEvent *event) {
-    // As in a dialog, Enter presses the window's default button.
+    // As in a dialog, Enter presses the button that has the focus, and
+    // otherwise the window's default button.
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        if (auto *focused = qobject_cast<QPushButton *>(focusWidget()); focused && focused->isEnabled()) {
+            focused->click();
+            return;
+        }
         for (QPushButton *button : findChildren<QPushButton *>()) {
             if (button->isDefault() && button->isEnabled() && button->isVisible()) {
                 button->click();
@@ -93,6 +131,21 @@ void TForm1::keyPressEvent(QKeyEvent *event) {
         }
     }
     QMainWindow::keyPressEvent(event);
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == ui->Label12 && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        Label12Click();
+        return true;
+    }
+    if (event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent *>(event)->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_X)) {
+        // Not taken by the edit box, so the menu's shortcut fires.
+        event->ignore();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TForm1::FormCreate() {
@@ -133,6 +186,151 @@ void TForm1::applyStartup(const StartupOutcome &outcome) {
     if (outcome.logAllTeams) {
         ui->CheckBox4->setChecked(true);
     }
+}
+
+void TForm1::Button2Click() {
+    if (m_state.CurrentPoolFile.isEmpty()) {
+        messages().information(kNoListMessage);
+        return;
+    }
+    ui->Button1->setEnabled(true);
+    ui->Button2->setEnabled(false);
+
+    QLineEdit *const fields[] = {ui->Edit1, ui->Edit2, ui->Edit3};
+    QComboBox *const excludes[] = {ui->ComboBox2, ui->ComboBox3, ui->ComboBox4};
+    QLabel *const previous[] = {ui->Label22, ui->Label23, ui->Label24};
+    FillRequest request;
+    request.poolFile = m_state.CurrentPoolFile;
+    request.totalListLines = m_state.TotalListLines;
+    request.skipPrevious = ui->CheckBox3->isChecked();
+    request.skipAllUsed = ui->CheckBox4->isChecked();
+    for (int k = 0; k < 3; ++k) {
+        request.teams[k] = teamText(fields[k]->text());
+        request.exclude[k] = teamText(excludes[k]->currentText());
+        request.previous[k] = teamText(previous[k]->text());
+    }
+
+    const Result<FillOutcome> fill = fillTeams(request, randomGenerator());
+    if (!fill.ok()) {
+        messages().error(fill.error());
+        return;
+    }
+    const FillOutcome &outcome = fill.value();
+    for (int k = 0; k < 3; ++k) {
+        fields[k]->setText(shown(outcome.teams[k], fields[k]->text()));
+    }
+    switch (outcome.end) {
+    case FillOutcome::End::Exhausted:
+        messages().information(outcome.message);
+        endProgram(0);
+        return;
+    case FillOutcome::End::NoCandidate:
+        messages().information(outcome.message);
+        return;
+    case FillOutcome::End::Filled:
+        break;
+    }
+    const QString congratulated = fromCp1251(congratulatedTeam());
+    for (QLineEdit *field : fields) {
+        if (field->text() == congratulated) {
+            emit congratulationRequested();
+            break;
+        }
+    }
+}
+
+void TForm1::Button1Click() {
+    const std::array<QString, 3> teams = {ui->Edit1->text(), ui->Edit2->text(), ui->Edit3->text()};
+    // The log keeps the teams as the data files do; a team that Windows-1251
+    // cannot hold could not be written there, so it stops the schedule first.
+    std::array<QByteArray, 3> logged;
+    for (int k = 0; k < 3; ++k) {
+        const std::optional<QByteArray> bytes = toCp1251(teams[k]);
+        if (!bytes) {
+            messages().error(QStringLiteral("Команду «%1» игрока %2 нельзя записать в файл «%3»: в ней есть знак, "
+                                            "которого нет в кодировке Windows-1251. Исправьте название команды.")
+                                 .arg(teams[k])
+                                 .arg(k + 1)
+                                 .arg(DataFile::UsedTeamsLog));
+            return;
+        }
+        logged[k] = *bytes;
+    }
+    const Result<Fixtures> round = drawFirstRound(teams, randomGenerator());
+    if (!round.ok()) {
+        messages().error(round.error());
+        return;
+    }
+
+    ui->Button2->setEnabled(false);
+    ui->Button1->setEnabled(false);
+    ui->BitBtn1->setEnabled(true);
+    QLabel *const lines[3][2] = {{ui->Label7, ui->Label8}, {ui->Label10, ui->Label11}, {ui->Label14, ui->Label15}};
+    for (int line = 0; line < 3; ++line) {
+        for (int side = 0; side < 2; ++side) {
+            lines[line][side]->setText(round.value().matches[line][side]);
+            lines[line][side]->show();
+        }
+    }
+    ui->Label6->show();
+
+    const Result<LogAppend> appended = appendToUsedTeamsLog(logged);
+    if (!appended.ok()) {
+        messages().error(appended.error());
+        return;
+    }
+    if (appended.value().created) {
+        messages().information(kLogCreatedMessage);
+    }
+}
+
+void TForm1::ComboBox1Change() {
+    if (ui->ComboBox1->currentText() == QLatin1String("2")) {
+        // The main window always serves three players; two get a window of their own.
+        ui->ComboBox1->setCurrentIndex(1);
+        emit twoPlayerDrawRequested();
+    }
+}
+
+void TForm1::CheckBox1Click() {
+    const bool drawn = ui->CheckBox1->isChecked();
+    for (QLineEdit *field : {ui->Edit1, ui->Edit2, ui->Edit3}) {
+        field->setEnabled(!drawn);
+    }
+    ui->Button2->setEnabled(drawn);
+    ui->CheckBox2->setEnabled(drawn);
+    if (!drawn) {
+        ui->CheckBox2->setChecked(false);
+        for (QComboBox *box : {ui->ComboBox2, ui->ComboBox3, ui->ComboBox4}) {
+            box->setCurrentIndex(-1);
+        }
+    }
+}
+
+void TForm1::CheckBox2Click() {
+    const bool on = ui->CheckBox2->isChecked();
+    for (QWidget *control : std::initializer_list<QWidget *>{ui->Label5, ui->Label19, ui->Label20, ui->ComboBox2,
+                                                             ui->ComboBox3, ui->ComboBox4}) {
+        control->setEnabled(on);
+    }
+    if (!on) {
+        for (QComboBox *box : {ui->ComboBox2, ui->ComboBox3, ui->ComboBox4}) {
+            box->setCurrentIndex(-1);
+        }
+    }
+}
+
+void TForm1::Label12Click() {
+    // Whether a browser came up is not checked.
+    openWithDesktop(QUrl(kHomePage));
+}
+
+void TForm1::N2Click() {
+    messages().information(kCredits);
+}
+
+void TForm1::N3Click() {
+    endProgram(0);
 }
 
 void TForm1::CheckBox4Click() {

@@ -22,6 +22,8 @@ class TForm1 : public QMainWindow {
 public:
     static constexpr int kClientWidth = 520;
     static constexpr int kClientHeight = 303;
+    static const QString kHomePage;
+    static const QString kCredits;
 
     explicit TForm1(QWidget *parent = nullptr);
     ~TForm1() override;
@@ -51,11 +53,20 @@ signals:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void FormCreate();
     void applyStartup(const StartupOutcome &outcome);
+    void Button2Click();
+    void Button1Click();
+    void ComboBox1Change();
+    void CheckBox1Click();
+    void CheckBox2Click();
     void CheckBox4Click();
+    void Label12Click();
+    void N2Click();
+    void N3Click();
     void N5Click();
     void N6Click();
     void N8Click();

@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMovie>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -236,20 +237,34 @@ TEST_F(MainWindow, TeamChoicePrizeEnablesThePlayersOwnDropDowns) {
     }
 }
 
-TEST_F(MainWindow, EnterPressesTheDefaultButtonOnly) {
+TEST_F(MainWindow, EnterPressesTheFocusedButtonElseTheDefaultOne) {
     writeStandardFiles();
     TForm1 &form = start();
     form.show();
-    QSignalSpy fill(find<QPushButton>("Button2"), &QPushButton::clicked);
-    QSignalSpy schedule(find<QPushButton>("Button1"), &QPushButton::clicked);
-    QTest::keyClick(&form, Qt::Key_Return);
-    QTest::keyClick(&form, Qt::Key_Enter, Qt::KeypadModifier);
-    EXPECT_EQ(fill.count(), 2);
-    find<QPushButton>("Button2")->setDefault(false);
-    find<QPushButton>("Button1")->setEnabled(true);
-    QTest::keyClick(&form, Qt::Key_Return);
-    EXPECT_EQ(fill.count(), 2) << "once the role is taken away, Enter starts nothing";
-    EXPECT_EQ(schedule.count(), 0);
+    QPushButton *fillButton = find<QPushButton>("Button2");
+    QPushButton *scheduleButton = find<QPushButton>("Button1");
+    QCheckBox *fromList = find<QCheckBox>("CheckBox1");
+    QSignalSpy fill(fillButton, &QPushButton::clicked);
+    QSignalSpy schedule(scheduleButton, &QPushButton::clicked);
+
+    fromList->setFocus();
+    QTest::keyClick(fromList, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(fill.count(), 1) << "a check box passes Enter on to the default button";
+    ASSERT_TRUE(scheduleButton->isEnabled());
+
+    // With the fill button enabled again, Enter on the focused schedule button
+    // makes the schedule and starts no fill.
+    fillButton->setEnabled(true);
+    scheduleButton->setFocus();
+    QTest::keyClick(scheduleButton, Qt::Key_Return);
+    EXPECT_EQ(schedule.count(), 1);
+    EXPECT_EQ(fill.count(), 1);
+
+    fillButton->setEnabled(true);
+    fillButton->setDefault(false);
+    fromList->setFocus();
+    QTest::keyClick(fromList, Qt::Key_Return);
+    EXPECT_EQ(fill.count(), 1) << "once the role is taken away, Enter starts nothing";
     form.hide();
 }
 
@@ -259,4 +274,222 @@ TEST_F(MainWindow, NamesFromTheFilesAreShownAsPlainText) {
     start();
     EXPECT_EQ(find<QLabel>("Label16")->textFormat(), Qt::PlainText);
     EXPECT_EQ(text("Label16"), QStringLiteral("<b>Bold</b>"));
+}
+
+// ---- The fill, the schedule and the small commands ----------------------------
+
+class MainWindowCommands : public ProgramTest {
+protected:
+    QPushButton *button(const char *name) const { return find<QPushButton>(name); }
+    QLineEdit *edit(const char *name) const { return find<QLineEdit>(name); }
+    QStringList fields() const { return {edit("Edit1")->text(), edit("Edit2")->text(), edit("Edit3")->text()}; }
+    // Makes a window the active one, as a click into it would.
+    static void activate(QWidget *window) {
+        window->activateWindow();
+        QApplication::setActiveWindow(window);
+        QCoreApplication::processEvents();
+    }
+};
+
+TEST_F(MainWindowCommands, FillThenScheduleShowsTheFirstRoundAndLogsTheTeams) {
+    writeStandardFiles(6, 0, 0, 0, 0);
+    writeLines(DataFile::UsedTeamsLog, {"teams4-1", "teams4-2"});
+    start();
+    ASSERT_TRUE(find<QCheckBox>("CheckBox4")->isChecked());
+    button("Button2")->click();
+    const QStringList teams = fields();
+    EXPECT_EQ(QSet<QString>(teams.begin(), teams.end()),
+              (QSet<QString>{"teams4-3", "teams4-4", "teams4-5", "teams4-6"}) &
+                  QSet<QString>(teams.begin(), teams.end()));
+    EXPECT_EQ(QSet<QString>(teams.begin(), teams.end()).size(), 3);
+    EXPECT_FALSE(button("Button2")->isEnabled());
+    EXPECT_TRUE(button("Button1")->isEnabled());
+    EXPECT_FALSE(button("BitBtn1")->isEnabled());
+    EXPECT_TRUE(boxes.shown.empty());
+
+    button("Button1")->click();
+    for (const char *label : {"Label6", "Label7", "Label8", "Label10", "Label11", "Label14", "Label15"}) {
+        EXPECT_FALSE(find<QLabel>(label)->isHidden()) << label;
+    }
+    EXPECT_EQ(text("Label6"), QStringLiteral("Первый круг:"));
+    const QString x = text("Label7"), y = text("Label8"), z = text("Label10");
+    EXPECT_EQ(QSet<QString>({x, y, z}), QSet<QString>(teams.begin(), teams.end()));
+    EXPECT_EQ(text("Label11"), x);
+    EXPECT_EQ(text("Label14"), y);
+    EXPECT_EQ(text("Label15"), z);
+    EXPECT_FALSE(button("Button1")->isEnabled());
+    EXPECT_FALSE(button("Button2")->isEnabled());
+    EXPECT_TRUE(button("BitBtn1")->isEnabled());
+    EXPECT_EQ(read(DataFile::UsedTeamsLog),
+              joinLines({"teams4-1", "teams4-2", teams[0].toLatin1(), teams[1].toLatin1(), teams[2].toLatin1()}));
+}
+
+TEST_F(MainWindowCommands, ScheduleOfEqualTeamsChangesNothing) {
+    writeStandardFiles();
+    start();
+    find<QCheckBox>("CheckBox1")->setChecked(false);
+    edit("Edit1")->setText("Same");
+    edit("Edit2")->setText("Other");
+    edit("Edit3")->setText("Same");
+    button("Button1")->setEnabled(true);
+    button("Button1")->click();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].kind, ScriptedMessages::Kind::Error);
+    EXPECT_TRUE(button("Button1")->isEnabled());
+    EXPECT_FALSE(button("BitBtn1")->isEnabled());
+    EXPECT_TRUE(find<QLabel>("Label7")->isHidden());
+    EXPECT_EQ(read(DataFile::UsedTeamsLog), "");
+}
+
+TEST_F(MainWindowCommands, BarcelonaBringsUpTheCongratulationUntilAnotherWindowIsActive) {
+    writeStandardFiles();
+    TForm1 &form = start();
+    form.show();
+    activate(&form);
+    find<QCheckBox>("CheckBox1")->setChecked(false);
+    edit("Edit2")->setText(QStringLiteral("Барселона"));
+    find<QCheckBox>("CheckBox1")->setChecked(true);
+    button("Button2")->click();
+    EXPECT_EQ(edit("Edit2")->text(), QStringLiteral("Барселона")) << "a filled field is kept";
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(program->Form4->isVisible());
+    EXPECT_EQ(program->Form4->geometry(), QRect(386, 157, 185, 185));
+    EXPECT_TRUE(program->Form4->windowFlags() & Qt::FramelessWindowHint);
+
+    const QMovie *firstShowing = program->Form4->movie();
+    ASSERT_NE(firstShowing, nullptr);
+    EXPECT_TRUE(firstShowing->isValid()) << "grats.gif ships beside the program";
+    EXPECT_EQ(firstShowing->frameRect().size(), QSize(185, 185));
+
+    activate(&form);
+    EXPECT_FALSE(program->Form4->isVisible()) << "the main window's activation hides it";
+
+    // The next showing loads the picture anew, from its first frame.
+    find<QCheckBox>("CheckBox1")->setChecked(false);
+    find<QCheckBox>("CheckBox1")->setChecked(true);
+    button("Button2")->click();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(program->Form4->isVisible());
+    EXPECT_NE(program->Form4->movie(), firstShowing);
+    EXPECT_LE(program->Form4->movie()->currentFrameNumber(), 0);
+    activate(&form);
+    form.hide();
+}
+
+TEST_F(MainWindowCommands, ListThatRunsDryEndsTheProgramWithItsMessage) {
+    writeStandardFiles(0, 0, 5, 0, 0);
+    writeLines(DataFile::UsedTeamsLog, {"teams5-1", "teams5-2"});
+    start();
+    writeLines(DataFile::UsedTeamsLog, teams("teams5", 5)); // used up since the start
+    button("Button2")->click();
+    EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("Клубы 5* кончились. Перезапустите!")});
+    EXPECT_EQ(endedWith, std::vector<int>{0});
+    EXPECT_EQ(read(DataFile::UsedTeamsLog), joinLines(teams("teams5", 5))) << "nothing is written";
+}
+
+TEST_F(MainWindowCommands, FillWithoutAListOfTheRunSaysSoAndDrawsNothing) {
+    writeStandardFiles(2, 2, 2, 2, 2);
+    start();
+    boxes.shown.clear();
+    button("Button2")->click();
+    EXPECT_EQ(boxes.texts(), QStringList{kNoListMessage});
+    EXPECT_EQ(fields(), (QStringList{"", "", ""}));
+    EXPECT_FALSE(button("Button1")->isEnabled());
+}
+
+TEST_F(MainWindowCommands, TwoInTheTeamCountOpensTheWindowForTwo) {
+    writeStandardFiles();
+    start();
+    QComboBox *count = find<QComboBox>("ComboBox1");
+    count->setCurrentIndex(0);
+    EXPECT_EQ(count->currentText(), "3");
+    ASSERT_TRUE(program->Form7->isVisible());
+    EXPECT_TRUE(program->Form7->windowFlags() & Qt::WindowStaysOnTopHint);
+
+    writeLines(DataFile::NatTeams, {cp("Бразилия"), cp("Чехия")});
+    QLabel *first = findIn<QLabel>(program->Form7.get(), "Label1");
+    QLabel *second = findIn<QLabel>(program->Form7.get(), "Label2");
+    EXPECT_TRUE(first->isHidden());
+    findIn<QPushButton>(program->Form7.get(), "Button2")->click();
+    EXPECT_FALSE(first->isHidden());
+    EXPECT_EQ(QSet<QString>({first->text(), second->text()}),
+              (QSet<QString>{QStringLiteral("Бразилия"), QStringLiteral("Чехия")}));
+
+    write(DataFile::NatTeams, "Solo\r\n");
+    const QString before = first->text();
+    findIn<QPushButton>(program->Form7.get(), "Button2")->click();
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(first->text(), before) << "the labels keep the last draw";
+    program->Form7->hide();
+}
+
+TEST_F(MainWindowCommands, TypedInTeamsAndExclusionsSwitchTheControls) {
+    writeStandardFiles();
+    start();
+    QCheckBox *fromList = find<QCheckBox>("CheckBox1");
+    QCheckBox *except = find<QCheckBox>("CheckBox2");
+    except->setChecked(true);
+    for (const char *name : {"Label5", "Label19", "Label20", "ComboBox2", "ComboBox3", "ComboBox4"}) {
+        EXPECT_TRUE(find<QWidget>(name)->isEnabled()) << name;
+    }
+    find<QComboBox>("ComboBox3")->setCurrentIndex(2);
+    ASSERT_FALSE(find<QComboBox>("ComboBox3")->currentText().isEmpty());
+
+    fromList->setChecked(false);
+    EXPECT_FALSE(except->isChecked());
+    EXPECT_FALSE(except->isEnabled());
+    EXPECT_FALSE(button("Button2")->isEnabled());
+    EXPECT_TRUE(find<QComboBox>("ComboBox3")->currentText().isEmpty());
+    EXPECT_FALSE(find<QComboBox>("ComboBox3")->isEnabled());
+    for (const char *name : {"Edit1", "Edit2", "Edit3"}) {
+        EXPECT_TRUE(edit(name)->isEnabled()) << name;
+    }
+    fromList->setChecked(true);
+    EXPECT_TRUE(button("Button2")->isEnabled());
+    EXPECT_TRUE(except->isEnabled());
+    EXPECT_FALSE(edit("Edit1")->isEnabled());
+}
+
+TEST_F(MainWindowCommands, PrizeDropDownFillsTheTeamFieldEvenWhileItIsDisabled) {
+    writeStandardFiles();
+    writeLines(DataFile::Gift, {teamChoicePrizePath()});
+    start();
+    ASSERT_FALSE(edit("Edit2")->isEnabled());
+    QComboBox *own = find<QComboBox>("ComboBox6");
+    own->setCurrentIndex(1);
+    EXPECT_EQ(edit("Edit2")->text(), own->currentText());
+    EXPECT_FALSE(edit("Edit2")->text().isEmpty());
+}
+
+TEST_F(MainWindowCommands, ExitLinkAndCredits) {
+    writeStandardFiles();
+    TForm1 &form = start();
+    form.show();
+    activate(&form);
+    QTest::mouseClick(find<QLabel>("Label12"), Qt::LeftButton);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], QUrl(QStringLiteral("https://korvana.github.io")));
+
+    find<QAction>("N2")->trigger();
+    EXPECT_EQ(boxes.texts(), QStringList{TForm1::kCredits});
+
+    // Ctrl+X leaves the program also from an edit box, where it would be Cut.
+    find<QCheckBox>("CheckBox1")->setChecked(false);
+    QLineEdit *field = edit("Edit1");
+    field->setText("Keep");
+    field->selectAll();
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(endedWith, std::vector<int>{0});
+    EXPECT_EQ(field->text(), "Keep");
+    form.hide();
+}
+
+TEST_F(MainWindowCommands, UsedTeamsSettingOtherThanOneLeavesTheBoxUnchecked) {
+    writeStandardFiles();
+    writeSettings({"0", "clubs", "[players]", "A", "B", "C", "[gift]", "1", "[log all teams]", "2"});
+    start();
+    EXPECT_FALSE(find<QCheckBox>("CheckBox4")->isChecked());
+    EXPECT_TRUE(find<QCheckBox>("CheckBox3")->isChecked());
+    EXPECT_TRUE(boxes.shown.empty());
 }
