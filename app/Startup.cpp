@@ -187,16 +187,16 @@ StartupOutcome runStartupSequence(const QByteArray &prizePath) {
     }
 
     // The drop-downs get the unused teams of the list of the run, which are
-    // also written to "temp".
-    if (state.CurrentPoolFile.isEmpty()) {
-        outcome.poolItems = Lines();
-    } else {
-        Lines remainder = poolRemainder(listOf(lists, state.CurrentPoolFile).lines, used);
-        if (reportFailure(writeLines(DataFile::PoolRemainder, remainder))) {
-            return outcome;
-        }
-        outcome.poolItems = std::move(remainder);
+    // also written to "temp"; without a list "temp" is written empty, so that
+    // no earlier run's teams stay in it.
+    Lines remainder;
+    if (!state.CurrentPoolFile.isEmpty()) {
+        remainder = poolRemainder(listOf(lists, state.CurrentPoolFile).lines, used);
     }
+    if (reportFailure(writeLines(DataFile::PoolRemainder, remainder))) {
+        return outcome;
+    }
+    outcome.poolItems = std::move(remainder);
 
     // The prize of a free choice of team.
     Result<Lines> gift = readLines(DataFile::Gift);

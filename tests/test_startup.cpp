@@ -113,7 +113,9 @@ TEST_F(StartupSequence, ShortListsAreNeverTheListOfTheRun) {
 
 TEST_F(StartupSequence, WithoutAnyUsableListTheRunHasNoListAndSaysSo) {
     writeStandardFiles(2, 2, 1, 0, 2);
+    write(DataFile::PoolRemainder, "left from an earlier run\r\n");
     const StartupOutcome outcome = run();
+    EXPECT_EQ(read(DataFile::PoolRemainder), "") << "temp is written anew, empty";
     EXPECT_TRUE(outcome.state.CurrentPoolFile.isEmpty());
     EXPECT_EQ(boxes.texts(), (QStringList{kAllLastClearedMessage, kNoListMessage}));
     ASSERT_TRUE(outcome.poolItems.has_value());
