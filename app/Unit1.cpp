@@ -241,20 +241,11 @@ void TForm1::Button2Click() {
 
 void TForm1::Button1Click() {
     const std::array<QString, 3> teams = {ui->Edit1->text(), ui->Edit2->text(), ui->Edit3->text()};
-    // The log keeps the teams as the data files do; a team that Windows-1251
-    // cannot hold could not be written there, so it stops the schedule first.
-    std::array<QByteArray, 3> logged;
-    for (int k = 0; k < 3; ++k) {
-        const std::optional<QByteArray> bytes = toCp1251(teams[k]);
-        if (!bytes) {
-            messages().error(QStringLiteral("Команду «%1» игрока %2 нельзя записать в файл «%3»: в ней есть знак, "
-                                            "которого нет в кодировке Windows-1251. Исправьте название команды.")
-                                 .arg(teams[k])
-                                 .arg(k + 1)
-                                 .arg(DataFile::UsedTeamsLog));
-            return;
-        }
-        logged[k] = *bytes;
+    // A team that the log could not hold stops the schedule before anything changes.
+    const Result<std::array<QByteArray, 3>> logged = teamsForLog(teams);
+    if (!logged.ok()) {
+        messages().error(logged.error());
+        return;
     }
     const Result<Fixtures> round = drawFirstRound(teams, randomGenerator());
     if (!round.ok()) {
@@ -274,7 +265,7 @@ void TForm1::Button1Click() {
     }
     ui->Label6->show();
 
-    const Result<LogAppend> appended = appendToUsedTeamsLog(logged);
+    const Result<LogAppend> appended = appendToUsedTeamsLog(logged.value());
     if (!appended.ok()) {
         messages().error(appended.error());
         return;

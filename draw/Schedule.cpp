@@ -2,6 +2,7 @@
 
 #include "DataFiles.h"
 #include "Seams.h"
+#include "Text.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -71,6 +72,22 @@ Result<Fixtures> drawFirstRound(const std::array<QString, 3> &teams, Random &ran
         }
     }
     return Failure{QStringLiteral("Не удалось составить расписание первого круга. Нажмите «Расписание» ещё раз.")};
+}
+
+Result<std::array<QByteArray, 3>> teamsForLog(const std::array<QString, 3> &teams) {
+    std::array<QByteArray, 3> bytes;
+    for (int k = 0; k < 3; ++k) {
+        const std::optional<QByteArray> encoded = toCp1251(teams[k]);
+        if (!encoded) {
+            return Failure{QStringLiteral("Команду «%1» игрока %2 нельзя записать в файл «%3»: в ней есть знак, "
+                                          "которого нет в кодировке Windows-1251. Исправьте название команды.")
+                               .arg(teams[k])
+                               .arg(k + 1)
+                               .arg(DataFile::UsedTeamsLog)};
+        }
+        bytes[k] = *encoded;
+    }
+    return bytes;
 }
 
 Result<LogAppend> appendToUsedTeamsLog(const std::array<QByteArray, 3> &teams) {

@@ -22,6 +22,11 @@ struct Fixtures {
 // message that names them, and no draw is made.
 Result<Fixtures> drawFirstRound(const std::array<QString, 3> &teams, Random &random);
 
+// The teams as the log stores them, in Windows-1251. A team typed with a
+// character that the code page lacks could not be written: that is a failure
+// naming the team and its player.
+Result<std::array<QByteArray, 3>> teamsForLog(const std::array<QString, 3> &teams);
+
 inline const QString kLogCreatedMessage = QStringLiteral("file not found, new");
 
 // Appends the three teams to the used-teams log in player order, one line each.

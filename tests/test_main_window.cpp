@@ -339,6 +339,14 @@ TEST_F(MainWindowCommands, ScheduleOfEqualTeamsChangesNothing) {
     EXPECT_FALSE(button("BitBtn1")->isEnabled());
     EXPECT_TRUE(find<QLabel>("Label7")->isHidden());
     EXPECT_EQ(read(DataFile::UsedTeamsLog), "");
+
+    // A team the log could not store stops the schedule the same way.
+    edit("Edit3")->setText(QStringLiteral("Malmö"));
+    button("Button1")->click();
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_TRUE(boxes.shown[1].text.contains(QStringLiteral("Malmö")));
+    EXPECT_TRUE(find<QLabel>("Label7")->isHidden());
+    EXPECT_EQ(read(DataFile::UsedTeamsLog), "");
 }
 
 TEST_F(MainWindowCommands, BarcelonaBringsUpTheCongratulationUntilAnotherWindowIsActive) {
