@@ -19,6 +19,7 @@ Program::Program()
 void Program::connectWindows() {
     TForm1 *const main = Form1.get();
     (void)main;
+    QObject::connect(main, &TForm1::teamListsRequested, Form2.get(), &TForm2::openLists);
 }
 
 // The secondary windows go first, the main window last.
