@@ -20,6 +20,7 @@ void Program::connectWindows() {
     TForm1 *const main = Form1.get();
     (void)main;
     QObject::connect(main, &TForm1::teamListsRequested, Form2.get(), &TForm2::openLists);
+    QObject::connect(main, &TForm1::usedTeamsRequested, Form8.get(), &TForm8::openLog);
 }
 
 // The secondary windows go first, the main window last.
