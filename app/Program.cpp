@@ -20,6 +20,8 @@ void Program::connectWindows() {
     TForm1 *const main = Form1.get();
     QObject::connect(main, &TForm1::twoPlayerDrawRequested, Form7.get(), &QWidget::show);
     QObject::connect(main, &TForm1::congratulationRequested, Form4.get(), &TForm4::showCongratulation);
+    QObject::connect(main, &TForm1::teamListsRequested, Form2.get(), &TForm2::openLists);
+    QObject::connect(main, &TForm1::usedTeamsRequested, Form8.get(), &TForm8::openLog);
 }
 
 // The secondary windows go first, the main window last.

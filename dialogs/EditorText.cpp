@@ -1,0 +1,101 @@
+#include "EditorText.h"
+
+#include "DataFiles.h"
+#include "Text.h"
+
+#include <QStringList>
+
+namespace {
+
+bool isLineBreak(QChar ch) {
+    return ch == u'\n' || ch == u'\r' || ch == QChar::LineSeparator || ch == QChar::ParagraphSeparator;
+}
+
+// The editor's lines; CR LF counts as one break.
+QStringList editorLines(const QString &text) {
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!isLineBreak(text[i])) {
+            continue;
+        }
+        lines.append(text.mid(start, i - start));
+        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
+            ++i;
+        }
+        start = i + 1;
+    }
+    lines.append(text.mid(start));
+    return lines;
+}
+
+// The first character of the line that Windows-1251 cannot hold, as one code
+// point (a character outside the basic plane takes two UTF-16 units).
+QString firstUnstorable(const QString &line) {
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const qsizetype length =
+            line[i].isHighSurrogate() && i + 1 < line.size() && line[i + 1].isLowSurrogate() ? 2 : 1;
+        QString character = line.mid(i, length);
+        if (!toCp1251(character)) {
+            return character;
+        }
+        i += length - 1;
+    }
+    return {};
+}
+
+} // namespace
+
+EditorText editorText(QByteArrayView bytes) {
+    const QList<QByteArrayView> lines = splitLineViews(bytes);
+    EditorText result;
+    result.lines = lines.size();
+    qsizetype size = lines.isEmpty() ? 0 : lines.size() - 1;
+    for (const QByteArrayView line : lines) {
+        size += line.size();
+    }
+    result.text.reserve(size);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i > 0) {
+            result.text.append(u'\n');
+        }
+        result.text.append(fromCp1251(lines[i]));
+    }
+    return result;
+}
+
+Result<EditorText> loadEditorText(const QString &fileName) {
+    const Result<QByteArray> bytes = readFileBytes(fileName);
+    if (!bytes.ok()) {
+        return Failure{bytes.error()};
+    }
+    return editorText(bytes.value());
+}
+
+Result<QByteArray> editorBytes(const QString &text, const QString &fileName) {
+    const QStringList lines = editorLines(text);
+    QByteArray bytes;
+    bytes.reserve(text.size() + lines.size());
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const std::optional<QByteArray> line = toCp1251(lines[i]);
+        if (!line) {
+            const QString character = firstUnstorable(lines[i]);
+            const char32_t codePoint = character.toUcs4().value(0);
+            return Failure{
+                QStringLiteral("Файл %1 не сохранён: символ «%2» (U+%3) в строке %4 нельзя записать в "
+                               "кодировке Windows-1251. Исправьте строку и сохраните снова.")
+                    .arg(fileName, character,
+                         QStringLiteral("%1").arg(static_cast<uint>(codePoint), 4, 16, QLatin1Char('0')).toUpper())
+                    .arg(i + 1)};
+        }
+        if (i > 0) {
+            bytes.append("\r\n", 2);
+        }
+        bytes.append(*line);
+    }
+    return bytes;
+}
+
+QString lineCountCaption(qsizetype lines) {
+    return QStringLiteral("(%1)").arg(lines);
+}
