@@ -18,7 +18,15 @@ Program::Program()
 
 void Program::connectWindows() {
     TForm1 *const main = Form1.get();
-    (void)main;
+
+    // The settings window edits the player names that the main window shows,
+    // saves its "Не использовать ВСЕ последние" and gives it back its input.
+    TForm6 *const settings = Form6.get();
+    QObject::connect(main, &TForm1::settingsRequested, settings, &TForm6::openWith);
+    QObject::connect(settings, &TForm6::namesSaved, main, &TForm1::setPlayerNames);
+    QObject::connect(settings, &TForm6::mainWindowReleased, main, [main] { main->setEnabled(true); });
+    QObject::connect(settings, &TForm6::catalogueRequested, Form5.get(), &TForm5::showCatalogue);
+    settings->setLogAllTeamsSource([main] { return main->logAllTeamsChecked(); });
 }
 
 // The secondary windows go first, the main window last.
