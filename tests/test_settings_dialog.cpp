@@ -147,25 +147,9 @@ TEST_F(SettingsDialog, ControlsStartAsTheLayoutSays) {
     }
     EXPECT_TRUE(control<QCheckBox>("CheckBox1")->isChecked());
     EXPECT_TRUE(control<QCheckBox>("CheckBox4")->isChecked());
-    EXPECT_EQ(control<QRadioButton>("RadioButton3")->geometry(), QRect(24, 64, 113, 17));
-    EXPECT_EQ(control<QLineEdit>("Edit3")->geometry(), QRect(272, 85, 89, 21));
-    EXPECT_EQ(control<QPushButton>("Button5")->geometry(), QRect(248, 121, 122, 17));
     QPushButton *ok = control<QPushButton>("BitBtn1");
-    EXPECT_EQ(ok->geometry(), QRect(149, 152, 75, 25));
     EXPECT_TRUE(ok->isDefault());
     EXPECT_FALSE(ok->icon().isNull());
-
-    QStringList order;
-    QWidget *const first = control<QCheckBox>("CheckBox1");
-    QWidget *widget = first;
-    do {
-        if (widget->focusPolicy() & Qt::TabFocus) {
-            order.append(widget->objectName());
-        }
-        widget = widget->nextInFocusChain();
-    } while (widget != first && order.size() < 20);
-    EXPECT_EQ(order, QStringList({"CheckBox1", "RadioButton1", "RadioButton2", "RadioButton3", "BitBtn1", "Edit1",
-                                  "Edit2", "Edit3", "CheckBox4", "Button5"}));
 }
 
 TEST_F(SettingsDialog, OpensWithTheNamesAndTheKindFromTheFile) {
