@@ -22,6 +22,15 @@ void Program::connectWindows() {
     QObject::connect(main, &TForm1::congratulationRequested, Form4.get(), &TForm4::showCongratulation);
     QObject::connect(main, &TForm1::teamListsRequested, Form2.get(), &TForm2::openLists);
     QObject::connect(main, &TForm1::usedTeamsRequested, Form8.get(), &TForm8::openLog);
+
+    // The settings window edits the player names that the main window shows,
+    // saves its "Не использовать ВСЕ последние" and gives it back its input.
+    TForm6 *const settings = Form6.get();
+    QObject::connect(main, &TForm1::settingsRequested, settings, &TForm6::openWith);
+    QObject::connect(settings, &TForm6::namesSaved, main, &TForm1::setPlayerNames);
+    QObject::connect(settings, &TForm6::mainWindowReleased, main, [main] { main->setEnabled(true); });
+    QObject::connect(settings, &TForm6::catalogueRequested, Form5.get(), &TForm5::showCatalogue);
+    settings->setLogAllTeamsSource([main] { return main->logAllTeamsChecked(); });
 }
 
 // The secondary windows go first, the main window last.

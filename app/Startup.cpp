@@ -1,5 +1,6 @@
 #include "Startup.h"
 
+#include "GiftCatalogue.h"
 #include "Pool.h"
 #include "Seams.h"
 #include "Text.h"
@@ -67,7 +68,7 @@ bool clearLog(LineFile &log) {
 } // namespace
 
 QByteArray teamChoicePrizePath() {
-    return toCp1251(programDirectory() + QStringLiteral("images/team.bmp")).value_or(QByteArray());
+    return toCp1251(giftPicturePath(kTeamChoicePicture)).value_or(QByteArray());
 }
 
 StartupOutcome runStartupSequence(const QByteArray &prizePath) {

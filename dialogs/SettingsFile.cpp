@@ -1,0 +1,80 @@
+#include "SettingsFile.h"
+
+#include "Text.h"
+
+int kindButton(QByteArrayView line) {
+    for (std::size_t i = 0; i < kKindWords.size(); ++i) {
+        if (line == kKindWords[i]) {
+            return static_cast<int>(i);
+        }
+    }
+    return kNoKind;
+}
+
+SettingsShown settingsShown(const Lines &settings) {
+    SettingsShown shown;
+    shown.askAtStart = lineAt(settings, 0) == "1";
+    shown.kind = kindButton(lineAt(settings, 1));
+    // Gifts are worked out at random unless the file says "0" for them.
+    shown.randomGifts = readGiftValue(settings) != "0";
+    return shown;
+}
+
+Result<SettingsShown> readSettingsShown(const QString &fileName) {
+    Result<Lines> lines = readLines(fileName);
+    if (!lines.ok()) {
+        return Failure{lines.error()};
+    }
+    return settingsShown(lines.value());
+}
+
+namespace {
+
+// How the user can tell which character is meant, also when it is invisible.
+QString describeCharacter(char32_t codePoint) {
+    const QString code = QStringLiteral("U+%1").arg(static_cast<uint>(codePoint), 4, 16, QLatin1Char('0')).toUpper();
+    if (codePoint == U'\r' || codePoint == U'\n') {
+        return QStringLiteral("перевод строки (%1)").arg(code);
+    }
+    return QStringLiteral("«%1» (%2)").arg(QString::fromUcs4(&codePoint, 1), code);
+}
+
+// The character of the name that cannot stand on a line of the file, if any.
+std::optional<char32_t> unwritableCharacter(const QString &name) {
+    for (const char32_t codePoint : name.toUcs4()) {
+        if (codePoint == U'\r' || codePoint == U'\n' || !toCp1251(QString::fromUcs4(&codePoint, 1))) {
+            return codePoint;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+Result<Lines> settingsFileLines(const SettingsChosen &chosen) {
+    SettingsValues values;
+    values.askAtStart = chosen.askAtStart;
+    if (chosen.kind >= 0 && chosen.kind < static_cast<int>(kKindWords.size())) {
+        values.kind = kKindWords[chosen.kind].toByteArray();
+    }
+    for (std::size_t k = 0; k < chosen.players.size(); ++k) {
+        if (const std::optional<char32_t> bad = unwritableCharacter(chosen.players[k])) {
+            return Failure{QStringLiteral("Имя игрока %1 содержит знак %2, который нельзя записать в файл %3 "
+                                          "(кодировка Windows-1251). Исправьте имя: настройки не сохранены.")
+                               .arg(k + 1)
+                               .arg(describeCharacter(*bad), DataFile::Settings)};
+        }
+        values.players[k] = toCp1251(chosen.players[k]).value();
+    }
+    values.randomGifts = chosen.randomGifts;
+    values.logAllTeams = chosen.logAllTeams;
+    return settingsLines(values);
+}
+
+Status saveSettings(const QString &fileName, const SettingsChosen &chosen) {
+    const Result<Lines> lines = settingsFileLines(chosen);
+    if (!lines.ok()) {
+        return Failure{lines.error()};
+    }
+    return writeLines(fileName, lines.value());
+}
