@@ -1,4 +1,5 @@
 #include "Draw.h"
+#include "GiftAward.h"
 #include "RandomForTwo.h"
 #include "Schedule.h"
 #include "Support.h"
@@ -249,4 +250,63 @@ TEST_F(TwoPlayerDraw, ListWithoutTwoDifferentTeamsSaysSo) {
     }
     QFile::remove(path(DataFile::NatTeams));
     EXPECT_TRUE(drawTwoTeams(TwoPlayerKind::NationalTeams, randomGenerator()).error().startsWith("File not found"));
+}
+
+class GiftDrawing : public WorkDirTest {
+protected:
+    std::optional<GiftDraw> draw() {
+        const Result<std::optional<GiftDraw>> gifts = drawGifts(randomGenerator());
+        EXPECT_TRUE(gifts.ok()) << gifts.error().toStdString();
+        return gifts.ok() ? gifts.value() : std::nullopt;
+    }
+    static QString file(const QString &path) { return path.mid(path.lastIndexOf('/') + 1); }
+};
+
+TEST_F(GiftDrawing, EachGiftComesFromItsOwnRangeAndEveryEntryOccurs) {
+    writeSettings({"1", "clubs", "[players]", "A", "B", "C", "[gift]", "1", "[log all teams]", "1"});
+    std::map<QString, int> third, second, scorer;
+    constexpr int kDraws = 3600;
+    for (int i = 0; i < kDraws; ++i) {
+        const std::optional<GiftDraw> gifts = draw();
+        ASSERT_TRUE(gifts.has_value());
+        ASSERT_TRUE(gifts->scorerPrize.startsWith(programDirectory() + "images/"));
+        ++third[file(gifts->thirdPlace)];
+        ++second[file(gifts->secondPlace)];
+        ++scorer[file(gifts->scorerPrize)];
+    }
+    const auto names = [](const std::map<QString, int> &counts) {
+        QStringList list;
+        for (const auto &[name, count] : counts) {
+            list.append(name);
+        }
+        return list;
+    };
+    EXPECT_EQ(names(second), (QStringList{"ball.bmp", "beer.bmp", "money.bmp", "okay.bmp", "russia.bmp", "shamp.bmp"}));
+    EXPECT_EQ(names(third), (QStringList{"big_shok.bmp", "big_tea.bmp", "mid_shok.bmp", "mid_tea.bmp", "new_shok.bmp",
+                                         "new_tea.bmp", "okay.bmp", "sm_shok.bmp", "sm_tea.bmp"}));
+    // The dud is one scorer's prize in four (it stands once in a range of four),
+    // and so is the free choice of team.
+    EXPECT_EQ(names(scorer), (QStringList{"okay.bmp", "redcard.bmp", "team.bmp", "travma.bmp"}));
+    EXPECT_NEAR(scorer["okay.bmp"], kDraws / 4, 120);
+    EXPECT_NEAR(scorer["team.bmp"], kDraws / 4, 120);
+    EXPECT_NEAR(third["okay.bmp"], kDraws / 9, 90);
+}
+
+TEST_F(GiftDrawing, OnlyAGiftSettingOfExactlyOneAwards) {
+    for (const QByteArray &value : {QByteArray("0"), QByteArray(""), QByteArray("1 "), QByteArray("2")}) {
+        writeSettings({"1", "clubs", "[players]", "A", "B", "C", "[gift]", value, "[log all teams]", "1"});
+        EXPECT_FALSE(draw().has_value()) << value.constData();
+    }
+    writeSettings({"1", "clubs", "[players]", "A", "B", "C", "[log all teams]", "1"});
+    EXPECT_FALSE(draw().has_value()) << "no [gift] line, no award";
+    QFile::remove(path(DataFile::Settings));
+    EXPECT_FALSE(drawGifts(randomGenerator()).ok());
+}
+
+TEST_F(GiftDrawing, ThePrizeIsRecordedAsOneLine) {
+    write(DataFile::Gift, "old\r\nlines\r\n");
+    ASSERT_TRUE(recordPrize(QStringLiteral("/opt/Корвана/images/team.bmp")).ok());
+    EXPECT_EQ(read(DataFile::Gift), cp("/opt/Корвана/images/team.bmp") + "\r\n");
+    EXPECT_FALSE(recordPrize(QStringLiteral("/opt/😀/images/team.bmp")).ok());
+    EXPECT_EQ(read(DataFile::Gift), cp("/opt/Корвана/images/team.bmp") + "\r\n") << "the old record stays";
 }

@@ -1,0 +1,42 @@
+#include "GiftAward.h"
+
+#include "DataFiles.h"
+#include "GiftCatalogue.h"
+#include "Seams.h"
+#include "Text.h"
+
+namespace {
+
+QString drawFrom(GiftRange range, Random &random) {
+    const int entry = range.first + random.below(range.count);
+    return giftPicturePath(kGiftAwardCandidates[static_cast<std::size_t>(entry)]);
+}
+
+} // namespace
+
+Result<std::optional<GiftDraw>> drawGifts(Random &random) {
+    Result<Lines> settings = readLines(DataFile::Settings);
+    if (!settings.ok()) {
+        return Failure{settings.error()};
+    }
+    const qsizetype marker = findMarker(settings.value(), SettingsMarker::Gift);
+    if (marker < 0 || lineAt(settings.value(), marker + 1) != "1") {
+        return std::optional<GiftDraw>();
+    }
+    random.seedFromClock();
+    GiftDraw gifts;
+    gifts.thirdPlace = drawFrom(kThirdPlaceGifts, random);
+    gifts.secondPlace = drawFrom(kSecondPlaceGifts, random);
+    gifts.scorerPrize = drawFrom(kScorerPrizes, random);
+    return std::optional<GiftDraw>(gifts);
+}
+
+Status recordPrize(const QString &picturePath) {
+    const std::optional<QByteArray> path = toCp1251(picturePath);
+    if (!path) {
+        return Failure{fileErrorText(
+            DataFile::Gift,
+            QStringLiteral("Путь к картинке приза «%1» нельзя записать в кодировке Windows-1251").arg(picturePath))};
+    }
+    return writeLines(DataFile::Gift, {*path});
+}
