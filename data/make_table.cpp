@@ -212,18 +212,15 @@ int main(int argc, char **argv) {
     }
     // Row heights in points: rows 1 to 9 are 20 points, so that the first round
     // (rows 6 to 9) spans 100 to 180 points and the picture (115 to 175) stands
-    // beside it.
+    // beside it. The rows below, filled in by hand, are taller.
     for (lxw_row_t row = 0; row < 9; ++row) {
         worksheet_set_row(ws, row, 20, nullptr);
     }
-    worksheet_set_row(ws, 9, 12, nullptr);
-    for (lxw_row_t row = 10; row < 14; ++row) {
-        worksheet_set_row(ws, row, 20, nullptr);
+    worksheet_set_row(ws, 9, 16, nullptr);
+    for (lxw_row_t row = 10; row < 19; ++row) {
+        worksheet_set_row(ws, row, row == 10 || row == 15 ? 20 : 26, nullptr);
     }
-    worksheet_set_row(ws, 14, 28, nullptr);
-    for (lxw_row_t row = 15; row < 19; ++row) {
-        worksheet_set_row(ws, row, 20, nullptr);
-    }
+    worksheet_set_row(ws, 14, 36, nullptr);
 
     // Players and their teams.
     const Block players{0, 3, 0, 1};
