@@ -6,9 +6,9 @@
 
 // The spreadsheet application as the final table drives it: a template is
 // opened, cells are written, the cursor is placed, the prize picture is put on
-// the sheet and the workbook is shown to the user for printing. Creating the
-// object starts the application; each call reports what failed in a text that
-// names the file or the call.
+// the sheet and the workbook is shown to the user for printing. A new object
+// stands for a new instance of the application. Each call reports a failure in
+// a text that names the file or the call that failed.
 class Spreadsheet {
 public:
     // What "show" did: the workbook that the user sees, and whether the

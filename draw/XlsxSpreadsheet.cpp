@@ -108,8 +108,8 @@ private:
 
 // Empty when the bytes are not a zip that can be read to the end.
 std::optional<Package> unzip(const QByteArray &bytes) {
-    QByteArray data = bytes;
-    QBuffer buffer(&data);
+    QBuffer buffer;
+    buffer.setData(bytes);
     QuaZip zip(&buffer);
     if (!zip.open(QuaZip::mdUnzip)) {
         return std::nullopt;
