@@ -93,7 +93,7 @@ public:
     // "prefix1suffix", "prefix2suffix", ...: the first name that no part has.
     QString freeName(const QString &prefix, const QString &suffix) const {
         for (int n = 1;; ++n) {
-            const QString name = prefix + QString::number(n) + suffix;
+            QString name = prefix + QString::number(n) + suffix;
             if (!find(name)) {
                 return name;
             }

@@ -169,14 +169,15 @@ TEST_F(SpreadsheetTest, PutsThePrizePictureAtItsPlaceInPointsWithItsRelationship
     const Xml drawing(parts["xl/drawings/drawing1.xml"]);
     const pugi::xml_node anchor = drawing.root().child("xdr:absoluteAnchor");
     ASSERT_TRUE(anchor);
-    const auto points = [](pugi::xml_node node, const char *name) { return node.attribute(name).as_llong() / 12700.0; };
+    // A point is 12,700 EMU.
+    const auto emu = [](pugi::xml_node node, const char *name) { return node.attribute(name).as_llong(); };
     for (const pugi::xml_node place : {anchor, anchor.child("xdr:pic").child("xdr:spPr").child("a:xfrm")}) {
         const pugi::xml_node pos = place.child("xdr:pos") ? place.child("xdr:pos") : place.child("a:off");
         const pugi::xml_node ext = place.child("xdr:ext") ? place.child("xdr:ext") : place.child("a:ext");
-        EXPECT_EQ(points(pos, "x"), 263);
-        EXPECT_EQ(points(pos, "y"), 115);
-        EXPECT_EQ(points(ext, "cx"), 60);
-        EXPECT_EQ(points(ext, "cy"), 60);
+        EXPECT_EQ(emu(pos, "x"), 263 * 12700);
+        EXPECT_EQ(emu(pos, "y"), 115 * 12700);
+        EXPECT_EQ(emu(ext, "cx"), 60 * 12700);
+        EXPECT_EQ(emu(ext, "cy"), 60 * 12700);
     }
 
     const Xml drawingRels(parts["xl/drawings/_rels/drawing1.xml.rels"]);
