@@ -30,7 +30,8 @@ ensure_packages() {
 }
 
 # What the program needs to build and run.
-KORVANA_RUN_PACKAGES=(cmake make g++ qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite fonts-dejavu-core)
+KORVANA_RUN_PACKAGES=(cmake make g++ qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite fonts-dejavu-core
+    pkg-config libquazip1-qt6-dev libpugixml-dev libxlsxwriter-dev fonts-liberation2)
 # What the tests and benchmarks need on top.
 KORVANA_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev)
 
