@@ -1,15 +1,19 @@
 #include "Unit1.h"
 
 #include "Draw.h"
+#include "FinalTable.h"
+#include "GiftAward.h"
 #include "Pool.h"
 #include "Schedule.h"
 #include "Seams.h"
 #include "Text.h"
+#include "TournamentSheet.h"
 #include "ui_Unit1.h"
 
 #include <QCloseEvent>
 #include <QCollator>
 #include <QCoreApplication>
+#include <QDate>
 #include <QKeyEvent>
 #include <QStringListModel>
 #include <algorithm>
@@ -50,7 +54,8 @@ const QString TForm1::kHomePage = QStringLiteral("https://korvana.github.io");
 const QString TForm1::kCredits =
     QStringLiteral("Korvana 3.9 beta — жеребьёвка и таблица домашнего турнира на троих. Сайт: korvana.github.io");
 
-TForm1::TForm1(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()) {
+TForm1::TForm1(QWidget *parent)
+    : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()), m_newSpreadsheet(makeTournamentSpreadsheet) {
     ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -73,6 +78,7 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::T
 
     connect(ui->Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
     connect(ui->Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(ui->BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
     connect(ui->ComboBox1, &QComboBox::currentTextChanged, this, &TForm1::ComboBox1Change);
     connect(ui->CheckBox1, &QCheckBox::toggled, this, &TForm1::CheckBox1Click);
     connect(ui->CheckBox2, &QCheckBox::toggled, this, &TForm1::CheckBox2Click);
@@ -273,6 +279,76 @@ void TForm1::Button1Click() {
     if (appended.value().created) {
         messages().information(kLogCreatedMessage);
     }
+}
+
+void TForm1::BitBtn1Click() {
+    // From now on Enter no longer starts a fill.
+    ui->Button2->setDefault(false);
+
+    const std::array<QString, 3> teams = {ui->Edit1->text(), ui->Edit2->text(), ui->Edit3->text()};
+    const QString today = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+    if (const Status recorded = recordLastTournament(teams, today); !recorded.ok()) {
+        messages().error(recorded.error());
+        return;
+    }
+    const Result<Lines> gift = readLines(DataFile::Gift);
+    if (!gift.ok()) {
+        messages().error(gift.error());
+        return;
+    }
+
+    const QStringList names = playerNames();
+    TournamentSheet sheet;
+    sheet.players = {names[0], names[1], names[2]};
+    sheet.teams = teams;
+    sheet.fixture = {ui->Label7->text(),  ui->Label8->text(),  ui->Label10->text(),
+                     ui->Label11->text(), ui->Label14->text(), ui->Label15->text()};
+    sheet.prizePicture = fromCp1251(lineAt(gift.value(), 0));
+    const std::unique_ptr<Spreadsheet> spreadsheet = m_newSpreadsheet();
+    const Result<SheetExport> exported = exportTournamentSheet(*spreadsheet, sheet);
+    if (!exported.ok()) {
+        messages().error(exported.error());
+        return;
+    }
+    for (const QString &notice : exported.value().notices) {
+        messages().information(notice);
+    }
+
+    const std::array<QString, 3> order = {ui->Label7->text(), ui->Label8->text(), ui->Label10->text()};
+    emit resultTableRequested(order, playersOfTeams(order, teams, sheet.players));
+    awardGifts();
+}
+
+void TForm1::awardGifts() {
+    const Result<std::optional<GiftDraw>> drawn = drawGifts(randomGenerator());
+    if (!drawn.ok()) {
+        messages().error(drawn.error());
+        return;
+    }
+    if (!drawn.value()) {
+        return;
+    }
+    const GiftDraw &gifts = *drawn.value();
+    const std::pair<QLabel *, const QString *> pictures[] = {
+        {ui->Image1, &gifts.thirdPlace}, {ui->Image3, &gifts.secondPlace}, {ui->Image4, &gifts.scorerPrize}};
+    for (const auto &[image, path] : pictures) {
+        QPixmap picture;
+        if (!picture.load(*path)) {
+            messages().error(fileErrorText(*path, QStringLiteral("Не удалось загрузить картинку")));
+            return;
+        }
+        image->setPixmap(picture);
+    }
+    if (const Status recorded = recordPrize(gifts.scorerPrize); !recorded.ok()) {
+        messages().error(recorded.error());
+        return;
+    }
+    messages().information(kGiftsDrawnMessage);
+    setClientHeight(kGiftPanelHeight);
+}
+
+void TForm1::setSpreadsheetFactory(SpreadsheetFactory factory) {
+    m_newSpreadsheet = std::move(factory);
 }
 
 void TForm1::ComboBox1Change() {

@@ -5,9 +5,11 @@
 #include <QMainWindow>
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <memory>
 
 class QComboBox;
+class Spreadsheet;
 class QStringListModel;
 
 namespace Ui {
@@ -22,6 +24,7 @@ class TForm1 : public QMainWindow {
 public:
     static constexpr int kClientWidth = 520;
     static constexpr int kClientHeight = 303;
+    static constexpr int kGiftPanelHeight = 431; // the client height that shows the gifts
     static const QString kHomePage;
     static const QString kCredits;
 
@@ -40,6 +43,11 @@ public:
     // "Не использовать ВСЕ последние", which the settings window saves.
     bool logAllTeamsChecked() const;
 
+    // Where the final table gets a new spreadsheet for every press; the
+    // program's own spreadsheet unless another is installed.
+    using SpreadsheetFactory = std::function<std::unique_ptr<Spreadsheet>()>;
+    void setSpreadsheetFactory(SpreadsheetFactory factory);
+
 signals:
     // What the main window asks of the other windows. Program connects these to
     // the windows it creates, so that no window needs to know another.
@@ -49,6 +57,9 @@ signals:
     void usedTeamsRequested();                            // "..." beside CheckBox4
     void settingsRequested(const QStringList &players);   // "&Настройки..."
     void statisticsRequested(const QStringList &players); // "Статистика..."
+    // "Полная таблица и печать": the result window gets the teams in schedule
+    // order and the player of each.
+    void resultTableRequested(const std::array<QString, 3> &teams, const std::array<QString, 3> &players);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -60,6 +71,8 @@ private:
     void applyStartup(const StartupOutcome &outcome);
     void Button2Click();
     void Button1Click();
+    void BitBtn1Click();
+    void awardGifts();
     void ComboBox1Change();
     void CheckBox1Click();
     void CheckBox2Click();
@@ -79,4 +92,5 @@ private:
     StartupState m_state;
     // One sorted model serves all six team drop-downs.
     QStringListModel *m_poolModel = nullptr;
+    SpreadsheetFactory m_newSpreadsheet;
 };

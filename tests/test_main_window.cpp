@@ -1,3 +1,5 @@
+#include "GiftAward.h"
+#include "GiftCatalogue.h"
 #include "Program.h"
 #include "ProgramTest.h"
 #include "Text.h"
@@ -9,11 +11,13 @@
 #include "Unit7.h"
 #include "Unit8.h"
 #include "Unit9.h"
+#include "XlsxSpreadsheet.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDate>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -500,4 +504,106 @@ TEST_F(MainWindowCommands, UsedTeamsSettingOtherThanOneLeavesTheBoxUnchecked) {
     EXPECT_FALSE(find<QCheckBox>("CheckBox4")->isChecked());
     EXPECT_TRUE(find<QCheckBox>("CheckBox3")->isChecked());
     EXPECT_TRUE(boxes.shown.empty());
+}
+
+// ---- The final table and the gift award ----------------------------------------
+
+class FinalTable : public MainWindowCommands {
+protected:
+    // Starts the program, fills and schedules; the sheets go to a folder of the test.
+    TForm1 &startAndSchedule() {
+        TForm1 &form = start();
+        form.setSpreadsheetFactory([this] { return makeXlsxSpreadsheet(sheets.path()); });
+        button("Button2")->click();
+        button("Button1")->click();
+        return form;
+    }
+    QStringList writtenSheets() const { return QDir(sheets.path()).entryList(QDir::Files); }
+    static QString today() { return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat); }
+
+    QTemporaryDir sheets;
+};
+
+TEST_F(FinalTable, RecordsTheTournamentShowsTheSheetOpensTheResultsAndAwardsTheGifts) {
+    writeStandardFiles();
+    writeLines(DataFile::Gift, {toCp1251(giftPicturePath(u"ball.bmp")).value()});
+    TForm1 &form = startAndSchedule();
+    QSignalSpy results(&form, &TForm1::resultTableRequested);
+    button("BitBtn1")->click();
+
+    const QStringList teams = fields();
+    EXPECT_EQ(read(DataFile::LastTournament),
+              joinLines({teams[0].toLatin1(), teams[1].toLatin1(), teams[2].toLatin1(), today().toLatin1()}));
+    EXPECT_FALSE(button("Button2")->isDefault());
+    ASSERT_EQ(writtenSheets().size(), 1);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], QUrl::fromLocalFile(QDir(sheets.path()).filePath(writtenSheets()[0])));
+
+    // The result window gets the teams in schedule order, each with its player.
+    ASSERT_EQ(results.count(), 1);
+    const auto order = results[0][0].value<std::array<QString, 3>>();
+    const auto players = results[0][1].value<std::array<QString, 3>>();
+    EXPECT_EQ(order, (std::array<QString, 3>{text("Label7"), text("Label8"), text("Label10")}));
+    const QStringList names = {text("Label16"), text("Label17"), text("Label18")};
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(players[row], names[teams.indexOf(order[row])]) << row;
+    }
+
+    // The gifts: three pictures, the scorer's prize recorded, the panel shown.
+    for (const char *image : {"Image1", "Image3", "Image4"}) {
+        EXPECT_FALSE(find<QLabel>(image)->pixmap().isNull()) << image;
+    }
+    const QString prize = fromCp1251(splitLines(read(DataFile::Gift)).value(0));
+    EXPECT_TRUE(QStringList({"redcard.bmp", "team.bmp", "travma.bmp", "okay.bmp"})
+                    .contains(prize.mid(prize.lastIndexOf('/') + 1)))
+        << prize.toStdString();
+    EXPECT_EQ(prize, giftPicturePath(prize.mid(prize.lastIndexOf('/') + 1)));
+    EXPECT_EQ(boxes.texts(), QStringList{kGiftsDrawnMessage});
+    EXPECT_EQ(form.centralWidget()->height(), 431);
+
+    // A second press makes a new sheet and draws the gifts anew.
+    button("BitBtn1")->click();
+    EXPECT_EQ(writtenSheets().size(), 2);
+    EXPECT_EQ(results.count(), 2);
+    EXPECT_EQ(boxes.texts().count(kGiftsDrawnMessage), 2);
+}
+
+TEST_F(FinalTable, WithoutRandomGiftsThePrizeStaysAndTheWindowKeepsItsHeight) {
+    writeStandardFiles();
+    writeSettings({"0", "clubs", "[players]", "A", "B", "C", "[gift]", "0", "[log all teams]", "1"});
+    write(DataFile::Gift, "no such picture\r\n");
+    TForm1 &form = startAndSchedule();
+    button("BitBtn1")->click();
+    // The picture that cannot be found leaves the sheet without it, and says so.
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(boxes.shown[0].text.contains("no such picture")) << boxes.shown[0].text.toStdString();
+    EXPECT_EQ(writtenSheets().size(), 1);
+    EXPECT_EQ(read(DataFile::Gift), "no such picture\r\n");
+    EXPECT_EQ(form.centralWidget()->height(), 303);
+    EXPECT_TRUE(find<QLabel>("Image4")->pixmap().isNull());
+}
+
+TEST_F(FinalTable, SheetThatCannotBeWrittenStopsBeforeTheResultsAndTheGifts) {
+    writeStandardFiles();
+    TForm1 &form = startAndSchedule();
+    form.setSpreadsheetFactory([this] { return makeXlsxSpreadsheet(path(DataFile::Teams4) + "/sheets"); });
+    QSignalSpy results(&form, &TForm1::resultTableRequested);
+    const QByteArray giftBefore = read(DataFile::Gift);
+    button("BitBtn1")->click();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].kind, ScriptedMessages::Kind::Error);
+    EXPECT_TRUE(opened.empty());
+    EXPECT_EQ(results.count(), 0);
+    EXPECT_EQ(read(DataFile::Gift), giftBefore);
+    EXPECT_TRUE(read(DataFile::LastTournament).endsWith(today().toLatin1() + "\r\n")) << "written before the sheet";
+
+    // The desktop without a spreadsheet application: the sheet is written, the
+    // user is told where, and the tournament goes on.
+    form.setSpreadsheetFactory([this] { return makeXlsxSpreadsheet(sheets.path()); });
+    desktopAccepts = false;
+    boxes.shown.clear();
+    button("BitBtn1")->click();
+    EXPECT_EQ(results.count(), 1);
+    ASSERT_EQ(writtenSheets().size(), 1);
+    EXPECT_EQ(boxes.texts().filter(writtenSheets()[0]).size(), 1) << boxes.texts().join('\n').toStdString();
 }
