@@ -18,7 +18,7 @@ Program::Program()
 
 void Program::connectWindows() {
     TForm1 *const main = Form1.get();
-    (void)main;
+    QObject::connect(main, &TForm1::statisticsRequested, Form9.get(), &TForm9::openForStatistics);
 }
 
 // The secondary windows go first, the main window last.
