@@ -12,6 +12,12 @@
 
 // Makes an empty statistics database from the schema in data/base.sql.
 void makeStatsDatabase(const QString &fileName);
+// The rows of "stat" in the order of their ids, read with plain SQL on a connection
+// of the test's own: "name wins draws losses scored conceded difference points
+// first second third".
+QStringList statRows(const QString &fileName);
+// Runs statements on the database file through a connection of the test's own.
+void execOnStats(const QString &fileName, const QStringList &statements);
 
 // Window tests: the whole program with its eight windows, created in a
 // temporary working directory. After each test no window may be left on screen.

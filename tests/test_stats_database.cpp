@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlRecord>
 
 namespace {
 
@@ -37,25 +36,7 @@ protected:
 
     QSqlDatabase db() const { return connection->database(); }
 
-    // Every row as "name w d l scored conceded difference points first second third".
-    QStringList rows(const QString &fileName = StatsDb::FileName) const {
-        QStringList result;
-        {
-            QSqlDatabase check = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
-            check.setDatabaseName(path(fileName));
-            EXPECT_TRUE(check.open());
-            QSqlQuery query(QStringLiteral("SELECT * FROM stat ORDER BY id"), check);
-            while (query.next()) {
-                QStringList fields;
-                for (int k = 1; k < query.record().count(); ++k) {
-                    fields.append(query.value(k).toString());
-                }
-                result.append(fields.join(u' '));
-            }
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("check"));
-        return result;
-    }
+    QStringList rows(const QString &fileName = StatsDb::FileName) const { return statRows(path(fileName)); }
 
     void exec(const QString &statement) const {
         QSqlQuery query(db());
