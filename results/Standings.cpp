@@ -10,7 +10,7 @@ struct RowBoxes {
 };
 
 constexpr std::array<RowBoxes, 3> kRows = {{
-    {{0, 8, 3, 5}, {1, 9, 2, 4}},  // row 1: Edit1, Edit9, Edit4, Edit6 against Edit2, Edit10, Edit3, Edit5
+    {{0, 8, 3, 5}, {1, 9, 2, 4}},   // row 1: Edit1, Edit9, Edit4, Edit6 against Edit2, Edit10, Edit3, Edit5
     {{2, 10, 1, 7}, {3, 11, 0, 6}}, // row 2: Edit3, Edit11, Edit2, Edit8 against Edit4, Edit12, Edit1, Edit7
     {{4, 6, 9, 11}, {5, 7, 8, 10}}, // row 3: Edit5, Edit7, Edit10, Edit12 against Edit6, Edit8, Edit9, Edit11
 }};

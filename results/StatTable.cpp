@@ -34,9 +34,7 @@ Qt::ItemFlags StatTable::flags(const QModelIndex &index) const {
 
 QString StatTable::orderByClause() const {
     const QSqlDriver *driver = database().driver();
-    const auto field = [driver](const QString &name) {
-        return driver->escapeIdentifier(name, QSqlDriver::FieldName);
-    };
+    const auto field = [driver](const QString &name) { return driver->escapeIdentifier(name, QSqlDriver::FieldName); };
     // Rows that are level in the ordering column keep the order of their ids, so
     // that the order does not change from one reopening to the next.
     QString column = field(kPlayerColumn);

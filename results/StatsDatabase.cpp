@@ -107,7 +107,8 @@ Result<std::unique_ptr<StatsConnection>> StatsConnection::open(const QString &fi
     std::unique_ptr<StatsConnection> connection(new StatsConnection(newConnectionName()));
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection->m_name);
     if (!db.isValid()) {
-        return Failure{fileErrorText(fileName, QStringLiteral("нет драйвера SQLite (QSQLITE): %1").arg(db.lastError().text()))};
+        return Failure{
+            fileErrorText(fileName, QStringLiteral("нет драйвера SQLite (QSQLITE): %1").arg(db.lastError().text()))};
     }
     // A URI with mode=rw opens only an existing file; the fully encoded URL keeps a
     // '#' or '?' in the path from being read as the end of the file name.
@@ -147,8 +148,8 @@ Status checkPlayerFigures(const PlayerFigures &figures) {
         return Failure{QStringLiteral("Места ещё не посчитаны: сначала нажмите «Посчитать результат».")};
     }
     const std::pair<const QString *, const char16_t *> columns[] = {
-        {&figures.wins, u"Побед"},          {&figures.draws, u"Ничьих"},     {&figures.losses, u"Поражений"},
-        {&figures.scored, u"Забито"},       {&figures.conceded, u"Пропущено"}, {&figures.difference, u"Разница"},
+        {&figures.wins, u"Побед"},    {&figures.draws, u"Ничьих"},       {&figures.losses, u"Поражений"},
+        {&figures.scored, u"Забито"}, {&figures.conceded, u"Пропущено"}, {&figures.difference, u"Разница"},
         {&figures.points, u"Очки"},
     };
     for (const auto &[value, column] : columns) {
@@ -163,8 +164,7 @@ Status checkPlayerFigures(const PlayerFigures &figures) {
 Status WritePlayerStats(const QSqlDatabase &db, const QString &name, const QString &wins, const QString &draws,
                         const QString &losses, const QString &scored, const QString &conceded,
                         const QString &difference, const QString &points, const QString &place) {
-    const Status checked =
-        checkPlayerFigures({name, wins, draws, losses, scored, conceded, difference, points, place});
+    const Status checked = checkPlayerFigures({name, wins, draws, losses, scored, conceded, difference, points, place});
     if (!checked.ok()) {
         return checked;
     }
@@ -187,10 +187,10 @@ Status WritePlayerStats(const QSqlDatabase &db, const QString &name, const QStri
 
     QSqlQuery command(db);
     if (readBack == name) {
-        command.prepare(QStringLiteral(
-            "UPDATE stat SET Побед=Побед+:q,Ничьих=Ничьих+:w,Поражений=Поражений+:e,Забито=Забито+:r,"
-            "Пропущено=Пропущено+:t,Разница=Разница+:a,Очки=Очки+:s,Первый=Первый+:y,Второй=Второй+:u,"
-            "Третий=Третий+:i WHERE Игрок=:m"));
+        command.prepare(
+            QStringLiteral("UPDATE stat SET Побед=Побед+:q,Ничьих=Ничьих+:w,Поражений=Поражений+:e,Забито=Забито+:r,"
+                           "Пропущено=Пропущено+:t,Разница=Разница+:a,Очки=Очки+:s,Первый=Первый+:y,Второй=Второй+:u,"
+                           "Третий=Третий+:i WHERE Игрок=:m"));
         command.bindValue(QStringLiteral(":q"), text(wins));
         command.bindValue(QStringLiteral(":m"), text(readBack));
         command.bindValue(QStringLiteral(":w"), text(draws));

@@ -34,6 +34,9 @@ TForm9::TForm9(QWidget *parent) : QWidget(parent, Qt::Window), ui(std::make_uniq
     ui->DBGrid1->horizontalHeader()->setSectionsClickable(true);
     ui->DBGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     ui->DBGrid1->verticalHeader()->setVisible(true);
+    // Rows as close as a data grid's, so that the grid's 137 pixels show several.
+    ui->DBGrid1->verticalHeader()->setMinimumSectionSize(0);
+    ui->DBGrid1->verticalHeader()->setDefaultSectionSize(ui->DBGrid1->fontMetrics().height() + 5);
     ui->DBGrid1->installEventFilter(this);
 
     connect(ui->Button1, &QPushButton::clicked, this, &TForm9::Button1Click);
@@ -55,8 +58,8 @@ void TForm9::FormCreate() {
 
     Result<std::unique_ptr<StatsConnection>> opened = StatsConnection::open(StatsDb::FileName);
     if (!opened.ok()) {
-        messages().error(QStringLiteral("Не открывается база статистики, программа будет закрыта.\n%1")
-                             .arg(opened.error()));
+        messages().error(
+            QStringLiteral("Не открывается база статистики, программа будет закрыта.\n%1").arg(opened.error()));
         endProgram(1);
         return;
     }
@@ -117,7 +120,7 @@ void TForm9::openAfterFinalTable(const std::array<QString, 3> &teams, const std:
 }
 
 void TForm9::Button1Click() {
-    const QLineEdit *const edits[] = {ui->Edit1, ui->Edit2, ui->Edit3,  ui->Edit4,  ui->Edit5,  ui->Edit6,
+    const QLineEdit *const edits[] = {ui->Edit1, ui->Edit2, ui->Edit3, ui->Edit4,  ui->Edit5,  ui->Edit6,
                                       ui->Edit7, ui->Edit8, ui->Edit9, ui->Edit10, ui->Edit11, ui->Edit12};
     ScoreTexts boxes;
     for (std::size_t i = 0; i < boxes.size(); ++i) {
@@ -160,9 +163,8 @@ void TForm9::BitBtn1Click() {
         rows[r] = {labels[7]->text(), labels[0]->text(), labels[1]->text(), labels[2]->text(), labels[3]->text(),
                    labels[4]->text(), labels[5]->text(), labels[6]->text(), labels[8]->text()};
     }
-    const Status written = writeTournament(m_connection->database(), rows, [this](int done) {
-        ui->ProgressBar1->setValue(done == 3 ? 100 : 33 * done);
-    });
+    const Status written = writeTournament(
+        m_connection->database(), rows, [this](int done) { ui->ProgressBar1->setValue(done == 3 ? 100 : 33 * done); });
     // After a failed write as after a good one the table is read afresh: a rollback
     // ends the grid's pending read of the rows.
     reopenTable(m_table->orderColumn());

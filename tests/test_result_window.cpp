@@ -161,8 +161,8 @@ TEST_F(ResultWindow, ComputesTypedScoresAndWritesThemWithEnter) {
     EXPECT_EQ(progress->value(), 100);
     EXPECT_FALSE(control<QPushButton>("Button1")->isEnabled());
     EXPECT_FALSE(control<QPushButton>("BitBtn1")->isEnabled());
-    EXPECT_EQ(rows(), (QStringList{"Вася 3 1 0 7 2 5 10 1 0 0", "Петя 0 2 2 4 6 -2 2 0 0 1",
-                                   "Коля 1 1 2 3 6 -3 4 0 1 0"}));
+    EXPECT_EQ(rows(),
+              (QStringList{"Вася 3 1 0 7 2 5 10 1 0 0", "Петя 0 2 2 4 6 -2 2 0 0 1", "Коля 1 1 2 3 6 -3 4 0 1 0"}));
     EXPECT_EQ(gridColumn(1), (QStringList{"Вася", "Коля", "Петя"})) << "the grid was read afresh";
 
     QTest::keyClick(edit(5), Qt::Key_Return);
@@ -175,8 +175,8 @@ TEST_F(ResultWindow, ComputesTypedScoresAndWritesThemWithEnter) {
     click("Button1");
     EXPECT_EQ(row(1), (QStringList{"0", "0", "0", "4", "0", "4", "0", "Петя", "2"}));
     click("BitBtn1");
-    EXPECT_EQ(rows(), (QStringList{"Вася 3 5 0 7 2 5 14 1 1 0", "Петя 0 6 2 4 6 -2 6 0 1 1",
-                                   "Коля 1 5 2 3 6 -3 8 0 2 0"}));
+    EXPECT_EQ(rows(),
+              (QStringList{"Вася 3 5 0 7 2 5 14 1 1 0", "Петя 0 6 2 4 6 -2 6 0 1 1", "Коля 1 5 2 3 6 -3 8 0 2 0"}));
     EXPECT_EQ(gridColumn(8), (QStringList{"14", "8", "6"}));
 }
 
@@ -240,8 +240,8 @@ TEST_F(ResultWindow, AFailedWriteStoresNothingKeepsTheButtonsAndARetryCountsOnce
 
     execOnStats(path(StatsDb::FileName), {QStringLiteral("DROP TRIGGER refuse")});
     click("BitBtn1");
-    EXPECT_EQ(rows().mid(300), (QStringList{"Вася 3 1 0 7 2 5 10 1 0 0", "Петя 0 2 2 4 6 -2 2 0 0 1",
-                                            "Коля 1 1 2 3 6 -3 4 0 1 0"}));
+    EXPECT_EQ(rows().mid(300),
+              (QStringList{"Вася 3 1 0 7 2 5 10 1 0 0", "Петя 0 2 2 4 6 -2 2 0 0 1", "Коля 1 1 2 3 6 -3 4 0 1 0"}));
     EXPECT_EQ(gridColumn(0).size(), 303);
 }
 

@@ -46,9 +46,8 @@ TEST(Standings, AllZeroIsFourDrawsEachAndNoWinner) {
 }
 
 TEST(Standings, CountsGoalsResultsAndPointsFromBothMeetings) {
-    const StandingsTable table =
-        Standings(boxesOf({{{1, 2}, {2, 1}}, {{1, 3}, {3, 0}}, {{2, 1}, {1, 1}}, {{2, 3}, {2, 2}}, {{3, 1}, {0, 1}},
-                           {{3, 2}, {1, 0}}}));
+    const StandingsTable table = Standings(boxesOf(
+        {{{1, 2}, {2, 1}}, {{1, 3}, {3, 0}}, {{2, 1}, {1, 1}}, {{2, 3}, {2, 2}}, {{3, 1}, {0, 1}}, {{3, 2}, {1, 0}}}));
     ASSERT_TRUE(table.complete());
     EXPECT_EQ(figures(table.rows[0]), (std::array<qint64, 7>{7, 2, 5, 10, 3, 1, 0}));
     EXPECT_EQ(figures(table.rows[1]), (std::array<qint64, 7>{4, 6, -2, 2, 0, 2, 2}));
@@ -72,8 +71,8 @@ TEST(Standings, TieBreakStepsRunInOrderOnRunningScores) {
     EXPECT_EQ(table.places, places("2", "3", "2"));
 
     // Level on points and difference at the top: two second places, no first.
-    table = Standings(boxesOf({{{1, 2}, {1, 1}}, {{2, 1}, {1, 1}}, {{1, 3}, {1, 0}}, {{3, 1}, {0, 1}}, {{2, 3}, {1, 0}},
-                               {{3, 2}, {0, 1}}}));
+    table = Standings(boxesOf(
+        {{{1, 2}, {1, 1}}, {{2, 1}, {1, 1}}, {{1, 3}, {1, 0}}, {{3, 1}, {0, 1}}, {{2, 3}, {1, 0}}, {{3, 2}, {0, 1}}}));
     EXPECT_EQ(table.places, places("2", "2", "3"));
 }
 

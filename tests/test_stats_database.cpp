@@ -10,8 +10,8 @@ namespace {
 
 PlayerFigures row(const char *name, const char *w, const char *d, const char *l, const char *scored,
                   const char *conceded, const char *difference, const char *points, const char *place) {
-    return {QString::fromUtf8(name),     QString::fromUtf8(w),        QString::fromUtf8(d),
-            QString::fromUtf8(l),        QString::fromUtf8(scored),   QString::fromUtf8(conceded),
+    return {QString::fromUtf8(name),       QString::fromUtf8(w),      QString::fromUtf8(d),
+            QString::fromUtf8(l),          QString::fromUtf8(scored), QString::fromUtf8(conceded),
             QString::fromUtf8(difference), QString::fromUtf8(points), QString::fromUtf8(place)};
 }
 
@@ -61,14 +61,13 @@ TEST_F(StatsDatabaseTest, InsertsANewPlayerAndAddsToAKnownOne) {
 }
 
 TEST_F(StatsDatabaseTest, WritesATournamentInOneGoAndReportsEachRow) {
-    const std::array<PlayerFigures, 3> tournament = {
-        row("Вася", "1", "2", "1", "3", "3", "0", "5", "2"), row("Петя", "1", "2", "1", "4", "4", "0", "5", "2"),
-        row("Коля", "1", "2", "1", "2", "2", "0", "5", "2")};
+    const std::array<PlayerFigures, 3> tournament = {row("Вася", "1", "2", "1", "3", "3", "0", "5", "2"),
+                                                     row("Петя", "1", "2", "1", "4", "4", "0", "5", "2"),
+                                                     row("Коля", "1", "2", "1", "2", "2", "0", "5", "2")};
     std::vector<int> progress;
     ASSERT_TRUE(writeTournament(db(), tournament, [&progress](int done) { progress.push_back(done); }).ok());
     EXPECT_EQ(progress, (std::vector<int>{1, 2, 3}));
-    EXPECT_EQ(rows(), (QStringList{"Вася 1 2 1 3 3 0 5 0 1 0", "Петя 1 2 1 4 4 0 5 0 1 0",
-                                   "Коля 1 2 1 2 2 0 5 0 1 0"}))
+    EXPECT_EQ(rows(), (QStringList{"Вася 1 2 1 3 3 0 5 0 1 0", "Петя 1 2 1 4 4 0 5 0 1 0", "Коля 1 2 1 2 2 0 5 0 1 0"}))
         << "places 2, 2, 2 count a second place each";
 
     // The same name in two rows of one write: the second finds the first's row.
@@ -76,8 +75,8 @@ TEST_F(StatsDatabaseTest, WritesATournamentInOneGoAndReportsEachRow) {
                                        row("Вася", "0", "0", "1", "0", "1", "-1", "0", "3"),
                                        row("Коля", "0", "0", "0", "0", "0", "0", "0", "2")})
                     .ok());
-    EXPECT_EQ(rows(), (QStringList{"Вася 2 2 2 4 4 0 8 1 1 1", "Петя 1 2 1 4 4 0 5 0 1 0",
-                                   "Коля 1 2 1 2 2 0 5 0 2 0"}));
+    EXPECT_EQ(rows(),
+              (QStringList{"Вася 2 2 2 4 4 0 8 1 1 1", "Петя 1 2 1 4 4 0 5 0 1 0", "Коля 1 2 1 2 2 0 5 0 2 0"}));
 }
 
 TEST_F(StatsDatabaseTest, AnEmptyNameUpdatesOnlyRowsWithoutANameAndInsertsNothing) {
@@ -129,8 +128,8 @@ TEST_F(StatsDatabaseTest, AFailedStatementRollsBackTheTournamentAndARetryCountsO
 
     exec(QStringLiteral("DROP TRIGGER refuse"));
     ASSERT_TRUE(writeTournament(db(), tournament).ok());
-    EXPECT_EQ(rows(), (QStringList{"Вася 3 0 0 6 1 5 9 2 0 0", "Петя 1 0 1 2 3 -1 3 0 1 0",
-                                   "Коля 0 0 2 1 4 -3 0 0 0 1"}));
+    EXPECT_EQ(rows(),
+              (QStringList{"Вася 3 0 0 6 1 5 9 2 0 0", "Петя 1 0 1 2 3 -1 3 0 1 0", "Коля 0 0 2 1 4 -3 0 0 0 1"}));
 }
 
 TEST_F(StatsDatabaseTest, ANameFoundOnlyWithoutRegardToCaseIsInsertedOrSkippedAsThePartSays) {
