@@ -38,7 +38,7 @@ sqlite3 *sqliteHandle(const QSqlDatabase &db) {
 
 int compareRussian(void *context, int lengthA, const void *a, int lengthB, const void *b) {
     const auto *collator = static_cast<const QCollator *>(context);
-    // SQLite hands over native UTF-16, lengths in bytes.
+    // SQLite hands over native UTF-16 on even addresses, lengths in bytes.
     const QStringView first(static_cast<const char16_t *>(a), lengthA / 2);
     const QStringView second(static_cast<const char16_t *>(b), lengthB / 2);
     return collator->compare(first, second);
@@ -52,8 +52,8 @@ bool registerRussianCollation(const QSqlDatabase &db) {
     auto *collator = new QCollator(russianCollator());
     // SQLite owns the collator from here on and deletes it with the connection,
     // even when the registration fails.
-    return sqlite3_create_collation_v2(handle, StatsDb::RussianCollation.toUtf8().constData(), SQLITE_UTF16, collator,
-                                       compareRussian,
+    return sqlite3_create_collation_v2(handle, StatsDb::RussianCollation.toUtf8().constData(), SQLITE_UTF16_ALIGNED,
+                                       collator, compareRussian,
                                        [](void *context) { delete static_cast<QCollator *>(context); }) == SQLITE_OK;
 }
 
@@ -164,7 +164,7 @@ Status checkPlayerFigures(const PlayerFigures &figures) {
 Status WritePlayerStats(const QSqlDatabase &db, const QString &name, const QString &wins, const QString &draws,
                         const QString &losses, const QString &scored, const QString &conceded,
                         const QString &difference, const QString &points, const QString &place) {
-    const Status checked = checkPlayerFigures({name, wins, draws, losses, scored, conceded, difference, points, place});
+    Status checked = checkPlayerFigures({name, wins, draws, losses, scored, conceded, difference, points, place});
     if (!checked.ok()) {
         return checked;
     }

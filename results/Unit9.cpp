@@ -198,6 +198,7 @@ void TForm9::reopenTable(int orderColumn) {
     // gave them are kept.
     QHeaderView *const header = ui->DBGrid1->horizontalHeader();
     std::vector<int> widths;
+    widths.reserve(header->count());
     for (int column = 0; column < header->count(); ++column) {
         widths.push_back(header->sectionSize(column));
     }
