@@ -31,6 +31,10 @@ void Program::connectWindows() {
     QObject::connect(settings, &TForm6::mainWindowReleased, main, [main] { main->setEnabled(true); });
     QObject::connect(settings, &TForm6::catalogueRequested, Form5.get(), &TForm5::showCatalogue);
     settings->setLogAllTeamsSource([main] { return main->logAllTeamsChecked(); });
+
+    // The result window: for the statistics, and after the final table.
+    QObject::connect(main, &TForm1::statisticsRequested, Form9.get(), &TForm9::openForStatistics);
+    QObject::connect(main, &TForm1::resultTableRequested, Form9.get(), &TForm9::openAfterFinalTable);
 }
 
 // The secondary windows go first, the main window last.

@@ -1,5 +1,6 @@
 #include "Text.h"
 
+#include <QLocale>
 #include <array>
 
 namespace {
@@ -133,4 +134,10 @@ std::optional<TextProblem> checkCp1251Text(QByteArrayView data) {
         return TextProblem{firstUtf8Line, QStringLiteral("файл сохранён в UTF-8, а не в Windows-1251")};
     }
     return std::nullopt;
+}
+
+QCollator russianCollator() {
+    QCollator collator{QLocale(QLocale::Russian, QLocale::Russia)};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    return collator;
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QCollator>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -27,3 +28,7 @@ struct TextProblem {
 // Finds bytes that no Windows-1251 text contains (control characters other than
 // tab, the unassigned byte 0x98) and files that were evidently saved as UTF-8.
 std::optional<TextProblem> checkCp1251Text(QByteArrayView data);
+
+// The order in which a Russian reader expects names: alphabetical for the Russian
+// locale, ignoring letter case (Ё beside Е, "арсенал" beside "Ак Барс").
+QCollator russianCollator();

@@ -23,8 +23,7 @@ namespace {
 // The drop-downs list the teams in Russian alphabetical order, ignoring case.
 QStringList sortedForDisplay(const Lines &teams) {
     QStringList texts = fromCp1251(teams);
-    QCollator collator{QLocale(QLocale::Russian, QLocale::Russia)};
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    const QCollator collator = russianCollator();
     std::vector<std::pair<QCollatorSortKey, qsizetype>> keys;
     keys.reserve(texts.size());
     for (qsizetype i = 0; i < texts.size(); ++i) {

@@ -1,8 +1,256 @@
 #include "Unit9.h"
 
-TForm9::TForm9(QWidget *parent) : QWidget(parent, Qt::Window) {
-    setObjectName(QStringLiteral("TForm9"));
-    setWindowTitle(QStringLiteral("Введите результаты турнира"));
-    resize(793, 449);
+#include "Seams.h"
+#include "Standings.h"
+#include "StatTable.h"
+#include "StatsDatabase.h"
+#include "ui_Unit9.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QSqlError>
+#include <QStyle>
+
+namespace {
+
+constexpr int kIdWidth = 30;
+constexpr int kPlayerWidth = 70;
+constexpr int kCounterWidth = 63;
+
+} // namespace
+
+TForm9::TForm9(QWidget *parent) : QWidget(parent, Qt::Window), ui(std::make_unique<Ui::TForm9>()) {
+    ui->setupUi(this);
     move(212, 125);
+    // Team and player names are shown as they stand, never as markup.
+    for (QLabel *label : findChildren<QLabel *>()) {
+        label->setTextFormat(Qt::PlainText);
+    }
+    ui->BitBtn1->setIcon(
+        QIcon::fromTheme(QStringLiteral("dialog-ok"), style()->standardIcon(QStyle::SP_DialogOkButton)));
+    ui->DBGrid1->horizontalHeader()->setSectionsClickable(true);
+    ui->DBGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    ui->DBGrid1->verticalHeader()->setVisible(true);
+    // Rows as close as a data grid's, so that the grid's 137 pixels show several.
+    ui->DBGrid1->verticalHeader()->setMinimumSectionSize(0);
+    ui->DBGrid1->verticalHeader()->setDefaultSectionSize(ui->DBGrid1->fontMetrics().height() + 5);
+    ui->DBGrid1->installEventFilter(this);
+
+    connect(ui->Button1, &QPushButton::clicked, this, &TForm9::Button1Click);
+    connect(ui->BitBtn1, &QPushButton::clicked, this, &TForm9::BitBtn1Click);
+    connect(ui->Button2, &QPushButton::clicked, this, &TForm9::Button2Click);
+    connect(ui->DBGrid1->horizontalHeader(), &QHeaderView::sectionClicked, this, &TForm9::DBGrid1TitleClick);
+
+    FormCreate();
+}
+
+TForm9::~TForm9() {
+    ui->DBGrid1->setModel(nullptr);
+    m_table.reset();
+    m_connection.reset();
+}
+
+void TForm9::FormCreate() {
+    ui->Label2->setText(QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
+
+    Result<std::unique_ptr<StatsConnection>> opened = StatsConnection::open(StatsDb::FileName);
+    if (!opened.ok()) {
+        messages().error(
+            QStringLiteral("Не открывается база статистики, программа будет закрыта.\n%1").arg(opened.error()));
+        endProgram(1);
+        return;
+    }
+    m_connection = std::move(opened).value();
+    m_table = std::make_unique<StatTable>(*m_connection);
+    ui->DBGrid1->setModel(m_table.get());
+    if (!m_table->select()) {
+        messages().error(QStringLiteral("Не открывается таблица stat базы статистики, программа будет закрыта.\n%1")
+                             .arg(m_table->lastError().text()));
+        endProgram(1);
+        return;
+    }
+    ui->DBGrid1->setColumnWidth(0, kIdWidth);
+    ui->DBGrid1->setColumnWidth(1, kPlayerWidth);
+    for (int column = 2; column < m_table->columnCount(); ++column) {
+        ui->DBGrid1->setColumnWidth(column, kCounterWidth);
+    }
+}
+
+std::array<QLabel *, 9> TForm9::rowLabels(int row) const {
+    switch (row) {
+    case 0:
+        return {ui->Label33, ui->Label34, ui->Label35, ui->Label15, ui->Label16,
+                ui->Label18, ui->Label19, ui->Label29, ui->Label43};
+    case 1:
+        return {ui->Label36, ui->Label37, ui->Label38, ui->Label20, ui->Label21,
+                ui->Label22, ui->Label23, ui->Label30, ui->Label44};
+    default:
+        return {ui->Label39, ui->Label40, ui->Label41, ui->Label24, ui->Label25,
+                ui->Label26, ui->Label27, ui->Label31, ui->Label45};
+    }
+}
+
+void TForm9::showInWindow() {
+    show();
+    raise();
+    activateWindow();
+}
+
+void TForm9::openForStatistics(const QStringList &players) {
+    ui->Label29->setText(players.value(0));
+    ui->Label30->setText(players.value(1));
+    ui->Label31->setText(players.value(2));
+    showInWindow();
+}
+
+void TForm9::openAfterFinalTable(const std::array<QString, 3> &teams, const std::array<QString, 3> &players) {
+    QLabel *const rowTitles[] = {ui->Label3, ui->Label4, ui->Label5};
+    QLabel *const columnTitles[] = {ui->Label6, ui->Label7, ui->Label8};
+    QLabel *const names[] = {ui->Label29, ui->Label30, ui->Label31};
+    for (int k = 0; k < 3; ++k) {
+        rowTitles[k]->setText(teams[k]);
+        columnTitles[k]->setText(teams[k]);
+        names[k]->setText(players[k]);
+    }
+    ui->Button1->setEnabled(true);
+    showInWindow();
+}
+
+void TForm9::Button1Click() {
+    const QLineEdit *const edits[] = {ui->Edit1, ui->Edit2, ui->Edit3, ui->Edit4,  ui->Edit5,  ui->Edit6,
+                                      ui->Edit7, ui->Edit8, ui->Edit9, ui->Edit10, ui->Edit11, ui->Edit12};
+    ScoreTexts boxes;
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        boxes[i] = edits[i]->text();
+    }
+    const StandingsTable table = Standings(boxes);
+
+    // What the computation reached before a box stopped it stays shown.
+    for (int r = 0; r < table.rowsDone; ++r) {
+        const RowFigures &row = table.rows[r];
+        const std::array<QLabel *, 9> labels = rowLabels(r);
+        labels[0]->setNum(row.wins);
+        labels[1]->setNum(row.draws);
+        labels[2]->setNum(row.losses);
+        labels[3]->setText(QString::number(row.scored));
+        labels[4]->setText(QString::number(row.conceded));
+        labels[5]->setText(QString::number(row.difference));
+        labels[6]->setNum(row.points);
+    }
+    if (table.scoredOfNextRow) {
+        rowLabels(table.rowsDone)[3]->setText(QString::number(table.rows[table.rowsDone].scored));
+    }
+    if (!table.complete()) {
+        messages().error(table.error);
+        return;
+    }
+    for (int r = 0; r < 3; ++r) {
+        rowLabels(r)[8]->setText(table.places[r]);
+    }
+    ui->BitBtn1->setEnabled(true);
+}
+
+void TForm9::BitBtn1Click() {
+    if (!m_connection) {
+        return;
+    }
+    std::array<PlayerFigures, 3> rows;
+    for (int r = 0; r < 3; ++r) {
+        const std::array<QLabel *, 9> labels = rowLabels(r);
+        rows[r] = {labels[7]->text(), labels[0]->text(), labels[1]->text(), labels[2]->text(), labels[3]->text(),
+                   labels[4]->text(), labels[5]->text(), labels[6]->text(), labels[8]->text()};
+    }
+    const Status written = writeTournament(
+        m_connection->database(), rows, [this](int done) { ui->ProgressBar1->setValue(done == 3 ? 100 : 33 * done); });
+    // After a failed write as after a good one the table is read afresh: a rollback
+    // ends the grid's pending read of the rows.
+    reopenTable(m_table->orderColumn());
+    if (!written.ok()) {
+        // Nothing was stored, whatever row the write had reached.
+        ui->ProgressBar1->setValue(0);
+        messages().error(written.error());
+        return;
+    }
+    ui->BitBtn1->setEnabled(false);
+    ui->Button1->setEnabled(false);
+}
+
+void TForm9::Button2Click() {
+    ui->ProgressBar1->setValue(0);
+    ui->Button1->setEnabled(true);
+    ui->BitBtn1->setEnabled(true);
+}
+
+void TForm9::DBGrid1TitleClick(int column) {
+    if (m_table && column != m_table->orderColumn()) {
+        reopenTable(column);
+    }
+}
+
+void TForm9::reopenTable(int orderColumn) {
+    if (!m_table) {
+        return;
+    }
+    // Reading the table afresh resets the grid's columns; the widths that the user
+    // gave them are kept.
+    QHeaderView *const header = ui->DBGrid1->horizontalHeader();
+    std::vector<int> widths;
+    widths.reserve(header->count());
+    for (int column = 0; column < header->count(); ++column) {
+        widths.push_back(header->sectionSize(column));
+    }
+    const bool ok = orderColumn == m_table->orderColumn() ? m_table->reopen() : m_table->orderBy(orderColumn);
+    for (int column = 0; column < static_cast<int>(widths.size()) && column < header->count(); ++column) {
+        header->resizeSection(column, widths[column]);
+    }
+    if (!ok) {
+        messages().error(m_table->lastError().text());
+    }
+}
+
+void TForm9::DBGrid1ConfirmedDelete() {
+    const QModelIndex current = ui->DBGrid1->currentIndex();
+    if (!m_table || !current.isValid()) {
+        return;
+    }
+    if (messages().askOkCancel(QStringLiteral("Delete record?")) != Messages::Answer::Ok) {
+        return;
+    }
+    if (!m_table->removeRow(current.row()) || !m_table->submitAll()) {
+        const QString reason = m_table->lastError().text();
+        m_table->revertAll();
+        messages().error(reason);
+    }
+}
+
+bool TForm9::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == ui->DBGrid1 && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::ControlModifier) {
+            DBGrid1ConfirmedDelete();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TForm9::keyPressEvent(QKeyEvent *event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        // A button with the focus takes Enter itself; anywhere else Enter presses
+        // the default button "Записать в базу" while it is enabled.
+        auto *focused = qobject_cast<QPushButton *>(QApplication::focusWidget());
+        if (focused && isAncestorOf(focused)) {
+            focused->click();
+            return;
+        }
+        if (ui->BitBtn1->isEnabled()) {
+            ui->BitBtn1->click();
+            return;
+        }
+    }
+    QWidget::keyPressEvent(event);
 }

@@ -1,12 +1,60 @@
 #pragma once
 
+#include <QString>
+#include <QStringList>
 #include <QWidget>
+#include <array>
+#include <memory>
 
-// The result window. Created hidden at start-up and kept for the whole
-// run; closing it only hides it.
+class QLabel;
+class StatTable;
+class StatsConnection;
+
+namespace Ui {
+class TForm9;
+}
+
+// The result window (Parts 3.1, 3.2): the twelve scores in a cross table, the
+// standings computed from them, and the statistics table "stat" in a grid.
+// Created hidden at start-up and kept for the whole run; closing it only hides it.
+// Its creation opens the statistics database; when that fails, the window says why
+// and ends the program.
 class TForm9 : public QWidget {
     Q_OBJECT
 
 public:
     explicit TForm9(QWidget *parent = nullptr);
+    ~TForm9() override;
+
+    // The figure labels of one row, in the order of the write: wins, draws, losses,
+    // scored, conceded, difference, points, then the player and the place.
+    std::array<QLabel *, 9> rowLabels(int row) const;
+
+public slots:
+    // "Статистика..." of the main window: the player names of rows 1, 2 and 3;
+    // everything else stays as it is.
+    void openForStatistics(const QStringList &players);
+    // "Полная таблица и печать": the teams head the rows and the columns in the same
+    // order, the players stand beside their teams, and the computation is enabled.
+    void openAfterFinalTable(const std::array<QString, 3> &teams, const std::array<QString, 3> &players);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void FormCreate();
+    void Button1Click();
+    void BitBtn1Click();
+    void Button2Click();
+    void DBGrid1TitleClick(int column);
+    void DBGrid1ConfirmedDelete();
+    // Reads the table afresh, keeping the widths the user gave the columns.
+    void reopenTable(int orderColumn);
+    void showInWindow();
+
+    std::unique_ptr<Ui::TForm9> ui;
+    // The model goes before the connection that it uses.
+    std::unique_ptr<StatsConnection> m_connection;
+    std::unique_ptr<StatTable> m_table;
 };

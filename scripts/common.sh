@@ -30,7 +30,9 @@ ensure_packages() {
 }
 
 # What the program needs to build and run.
-KORVANA_RUN_PACKAGES=(cmake make g++ qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite fonts-dejavu-core
+# libsqlite3-dev: the statistics window registers a collation on the SQLite
+# connection under Qt SQL, through SQLite's own interface.
+KORVANA_RUN_PACKAGES=(cmake make g++ qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev fonts-dejavu-core
     pkg-config libquazip1-qt6-dev libpugixml-dev libxlsxwriter-dev fonts-liberation2)
 # What the tests and benchmarks need on top.
 KORVANA_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev)

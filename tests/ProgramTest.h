@@ -10,6 +10,15 @@
 #include <QWidget>
 #include <memory>
 
+// Makes an empty statistics database from the schema in data/base.sql.
+void makeStatsDatabase(const QString &fileName);
+// The rows of "stat" in the order of their ids, read with plain SQL on a connection
+// of the test's own: "name wins draws losses scored conceded difference points
+// first second third".
+QStringList statRows(const QString &fileName);
+// Runs statements on the database file through a connection of the test's own.
+void execOnStats(const QString &fileName, const QStringList &statements);
+
 // Window tests: the whole program with its eight windows, created in a
 // temporary working directory. After each test no window may be left on screen.
 class ProgramTest : public WorkDirTest {
@@ -25,8 +34,11 @@ protected:
         WorkDirTest::TearDown();
     }
 
-    // Creates the program's windows; the main window's creation runs start-up.
+    // Creates the program's windows; the main window's creation runs start-up. A
+    // fresh statistics database is made first when the directory has none, unless
+    // the test asks for none.
     TForm1 &start();
+    bool makeDatabase = true;
 
     // A control of a window by the name the design gives it.
     template <typename T> static T *findIn(const QObject *window, const char *name) {

@@ -11,7 +11,13 @@
 #include <functional>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <vector>
+
+// Test failures show texts as texts.
+inline void PrintTo(const QString &text, std::ostream *out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 // Windows-1251 bytes of a text written in the test source, for team names.
 QByteArray cp(const char *utf8);

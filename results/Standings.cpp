@@ -1,0 +1,130 @@
+#include "Standings.h"
+
+namespace {
+
+// One row's matches as box indices (Edit number - 1): the row's own goals and the
+// opponent's goals in the same match, in the Part's order of reads.
+struct RowBoxes {
+    std::array<int, 4> own;
+    std::array<int, 4> opponent;
+};
+
+constexpr std::array<RowBoxes, 3> kRows = {{
+    {{0, 8, 3, 5}, {1, 9, 2, 4}},   // row 1: Edit1, Edit9, Edit4, Edit6 against Edit2, Edit10, Edit3, Edit5
+    {{2, 10, 1, 7}, {3, 11, 0, 6}}, // row 2: Edit3, Edit11, Edit2, Edit8 against Edit4, Edit12, Edit1, Edit7
+    {{4, 6, 9, 11}, {5, 7, 8, 10}}, // row 3: Edit5, Edit7, Edit10, Edit12 against Edit6, Edit8, Edit9, Edit11
+}};
+
+// Reads the boxes of one sum in order; the text of the first box that is not an
+// integer ends the computation.
+struct Reader {
+    const ScoreTexts &boxes;
+    QString failedText;
+    bool failed = false;
+
+    std::optional<qint64> sum(const std::array<int, 4> &indices) {
+        qint64 total = 0;
+        for (const int index : indices) {
+            const std::optional<int> value = scoreValue(boxes[index]);
+            if (!value) {
+                failed = true;
+                failedText = boxes[index];
+                return std::nullopt;
+            }
+            total += *value;
+        }
+        return total;
+    }
+};
+
+// The bonus of one tie-break step: of two level scores, the greater difference gets 1.
+void breakTie(StandingsTable &table, int a, int b) {
+    if (table.rankScores[a] != table.rankScores[b]) {
+        return;
+    }
+    if (table.rows[a].difference > table.rows[b].difference) {
+        ++table.rankScores[a];
+    } else if (table.rows[b].difference > table.rows[a].difference) {
+        ++table.rankScores[b];
+    }
+}
+
+QString placeOf(const std::array<int, 3> &scores, int row) {
+    const int first = scores[(row + 1) % 3];
+    const int second = scores[(row + 2) % 3];
+    if (scores[row] > first && scores[row] > second) {
+        return QStringLiteral("1");
+    }
+    if (scores[row] < first && scores[row] < second) {
+        return QStringLiteral("3");
+    }
+    return QStringLiteral("2");
+}
+
+} // namespace
+
+std::optional<int> scoreValue(const QString &text) {
+    qsizetype start = 0;
+    if (!text.isEmpty() && (text[0] == u'-' || text[0] == u'+')) {
+        start = 1;
+    }
+    if (start == text.size()) {
+        return std::nullopt;
+    }
+    for (qsizetype i = start; i < text.size(); ++i) {
+        if (text[i] < u'0' || text[i] > u'9') {
+            return std::nullopt;
+        }
+    }
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    return ok ? std::optional<int>(value) : std::nullopt;
+}
+
+StandingsTable Standings(const ScoreTexts &boxes) {
+    StandingsTable table;
+    Reader reader{boxes, {}};
+    for (int r = 0; r < 3; ++r) {
+        RowFigures &row = table.rows[r];
+        const std::optional<qint64> scored = reader.sum(kRows[r].own);
+        if (!scored) {
+            break;
+        }
+        row.scored = *scored;
+        table.scoredOfNextRow = true;
+        const std::optional<qint64> conceded = reader.sum(kRows[r].opponent);
+        if (!conceded) {
+            break;
+        }
+        table.scoredOfNextRow = false;
+        row.conceded = *conceded;
+        row.difference = row.scored - row.conceded;
+        // Every box of the row was read without failure by now.
+        for (int m = 0; m < 4; ++m) {
+            const int own = *scoreValue(boxes[kRows[r].own[m]]);
+            const int opponent = *scoreValue(boxes[kRows[r].opponent[m]]);
+            if (own > opponent) {
+                ++row.wins;
+            } else if (own == opponent) {
+                ++row.draws;
+            } else {
+                ++row.losses;
+            }
+        }
+        row.points = 3 * row.wins + row.draws;
+        table.rankScores[r] = row.points;
+        table.rowsDone = r + 1;
+    }
+    if (reader.failed) {
+        table.error = QStringLiteral("'%1' is not a valid integer value").arg(reader.failedText);
+        return table;
+    }
+    // The three steps in their fixed order, each on the running scores.
+    breakTie(table, 0, 1);
+    breakTie(table, 0, 2);
+    breakTie(table, 1, 2);
+    for (int r = 0; r < 3; ++r) {
+        table.places[r] = placeOf(table.rankScores, r);
+    }
+    return table;
+}

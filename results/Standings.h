@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+#include <array>
+#include <optional>
+
+// The standings of a tournament of three (Part 3.1): every figure of the three rows
+// of the result window, computed from the twelve score boxes.
+
+// The texts of the score boxes Edit1 to Edit12; index 0 holds Edit1.
+using ScoreTexts = std::array<QString, 12>;
+
+struct RowFigures {
+    qint64 scored = 0;
+    qint64 conceded = 0;
+    qint64 difference = 0;
+    int wins = 0;
+    int draws = 0;
+    int losses = 0;
+    int points = 0;
+};
+
+struct StandingsTable {
+    std::array<RowFigures, 3> rows{};
+    // The computation stops at the first box that is not an integer, as the window
+    // did, and whatever it showed before that read stays shown. rowsDone rows are
+    // complete; when scoredOfNextRow is set, the scored figure of the row after them
+    // was computed as well. A complete computation has rowsDone == 3.
+    int rowsDone = 0;
+    bool scoredOfNextRow = false;
+    // Points plus the tie-break bonuses; they decide the places and are never shown.
+    std::array<int, 3> rankScores{};
+    // "1", "2" or "3"; empty unless the computation completed.
+    std::array<QString, 3> places;
+    // "'%s' is not a valid integer value" with the box's text; empty when complete.
+    QString error;
+
+    bool complete() const { return error.isEmpty(); }
+};
+
+StandingsTable Standings(const ScoreTexts &boxes);
+
+// A score box's integer: an optional sign and decimal digits, in the range of a
+// 32-bit integer, nothing else (no spaces). Empty otherwise.
+std::optional<int> scoreValue(const QString &text);

@@ -1,0 +1,321 @@
+#include "Program.h"
+#include "ProgramTest.h"
+#include "StatsDatabase.h"
+#include "Unit1.h"
+#include "Unit9.h"
+
+#include <QAction>
+#include <QDate>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QLocale>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QTableView>
+#include <QTest>
+
+namespace {
+
+// The worked example of Part 3.1, as Edit1 to Edit12.
+const QStringList kExample{"2", "1", "1", "1", "0", "1", "1", "0", "3", "0", "2", "2"};
+
+// The labels of one row: scored, conceded, difference, points, wins, draws, losses, player, place.
+const char *const kRowLabels[3][9] = {
+    {"Label15", "Label16", "Label18", "Label19", "Label33", "Label34", "Label35", "Label29", "Label43"},
+    {"Label20", "Label21", "Label22", "Label23", "Label36", "Label37", "Label38", "Label30", "Label44"},
+    {"Label24", "Label25", "Label26", "Label27", "Label39", "Label40", "Label41", "Label31", "Label45"},
+};
+
+} // namespace
+
+// The result window on its own, over a fresh statistics database.
+class ResultWindow : public ProgramTest {
+protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        makeStatsDatabase(path(StatsDb::FileName));
+    }
+    void TearDown() override {
+        if (form) {
+            form->hide();
+        }
+        form.reset();
+        EXPECT_TRUE(QSqlDatabase::connectionNames().isEmpty()) << "the window removes its connection";
+        ProgramTest::TearDown();
+    }
+
+    TForm9 &open() {
+        form = std::make_unique<TForm9>();
+        return *form;
+    }
+    template <typename T> T *control(const char *name) const { return findIn<T>(form.get(), name); }
+    QString label(const char *name) const { return control<QLabel>(name)->text(); }
+    QLineEdit *edit(int number) const { return control<QLineEdit>(QStringLiteral("Edit%1").arg(number).toLatin1()); }
+    QTableView *grid() const { return control<QTableView>("DBGrid1"); }
+    void click(const char *button) const { QTest::mouseClick(control<QPushButton>(button), Qt::LeftButton); }
+
+    // Types the twelve scores as a user would.
+    void typeScores(const QStringList &scores) const {
+        for (int k = 0; k < 12; ++k) {
+            edit(k + 1)->selectAll();
+            QTest::keyClick(edit(k + 1), Qt::Key_Delete);
+            QTest::keyClicks(edit(k + 1), scores[k]);
+        }
+    }
+    QStringList row(int r) const {
+        QStringList texts;
+        for (const char *name : kRowLabels[r]) {
+            texts.append(label(name));
+        }
+        return texts;
+    }
+    QStringList gridColumn(int column) const {
+        QAbstractItemModel *model = grid()->model();
+        while (model->canFetchMore({})) {
+            model->fetchMore({});
+        }
+        QStringList values;
+        for (int r = 0; r < model->rowCount(); ++r) {
+            values.append(model->index(r, column).data().toString());
+        }
+        return values;
+    }
+    QStringList rows() const { return statRows(path(StatsDb::FileName)); }
+
+    std::unique_ptr<TForm9> form;
+};
+
+TEST_F(ResultWindow, StartsAsTheLayoutSays) {
+    TForm9 &window = open();
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Введите результаты турнира"));
+    EXPECT_EQ(window.size(), QSize(785, 422)) << "the client area of a 793 x 449 window";
+    EXPECT_EQ(window.pos(), QPoint(212, 125));
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(label("Label1") + label("Label2"),
+              QStringLiteral("Турнир ") + QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
+
+    EXPECT_FALSE(control<QPushButton>("Button1")->isEnabled());
+    EXPECT_FALSE(control<QPushButton>("BitBtn1")->isEnabled());
+    EXPECT_TRUE(control<QPushButton>("BitBtn1")->isDefault());
+    EXPECT_FALSE(control<QPushButton>("BitBtn1")->icon().isNull());
+    EXPECT_TRUE(control<QPushButton>("Button2")->isEnabled());
+    EXPECT_EQ(control<QProgressBar>("ProgressBar1")->value(), 0);
+
+    // Tab order: Button1, BitBtn1, Edit1 to Edit12, DBGrid1, Button2.
+    QStringList chain;
+    QWidget *widget = control<QPushButton>("Button1");
+    for (int k = 0; k < 16; ++k) {
+        chain.append(widget->objectName());
+        do {
+            widget = widget->nextInFocusChain();
+        } while (!(widget->focusPolicy() & Qt::TabFocus));
+    }
+    EXPECT_EQ(chain, (QStringList{"Button1", "BitBtn1", "Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6", "Edit7",
+                                  "Edit8", "Edit9", "Edit10", "Edit11", "Edit12", "DBGrid1", "Button2"}));
+
+    QTableView *table = grid();
+    EXPECT_EQ(table->geometry(), QRect(8, 280, 777, 137));
+    EXPECT_EQ(table->editTriggers(), QAbstractItemView::NoEditTriggers);
+    EXPECT_FALSE(table->verticalHeader()->isHidden()) << "a row indicator";
+    EXPECT_EQ(table->horizontalHeader()->sectionResizeMode(3), QHeaderView::Interactive);
+    QStringList titles;
+    QList<int> widths;
+    for (int column = 0; column < table->model()->columnCount(); ++column) {
+        titles.append(table->model()->headerData(column, Qt::Horizontal).toString());
+        widths.append(table->columnWidth(column));
+    }
+    EXPECT_EQ(titles, (QStringList{"id", "Игрок", "Побед", "Ничьих", "Поражений", "Забито", "Пропущено", "Разница",
+                                   "Очки", "Первый", "Второй", "Третий"}));
+    EXPECT_EQ(widths, (QList<int>{30, 70, 63, 63, 63, 63, 63, 63, 63, 63, 63, 63}));
+}
+
+TEST_F(ResultWindow, ComputesTypedScoresAndWritesThemWithEnter) {
+    open().openForStatistics({QStringLiteral("Вася"), QStringLiteral("Петя"), QStringLiteral("Коля")});
+    EXPECT_FALSE(control<QPushButton>("Button1")->isEnabled()) << "opening for viewing changes no button";
+    click("Button2");
+    EXPECT_TRUE(control<QPushButton>("Button1")->isEnabled());
+    EXPECT_TRUE(control<QPushButton>("BitBtn1")->isEnabled());
+
+    typeScores(kExample);
+    click("Button1");
+    EXPECT_EQ(row(0), (QStringList{"7", "2", "5", "10", "3", "1", "0", "Вася", "1"}));
+    EXPECT_EQ(row(1), (QStringList{"4", "6", "-2", "2", "0", "2", "2", "Петя", "3"}));
+    EXPECT_EQ(row(2), (QStringList{"3", "6", "-3", "4", "1", "1", "2", "Коля", "2"}));
+
+    QProgressBar *progress = control<QProgressBar>("ProgressBar1");
+    QSignalSpy steps(progress, &QProgressBar::valueChanged);
+    QTest::keyClick(edit(5), Qt::Key_Return);
+    EXPECT_EQ(steps.count(), 3);
+    EXPECT_EQ(steps.value(0).value(0).toInt(), 33);
+    EXPECT_EQ(steps.value(1).value(0).toInt(), 66);
+    EXPECT_EQ(progress->value(), 100);
+    EXPECT_FALSE(control<QPushButton>("Button1")->isEnabled());
+    EXPECT_FALSE(control<QPushButton>("BitBtn1")->isEnabled());
+    EXPECT_EQ(rows(),
+              (QStringList{"Вася 3 1 0 7 2 5 10 1 0 0", "Петя 0 2 2 4 6 -2 2 0 0 1", "Коля 1 1 2 3 6 -3 4 0 1 0"}));
+    EXPECT_EQ(gridColumn(1), (QStringList{"Вася", "Коля", "Петя"})) << "the grid was read afresh";
+
+    QTest::keyClick(edit(5), Qt::Key_Return);
+    EXPECT_EQ(rows().size(), 3) << "Enter does nothing while the button is disabled";
+
+    // The next tournament of the same players adds to their rows.
+    click("Button2");
+    EXPECT_EQ(progress->value(), 0);
+    typeScores({"0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0"});
+    click("Button1");
+    EXPECT_EQ(row(1), (QStringList{"0", "0", "0", "4", "0", "4", "0", "Петя", "2"}));
+    click("BitBtn1");
+    EXPECT_EQ(rows(),
+              (QStringList{"Вася 3 5 0 7 2 5 14 1 1 0", "Петя 0 6 2 4 6 -2 6 0 1 1", "Коля 1 5 2 3 6 -3 8 0 2 0"}));
+    EXPECT_EQ(gridColumn(8), (QStringList{"14", "8", "6"}));
+}
+
+TEST_F(ResultWindow, ABoxThatIsNotAnIntegerStopsTheComputationWhereItWas) {
+    open().openAfterFinalTable({QStringLiteral("Реал"), QStringLiteral("Бавария"), QStringLiteral("Зенит")},
+                               {QStringLiteral("Вася"), QStringLiteral("Петя"), QStringLiteral("Коля")});
+    EXPECT_EQ(label("Label4"), QStringLiteral("Бавария"));
+    EXPECT_EQ(label("Label7"), QStringLiteral("Бавария"));
+    EXPECT_EQ(label("Label31"), QStringLiteral("Коля"));
+    EXPECT_TRUE(control<QPushButton>("Button1")->isEnabled());
+    EXPECT_FALSE(control<QPushButton>("BitBtn1")->isEnabled());
+
+    QStringList scores = kExample;
+    scores[6] = QStringLiteral("x"); // Edit7, first read for row 2's conceded goals
+    typeScores(scores);
+    click("Button1");
+    EXPECT_EQ(boxes.texts(), QStringList{"'x' is not a valid integer value"});
+    EXPECT_EQ(row(0), (QStringList{"7", "2", "5", "10", "3", "1", "0", "Вася", "0"}));
+    EXPECT_EQ(row(1), (QStringList{"4", "00", "00", "00", "00", "00", "00", "Петя", "0"}));
+    EXPECT_FALSE(control<QPushButton>("BitBtn1")->isEnabled());
+
+    typeScores(kExample);
+    click("Button1");
+    EXPECT_EQ(row(1), (QStringList{"4", "6", "-2", "2", "0", "2", "2", "Петя", "3"}));
+    EXPECT_TRUE(control<QPushButton>("BitBtn1")->isEnabled());
+    form->hide();
+}
+
+TEST_F(ResultWindow, AWriteWithoutAComputationWritesNothingAndSaysWhy) {
+    open();
+    click("Button2");
+    click("BitBtn1");
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("«Посчитать результат»")));
+    EXPECT_TRUE(rows().isEmpty());
+    EXPECT_TRUE(control<QPushButton>("BitBtn1")->isEnabled());
+    EXPECT_EQ(control<QProgressBar>("ProgressBar1")->value(), 0);
+}
+
+TEST_F(ResultWindow, AFailedWriteStoresNothingKeepsTheButtonsAndARetryCountsOnce) {
+    // More rows than the grid reads at once, so that its read is still pending.
+    QStringList statements;
+    for (int k = 0; k < 300; ++k) {
+        statements.append(QStringLiteral("INSERT INTO stat (Игрок) VALUES ('игрок %1')").arg(k));
+    }
+    statements.append(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON stat WHEN NEW.Игрок = 'Коля' "
+                                     "BEGIN SELECT RAISE(ABORT, 'Коля refused'); END"));
+    execOnStats(path(StatsDb::FileName), statements);
+    open().openForStatistics({QStringLiteral("Вася"), QStringLiteral("Петя"), QStringLiteral("Коля")});
+    click("Button2");
+    typeScores(kExample);
+    click("Button1");
+    click("BitBtn1");
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("Коля refused"))) << boxes.shown[0].text.toStdString();
+    EXPECT_EQ(rows().size(), 300) << "nothing of the three players";
+    EXPECT_EQ(control<QProgressBar>("ProgressBar1")->value(), 0);
+    EXPECT_TRUE(control<QPushButton>("Button1")->isEnabled());
+    EXPECT_TRUE(control<QPushButton>("BitBtn1")->isEnabled());
+    EXPECT_EQ(gridColumn(0).size(), 300);
+
+    execOnStats(path(StatsDb::FileName), {QStringLiteral("DROP TRIGGER refuse")});
+    click("BitBtn1");
+    EXPECT_EQ(rows().mid(300),
+              (QStringList{"Вася 3 1 0 7 2 5 10 1 0 0", "Петя 0 2 2 4 6 -2 2 0 0 1", "Коля 1 1 2 3 6 -3 4 0 1 0"}));
+    EXPECT_EQ(gridColumn(0).size(), 303);
+}
+
+TEST_F(ResultWindow, TitleClicksOrderTheGridAndTheOrderAndWidthsSurviveAWrite) {
+    execOnStats(path(StatsDb::FileName),
+                {QStringLiteral("INSERT INTO stat (Игрок, Очки) VALUES ('Яна', 5), ('аня', 1), ('Ёжик', 9)")});
+    TForm9 &window = open();
+    window.openForStatistics({QStringLiteral("Борис"), QStringLiteral("Ежов"), QStringLiteral("Алла")});
+    EXPECT_EQ(gridColumn(1), (QStringList{"Ёжик", "Яна", "аня"})) << "the index user";
+
+    QHeaderView *header = grid()->horizontalHeader();
+    const auto clickTitle = [header](int column) {
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
+    };
+    clickTitle(8);
+    EXPECT_EQ(gridColumn(8), (QStringList{"1", "5", "9"}));
+    clickTitle(8);
+    EXPECT_EQ(gridColumn(8), (QStringList{"1", "5", "9"})) << "no descending order";
+    clickTitle(1);
+    EXPECT_EQ(gridColumn(1), (QStringList{"аня", "Ёжик", "Яна"}));
+
+    header->resizeSection(1, 120);
+    click("Button2");
+    typeScores(kExample);
+    click("Button1");
+    click("BitBtn1");
+    EXPECT_EQ(gridColumn(1), (QStringList{"Алла", "аня", "Борис", "Ёжик", "Ежов", "Яна"}));
+    EXPECT_EQ(grid()->columnWidth(1), 120);
+    EXPECT_EQ(grid()->columnWidth(0), 30);
+}
+
+TEST_F(ResultWindow, CtrlDeleteDeletesTheCurrentRowAfterTheQuestion) {
+    execOnStats(path(StatsDb::FileName), {QStringLiteral("INSERT INTO stat (Игрок) VALUES ('А'), ('Б'), ('В')")});
+    open().openForStatistics({});
+    grid()->setCurrentIndex(grid()->model()->index(1, 1));
+    boxes.answers = {Messages::Answer::Cancel, Messages::Answer::Ok};
+    QTest::keyClick(grid(), Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(rows().size(), 3);
+    QTest::keyClick(grid(), Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(boxes.texts(), (QStringList{"Delete record?", "Delete record?"}));
+    EXPECT_EQ(boxes.shown[0].kind, ScriptedMessages::Kind::OkCancel);
+    EXPECT_EQ(rows(), (QStringList{"А 0 0 0 0 0 0 0 0 0 0", "В 0 0 0 0 0 0 0 0 0 0"}));
+    EXPECT_EQ(gridColumn(1), (QStringList{"А", "В"}));
+    QTest::keyClick(grid(), Qt::Key_Delete);
+    EXPECT_EQ(boxes.shown.size(), 2u) << "Delete alone deletes nothing";
+}
+
+// The result window within the whole program.
+class ResultWindowInProgram : public ProgramTest {};
+
+TEST_F(ResultWindowInProgram, OpensFromStatisticsWithThePlayerNames) {
+    writeStandardFiles();
+    TForm1 &main = start();
+    TForm9 &window = *program->Form9;
+    findIn<QAction>(&main, "N6")->trigger();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(findIn<QLabel>(&window, "Label29")->text(), QStringLiteral("Вася"));
+    EXPECT_EQ(findIn<QLabel>(&window, "Label31")->text(), QStringLiteral("Коля"));
+    EXPECT_FALSE(findIn<QPushButton>(&window, "Button1")->isEnabled());
+    EXPECT_FALSE(findIn<QPushButton>(&window, "BitBtn1")->isEnabled());
+    window.close();
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(ResultWindowInProgram, ADatabaseThatCannotBeOpenedEndsTheProgramAfterAMessage) {
+    writeStandardFiles();
+    makeDatabase = false;
+    start();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].kind, ScriptedMessages::Kind::Error);
+    EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("File not found")));
+    EXPECT_TRUE(boxes.shown[0].text.contains(StatsDb::FileName));
+    EXPECT_EQ(endedWith, std::vector<int>{1});
+    EXPECT_FALSE(QFile::exists(path(StatsDb::FileName)));
+
+    program.reset();
+    boxes.shown.clear();
+    endedWith.clear();
+    write(StatsDb::FileName, QByteArray("\x00\x01\x00\x00Standard ACE DB\x00", 20) + QByteArray(4096, '\0'));
+    start();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("Microsoft Access")));
+    EXPECT_EQ(endedWith, std::vector<int>{1});
+}

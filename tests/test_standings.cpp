@@ -1,0 +1,123 @@
+#include "Standings.h"
+
+#include <gtest/gtest.h>
+#include <map>
+#include <utility>
+
+namespace {
+
+// Scores by cell of the cross table: {row, column} -> {row's goals, column's goals}.
+using Cells = std::map<std::pair<int, int>, std::pair<int, int>>;
+
+// The boxes (left, right) of each cell, as Edit numbers.
+const std::map<std::pair<int, int>, std::pair<int, int>> kCellBoxes = {
+    {{1, 2}, {1, 2}}, {{1, 3}, {9, 10}}, {{2, 1}, {3, 4}}, {{2, 3}, {11, 12}}, {{3, 1}, {5, 6}}, {{3, 2}, {7, 8}},
+};
+
+ScoreTexts boxesOf(const Cells &cells) {
+    ScoreTexts boxes;
+    boxes.fill(QStringLiteral("0"));
+    for (const auto &[cell, score] : cells) {
+        const auto [left, right] = kCellBoxes.at(cell);
+        boxes[left - 1] = QString::number(score.first);
+        boxes[right - 1] = QString::number(score.second);
+    }
+    return boxes;
+}
+
+// scored, conceded, difference, points, wins, draws, losses
+std::array<qint64, 7> figures(const RowFigures &row) {
+    return {row.scored, row.conceded, row.difference, row.points, row.wins, row.draws, row.losses};
+}
+
+std::array<QString, 3> places(const char *a, const char *b, const char *c) {
+    return {QString::fromLatin1(a), QString::fromLatin1(b), QString::fromLatin1(c)};
+}
+
+} // namespace
+
+TEST(Standings, AllZeroIsFourDrawsEachAndNoWinner) {
+    const StandingsTable table = Standings(boxesOf({}));
+    ASSERT_TRUE(table.complete());
+    for (const RowFigures &row : table.rows) {
+        EXPECT_EQ(figures(row), (std::array<qint64, 7>{0, 0, 0, 4, 0, 4, 0}));
+    }
+    EXPECT_EQ(table.places, places("2", "2", "2"));
+}
+
+TEST(Standings, CountsGoalsResultsAndPointsFromBothMeetings) {
+    const StandingsTable table = Standings(boxesOf(
+        {{{1, 2}, {2, 1}}, {{1, 3}, {3, 0}}, {{2, 1}, {1, 1}}, {{2, 3}, {2, 2}}, {{3, 1}, {0, 1}}, {{3, 2}, {1, 0}}}));
+    ASSERT_TRUE(table.complete());
+    EXPECT_EQ(figures(table.rows[0]), (std::array<qint64, 7>{7, 2, 5, 10, 3, 1, 0}));
+    EXPECT_EQ(figures(table.rows[1]), (std::array<qint64, 7>{4, 6, -2, 2, 0, 2, 2}));
+    EXPECT_EQ(figures(table.rows[2]), (std::array<qint64, 7>{3, 6, -3, 4, 1, 1, 2}));
+    EXPECT_EQ(table.places, places("1", "3", "2"));
+}
+
+TEST(Standings, TieBreakStepsRunInOrderOnRunningScores) {
+    // Points 5, 5, 6: step 1 lifts row 1 to 6, step 2 then finds it level with row 3
+    // and lifts it past the row with one point more.
+    StandingsTable table = Standings(boxesOf({{{1, 3}, {5, 0}}, {{3, 1}, {1, 0}}, {{2, 3}, {1, 0}}, {{3, 2}, {1, 0}}}));
+    ASSERT_TRUE(table.complete());
+    EXPECT_EQ(table.rows[0].points, 5);
+    EXPECT_EQ(table.rows[2].points, 6) << "the points keep the plain points";
+    EXPECT_EQ(table.rankScores, (std::array<int, 3>{7, 5, 6}));
+    EXPECT_EQ(table.places, places("1", "3", "2"));
+
+    // A three-way tie on 5 points ends 6, 5, 6: no first place.
+    table = Standings(boxesOf({{{1, 2}, {2, 0}}, {{2, 3}, {1, 0}}, {{3, 1}, {1, 0}}}));
+    EXPECT_EQ(table.rankScores, (std::array<int, 3>{6, 5, 6}));
+    EXPECT_EQ(table.places, places("2", "3", "2"));
+
+    // Level on points and difference at the top: two second places, no first.
+    table = Standings(boxesOf(
+        {{{1, 2}, {1, 1}}, {{2, 1}, {1, 1}}, {{1, 3}, {1, 0}}, {{3, 1}, {0, 1}}, {{2, 3}, {1, 0}}, {{3, 2}, {0, 1}}}));
+    EXPECT_EQ(table.places, places("2", "2", "3"));
+}
+
+TEST(Standings, NegativeScoresCountWithTheirSign) {
+    ScoreTexts boxes = boxesOf({});
+    boxes[0] = QStringLiteral("-1"); // Edit1: row 1's goals against row 2
+    boxes[1] = QStringLiteral("+2");
+    const StandingsTable table = Standings(boxes);
+    ASSERT_TRUE(table.complete());
+    EXPECT_EQ(figures(table.rows[0]), (std::array<qint64, 7>{-1, 2, -3, 3, 0, 3, 1}));
+    EXPECT_EQ(table.rows[1].conceded, -1);
+}
+
+TEST(Standings, StopsAtTheFirstBoxThatIsNotAnIntegerKeepingWhatCameBefore) {
+    struct Case {
+        int edit;
+        const char *text;
+        int rowsDone;
+        bool scoredOfNextRow;
+    };
+    // Row 1 reads Edit1, 9, 4, 6 then 2, 10, 3, 5; row 2 adds Edit11, 8 then 12, 7.
+    const Case cases[] = {{6, "", 0, false}, {5, "x", 0, true}, {8, "1.5", 1, false}, {7, " 1", 1, true}};
+    for (const Case &c : cases) {
+        ScoreTexts boxes = boxesOf({{{1, 2}, {3, 0}}});
+        boxes[c.edit - 1] = QString::fromLatin1(c.text);
+        const StandingsTable table = Standings(boxes);
+        EXPECT_FALSE(table.complete()) << c.edit;
+        EXPECT_EQ(table.error, QStringLiteral("'%1' is not a valid integer value").arg(QString::fromLatin1(c.text)));
+        EXPECT_EQ(table.rowsDone, c.rowsDone) << c.edit;
+        EXPECT_EQ(table.scoredOfNextRow, c.scoredOfNextRow) << c.edit;
+        EXPECT_EQ(table.places, places("", "", "")) << c.edit;
+    }
+    // The first failing read names its box, even when a later box is wrong too.
+    ScoreTexts boxes = boxesOf({});
+    boxes[11] = QStringLiteral("later");
+    boxes[3] = QStringLiteral("first");
+    EXPECT_EQ(Standings(boxes).error, QStringLiteral("'first' is not a valid integer value"));
+}
+
+TEST(Standings, ScoreBoxHoldsASignedDecimalIntegerAndNothingElse) {
+    EXPECT_EQ(scoreValue(QStringLiteral("00")), 0);
+    EXPECT_EQ(scoreValue(QStringLiteral("-7")), -7);
+    EXPECT_EQ(scoreValue(QStringLiteral("+7")), 7);
+    EXPECT_EQ(scoreValue(QStringLiteral("2147483647")), 2147483647);
+    for (const char *text : {"", "-", "+", "1 ", " 1", "0x10", "1e2", "2147483648", "٣"}) {
+        EXPECT_FALSE(scoreValue(QString::fromUtf8(text))) << text;
+    }
+}

@@ -1,0 +1,228 @@
+#include "ProgramTest.h"
+#include "StatTable.h"
+#include "StatsDatabase.h"
+
+#include <QDir>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+PlayerFigures row(const char *name, const char *w, const char *d, const char *l, const char *scored,
+                  const char *conceded, const char *difference, const char *points, const char *place) {
+    return {QString::fromUtf8(name),       QString::fromUtf8(w),      QString::fromUtf8(d),
+            QString::fromUtf8(l),          QString::fromUtf8(scored), QString::fromUtf8(conceded),
+            QString::fromUtf8(difference), QString::fromUtf8(points), QString::fromUtf8(place)};
+}
+
+} // namespace
+
+// The database layer on a real SQLite file in the test's working directory. Rows
+// are read back with plain SQL on a connection of the test's own.
+class StatsDatabaseTest : public WorkDirTest {
+protected:
+    void SetUp() override {
+        WorkDirTest::SetUp();
+        makeStatsDatabase(path(StatsDb::FileName));
+        Result<std::unique_ptr<StatsConnection>> opened = StatsConnection::open(StatsDb::FileName);
+        ASSERT_TRUE(opened.ok()) << opened.error().toStdString();
+        connection = std::move(opened).value();
+    }
+    void TearDown() override {
+        connection.reset();
+        EXPECT_TRUE(QSqlDatabase::connectionNames().isEmpty());
+        WorkDirTest::TearDown();
+    }
+
+    QSqlDatabase db() const { return connection->database(); }
+
+    QStringList rows(const QString &fileName = StatsDb::FileName) const { return statRows(path(fileName)); }
+
+    void exec(const QString &statement) const {
+        QSqlQuery query(db());
+        ASSERT_TRUE(query.exec(statement)) << query.lastError().text().toStdString();
+    }
+
+    std::unique_ptr<StatsConnection> connection;
+};
+
+TEST_F(StatsDatabaseTest, InsertsANewPlayerAndAddsToAKnownOne) {
+    ASSERT_TRUE(WritePlayerStats(db(), "Вася", "3", "1", "0", "7", "2", "5", "10", "1").ok());
+    ASSERT_TRUE(WritePlayerStats(db(), "Петя", "0", "2", "2", "4", "6", "-2", "2", "3").ok());
+    EXPECT_EQ(rows(), (QStringList{"Вася 3 1 0 7 2 5 10 1 0 0", "Петя 0 2 2 4 6 -2 2 0 0 1"}));
+
+    ASSERT_TRUE(WritePlayerStats(db(), "Петя", "1", "00", "3", "2", "9", "-7", "3", "2").ok());
+    EXPECT_EQ(rows(), (QStringList{"Вася 3 1 0 7 2 5 10 1 0 0", "Петя 1 2 5 6 15 -9 5 0 1 1"}));
+    EXPECT_EQ(rows().size(), 2) << "no row was added for a known player";
+
+    // Letter case counts: "петя" is another player.
+    ASSERT_TRUE(WritePlayerStats(db(), "петя", "1", "0", "0", "1", "0", "1", "3", "1").ok());
+    EXPECT_EQ(rows().size(), 3);
+}
+
+TEST_F(StatsDatabaseTest, WritesATournamentInOneGoAndReportsEachRow) {
+    const std::array<PlayerFigures, 3> tournament = {row("Вася", "1", "2", "1", "3", "3", "0", "5", "2"),
+                                                     row("Петя", "1", "2", "1", "4", "4", "0", "5", "2"),
+                                                     row("Коля", "1", "2", "1", "2", "2", "0", "5", "2")};
+    std::vector<int> progress;
+    ASSERT_TRUE(writeTournament(db(), tournament, [&progress](int done) { progress.push_back(done); }).ok());
+    EXPECT_EQ(progress, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(rows(), (QStringList{"Вася 1 2 1 3 3 0 5 0 1 0", "Петя 1 2 1 4 4 0 5 0 1 0", "Коля 1 2 1 2 2 0 5 0 1 0"}))
+        << "places 2, 2, 2 count a second place each";
+
+    // The same name in two rows of one write: the second finds the first's row.
+    ASSERT_TRUE(writeTournament(db(), {row("Вася", "1", "0", "0", "1", "0", "1", "3", "1"),
+                                       row("Вася", "0", "0", "1", "0", "1", "-1", "0", "3"),
+                                       row("Коля", "0", "0", "0", "0", "0", "0", "0", "2")})
+                    .ok());
+    EXPECT_EQ(rows(),
+              (QStringList{"Вася 2 2 2 4 4 0 8 1 1 1", "Петя 1 2 1 4 4 0 5 0 1 0", "Коля 1 2 1 2 2 0 5 0 2 0"}));
+}
+
+TEST_F(StatsDatabaseTest, AnEmptyNameUpdatesOnlyRowsWithoutANameAndInsertsNothing) {
+    ASSERT_TRUE(WritePlayerStats(db(), "", "1", "0", "0", "1", "0", "1", "3", "1").ok());
+    EXPECT_TRUE(rows().isEmpty());
+    exec(QStringLiteral("INSERT INTO stat (Игрок) VALUES ('')"));
+    ASSERT_TRUE(WritePlayerStats(db(), QString(), "1", "0", "0", "1", "0", "1", "3", "1").ok());
+    EXPECT_EQ(rows(), QStringList{" 1 0 0 1 0 1 3 1 0 0"});
+}
+
+TEST_F(StatsDatabaseTest, FiguresAndPlacesAreCheckedBeforeAnythingIsWritten) {
+    ASSERT_TRUE(WritePlayerStats(db(), "Вася", "1", "0", "0", "1", "0", "1", "3", "1").ok());
+    const QStringList before = rows();
+
+    // A write without a computation: the places are still "0".
+    Status written = writeTournament(db(), {row("Вася", "00", "00", "00", "00", "00", "00", "00", "0"),
+                                            row("Петя", "00", "00", "00", "00", "00", "00", "00", "0"),
+                                            row("Коля", "00", "00", "00", "00", "00", "00", "00", "0")});
+    ASSERT_FALSE(written.ok());
+    EXPECT_TRUE(written.error().contains(QStringLiteral("«Посчитать результат»"))) << written.error().toStdString();
+    EXPECT_TRUE(written.error().contains(QStringLiteral("ничего не записано")));
+
+    // SQLite would add "", "abc" and "1.5" without a word, so the third row stops
+    // the whole write before the first is stored.
+    for (const char *bad : {"", "abc", "1.5", " 1", "+1", "99999999999999999999"}) {
+        written = writeTournament(db(), {row("Вася", "1", "0", "0", "1", "0", "1", "3", "1"),
+                                         row("Петя", "0", "1", "0", "0", "0", "0", "1", "2"),
+                                         row("Коля", "0", "0", "1", bad, "1", "-1", "0", "3")});
+        ASSERT_FALSE(written.ok()) << bad;
+        EXPECT_TRUE(written.error().contains(QStringLiteral("Забито"))) << written.error().toStdString();
+    }
+    EXPECT_FALSE(WritePlayerStats(db(), "Вася", "1", "0", "0", "1", "0", "1", "3", "4").ok());
+    EXPECT_EQ(rows(), before);
+}
+
+TEST_F(StatsDatabaseTest, AFailedStatementRollsBackTheTournamentAndARetryCountsOnce) {
+    ASSERT_TRUE(WritePlayerStats(db(), "Вася", "1", "0", "0", "1", "0", "1", "3", "1").ok());
+    exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON stat WHEN NEW.Игрок = 'Коля' "
+                        "BEGIN SELECT RAISE(ABORT, 'Коля refused'); END"));
+    const std::array<PlayerFigures, 3> tournament = {row("Вася", "2", "0", "0", "5", "1", "4", "6", "1"),
+                                                     row("Петя", "1", "0", "1", "2", "3", "-1", "3", "2"),
+                                                     row("Коля", "0", "0", "2", "1", "4", "-3", "0", "3")};
+    std::vector<int> progress;
+    const Status failed = writeTournament(db(), tournament, [&progress](int done) { progress.push_back(done); });
+    ASSERT_FALSE(failed.ok());
+    EXPECT_TRUE(failed.error().contains(QStringLiteral("Коля refused"))) << failed.error().toStdString();
+    EXPECT_EQ(progress, (std::vector<int>{1, 2}));
+    EXPECT_EQ(rows(), QStringList{"Вася 1 0 0 1 0 1 3 1 0 0"});
+
+    exec(QStringLiteral("DROP TRIGGER refuse"));
+    ASSERT_TRUE(writeTournament(db(), tournament).ok());
+    EXPECT_EQ(rows(),
+              (QStringList{"Вася 3 0 0 6 1 5 9 2 0 0", "Петя 1 0 1 2 3 -1 3 0 1 0", "Коля 0 0 2 1 4 -3 0 0 0 1"}));
+}
+
+TEST_F(StatsDatabaseTest, ANameFoundOnlyWithoutRegardToCaseIsInsertedOrSkippedAsThePartSays) {
+    // A database whose player column ignores case: the lookup then finds names that
+    // fail the program's exact check.
+    exec(QStringLiteral("DROP TABLE stat"));
+    exec(QStringLiteral("CREATE TABLE stat (id INTEGER PRIMARY KEY, Игрок TEXT COLLATE NOCASE, Побед INTEGER "
+                        "NOT NULL DEFAULT 0, Ничьих INTEGER NOT NULL DEFAULT 0, Поражений INTEGER NOT NULL DEFAULT 0, "
+                        "Забито INTEGER NOT NULL DEFAULT 0, Пропущено INTEGER NOT NULL DEFAULT 0, Разница INTEGER NOT "
+                        "NULL DEFAULT 0, Очки INTEGER NOT NULL DEFAULT 0, Первый INTEGER NOT NULL DEFAULT 0, Второй "
+                        "INTEGER NOT NULL DEFAULT 0, Третий INTEGER NOT NULL DEFAULT 0)"));
+    exec(QStringLiteral("INSERT INTO stat (Игрок) VALUES ('VASYA')"));
+    ASSERT_TRUE(WritePlayerStats(db(), "vasya", "1", "0", "0", "1", "0", "1", "3", "1").ok());
+    EXPECT_EQ(rows(), (QStringList{"VASYA 0 0 0 0 0 0 0 0 0 0", "vasya 1 0 0 1 0 1 3 1 0 0"}))
+        << "one match that differs: a new row";
+    ASSERT_TRUE(WritePlayerStats(db(), "Vasya", "1", "0", "0", "1", "0", "1", "3", "1").ok());
+    EXPECT_EQ(rows().size(), 2) << "two matches, the first differs: nothing is written";
+}
+
+TEST_F(StatsDatabaseTest, OpeningNamesTheFileAndTheReason) {
+    const auto failure = [](const QString &fileName) {
+        Result<std::unique_ptr<StatsConnection>> opened = StatsConnection::open(fileName);
+        EXPECT_FALSE(opened.ok()) << fileName.toStdString();
+        return opened.ok() ? QString() : opened.error();
+    };
+    const QString missing = failure(QStringLiteral("absent.mdb"));
+    EXPECT_TRUE(missing.contains(QStringLiteral("File not found"))) << missing.toStdString();
+    EXPECT_TRUE(missing.contains(QDir::toNativeSeparators(path(QStringLiteral("absent.mdb")))));
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("absent.mdb")))) << "the program never creates the file";
+
+    write(QStringLiteral("text.mdb"), "not a database at all, but long enough to have a header");
+    EXPECT_TRUE(failure(QStringLiteral("text.mdb")).contains(QStringLiteral("file is not a database")));
+
+    write(QStringLiteral("access.mdb"), QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20) + QByteArray(2000, 'x'));
+    EXPECT_TRUE(failure(QStringLiteral("access.mdb")).contains(QStringLiteral("Microsoft Access")));
+
+    write(QStringLiteral("empty.mdb"), {});
+    EXPECT_TRUE(failure(QStringLiteral("empty.mdb")).contains(QStringLiteral("no such table: stat")));
+
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.mdb")));
+    EXPECT_TRUE(failure(QStringLiteral("folder.mdb")).contains(QStringLiteral("Is a directory")));
+
+    exec(QStringLiteral("ALTER TABLE stat DROP COLUMN Третий"));
+    EXPECT_TRUE(failure(StatsDb::FileName).contains(QStringLiteral("Третий")));
+}
+
+TEST_F(StatsDatabaseTest, APathWithAHashOpensThatFileAndNoOther) {
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("a#b?c %d/Ё")));
+    const QString inside = QStringLiteral("a#b?c %d/Ё/") + StatsDb::FileName;
+    makeStatsDatabase(path(inside));
+    const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    {
+        Result<std::unique_ptr<StatsConnection>> opened = StatsConnection::open(inside);
+        ASSERT_TRUE(opened.ok()) << opened.error().toStdString();
+        ASSERT_TRUE(WritePlayerStats(opened.value()->database(), "Вася", "1", "0", "0", "1", "0", "1", "3", "1").ok());
+    }
+    EXPECT_EQ(rows(inside), QStringList{"Вася 1 0 0 1 0 1 3 1 0 0"});
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+}
+
+TEST_F(StatsDatabaseTest, TheGridOrdersByTheIndexThenByAClickedColumnAscending) {
+    int points = 0;
+    for (const char *name : {"Яна", "аня", "Ёжик", "Борис", "Ежов", "Алла"}) {
+        ASSERT_TRUE(WritePlayerStats(db(), name, "1", "0", "0", "1", "0", "1", QString::number(points += 2), "1").ok());
+    }
+    ASSERT_TRUE(connection->hasRussianCollation());
+    StatTable table(*connection);
+    const auto column = [&table](int k) {
+        QStringList values;
+        for (int r = 0; r < table.rowCount(); ++r) {
+            values.append(table.data(table.index(r, k)).toString());
+        }
+        return values;
+    };
+    ASSERT_TRUE(table.select());
+    EXPECT_EQ(table.columnCount(), 12);
+    EXPECT_EQ(table.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Игрок"));
+    EXPECT_EQ(column(1), (QStringList{"Ёжик", "Алла", "Борис", "Ежов", "Яна", "аня"})) << "the index: code points";
+    EXPECT_FALSE(table.flags(table.index(0, 1)) & Qt::ItemIsEditable);
+
+    ASSERT_TRUE(table.orderBy(1));
+    // Ё sorts as Е, case aside.
+    const QStringList russian{"Алла", "аня", "Борис", "Ёжик", "Ежов", "Яна"};
+    EXPECT_EQ(column(1), russian);
+    ASSERT_TRUE(table.orderBy(1));
+    EXPECT_EQ(column(1), russian) << "no toggle";
+
+    ASSERT_TRUE(table.orderBy(8));
+    EXPECT_EQ(column(8), (QStringList{"2", "4", "6", "8", "10", "12"})) << "numbers, not texts";
+
+    ASSERT_TRUE(table.orderBy(1));
+    ASSERT_TRUE(WritePlayerStats(db(), "Вера", "1", "0", "0", "1", "0", "1", "3", "1").ok());
+    ASSERT_TRUE(table.reopen());
+    EXPECT_EQ(column(1), (QStringList{"Алла", "аня", "Борис", "Вера", "Ёжик", "Ежов", "Яна"}))
+        << "the order survives the reopening";
+}
