@@ -1,4 +1,4 @@
--- The statistics database "base.mdb" (Part 3.2): one row per player, the totals of
+-- The statistics database "base.mdb": one row per player, the totals of
 -- every tournament entered. The build makes the empty database from this file;
 -- the program never creates it. "base.mdb" is an SQLite file: any SQLite tool
 -- (sqlite3, DB Browser for SQLite) opens it.

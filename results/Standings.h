@@ -5,7 +5,7 @@
 #include <array>
 #include <optional>
 
-// The standings of a tournament of three (Part 3.1): every figure of the three rows
+// The standings of a tournament of three: every figure of the three rows
 // of the result window, computed from the twelve score boxes.
 
 // The texts of the score boxes Edit1 to Edit12; index 0 holds Edit1.

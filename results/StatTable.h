@@ -4,7 +4,7 @@
 
 class StatsConnection;
 
-// The table "stat" as the grid shows it (ADOTable1 of Part 3.2): read-only cells,
+// The table "stat" as the grid of the result window shows it: read-only cells,
 // rows fetched as the grid scrolls, ordered by the index "user" (the player name)
 // until a column is chosen, then by that column, ascending.
 class StatTable : public QSqlTableModel {

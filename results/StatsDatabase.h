@@ -8,7 +8,7 @@
 #include <functional>
 #include <memory>
 
-// The statistics database (Part 3.2): the table "stat" of the SQLite file
+// The statistics database: the table "stat" of the SQLite file
 // "base.mdb" in the working directory. The name is the one the data folder always
 // had; the file is SQLite, which any SQLite tool opens.
 
@@ -61,7 +61,7 @@ struct PlayerFigures {
 Status checkPlayerFigures(const PlayerFigures &figures);
 
 // Adds one player's tournament figures to "stat": the update of the player's row
-// when the lookup finds it, else the insert of a new row (Part 3.2). Figures are
+// when the lookup finds it, else the insert of a new row. Figures are
 // passed on as the texts they are. Checks the figures first; runs in whatever
 // transaction the caller holds.
 Status WritePlayerStats(const QSqlDatabase &db, const QString &name, const QString &wins, const QString &draws,

@@ -14,7 +14,7 @@ namespace Ui {
 class TForm9;
 }
 
-// The result window (Parts 3.1, 3.2): the twelve scores in a cross table, the
+// The result window: the twelve scores in a cross table, the
 // standings computed from them, and the statistics table "stat" in a grid.
 // Created hidden at start-up and kept for the whole run; closing it only hides it.
 // Its creation opens the statistics database; when that fails, the window says why

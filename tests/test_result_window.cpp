@@ -18,7 +18,7 @@
 
 namespace {
 
-// The worked example of Part 3.1, as Edit1 to Edit12.
+// A worked example, as Edit1 to Edit12.
 const QStringList kExample{"2", "1", "1", "1", "0", "1", "1", "0", "3", "0", "2", "2"};
 
 // The labels of one row: scored, conceded, difference, points, wins, draws, losses, player, place.
