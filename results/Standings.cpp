@@ -3,7 +3,7 @@
 namespace {
 
 // One row's matches as box indices (Edit number - 1): the row's own goals and the
-// opponent's goals in the same match, in the Part's order of reads.
+// opponent's goals in the same match, in the order in which the computation reads them.
 struct RowBoxes {
     std::array<int, 4> own;
     std::array<int, 4> opponent;

@@ -132,7 +132,7 @@ TEST_F(StatsDatabaseTest, AFailedStatementRollsBackTheTournamentAndARetryCountsO
               (QStringList{"Вася 3 0 0 6 1 5 9 2 0 0", "Петя 1 0 1 2 3 -1 3 0 1 0", "Коля 0 0 2 1 4 -3 0 0 0 1"}));
 }
 
-TEST_F(StatsDatabaseTest, ANameFoundOnlyWithoutRegardToCaseIsInsertedOrSkippedAsThePartSays) {
+TEST_F(StatsDatabaseTest, ANameFoundOnlyWithoutRegardToCaseIsInsertedWhenAloneAndSkippedAmongOthers) {
     // A database whose player column ignores case: the lookup then finds names that
     // fail the program's exact check.
     exec(QStringLiteral("DROP TABLE stat"));
