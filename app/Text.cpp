@@ -99,6 +99,24 @@ std::optional<QByteArray> toCp1251(const QString &text) {
     return bytes;
 }
 
+std::optional<char32_t> unstorableOnALine(const QString &text) {
+    for (const char32_t codePoint : text.toUcs4()) {
+        if (codePoint == U'\r' || codePoint == U'\n' || codePoint > 0xFFFF ||
+            !encodeChar(static_cast<char16_t>(codePoint))) {
+            return codePoint;
+        }
+    }
+    return std::nullopt;
+}
+
+QString describeCharacter(char32_t codePoint) {
+    const QString code = QStringLiteral("U+%1").arg(static_cast<uint>(codePoint), 4, 16, QLatin1Char('0')).toUpper();
+    if (codePoint == U'\r' || codePoint == U'\n') {
+        return QStringLiteral("перевод строки (%1)").arg(code);
+    }
+    return QStringLiteral("«%1» (%2)").arg(QString::fromUcs4(&codePoint, 1), code);
+}
+
 std::optional<TextProblem> checkCp1251Text(QByteArrayView data) {
     qsizetype line = 1;
     qsizetype firstUtf8Line = 0;

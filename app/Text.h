@@ -19,6 +19,13 @@ QStringList fromCp1251(const QList<QByteArray> &lines);
 // such text is never written with a substitute character.
 std::optional<QByteArray> toCp1251(const QString &text);
 
+// The first character of a text that cannot stand on one line of a data file:
+// a line break, or a character that Windows-1251 cannot represent.
+std::optional<char32_t> unstorableOnALine(const QString &text);
+// How a message names a character, an invisible one too: «Ł» (U+0141),
+// перевод строки (U+000A).
+QString describeCharacter(char32_t codePoint);
+
 // Why a file's bytes are not Windows-1251 text, when they are not.
 struct TextProblem {
     qsizetype line = 0; // 1-based

@@ -14,6 +14,7 @@
 #include <QCollator>
 #include <QCoreApplication>
 #include <QDate>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QStringListModel>
 #include <algorithm>
@@ -198,6 +199,7 @@ void TForm1::Button2Click() {
         messages().information(kNoListMessage);
         return;
     }
+    const bool scheduleWasEnabled = ui->Button1->isEnabled();
     ui->Button1->setEnabled(true);
     ui->Button2->setEnabled(false);
 
@@ -209,7 +211,9 @@ void TForm1::Button2Click() {
     request.totalListLines = m_state.TotalListLines;
     request.skipPrevious = ui->CheckBox3->isChecked();
     request.skipAllUsed = ui->CheckBox4->isChecked();
+    const QStringList names = playerNames();
     for (int k = 0; k < 3; ++k) {
+        request.players[k] = names[k];
         request.teams[k] = teamText(fields[k]->text());
         request.exclude[k] = teamText(excludes[k]->currentText());
         request.previous[k] = teamText(previous[k]->text());
@@ -230,7 +234,10 @@ void TForm1::Button2Click() {
         endProgram(0);
         return;
     case FillOutcome::End::NoCandidate:
+        // Nothing was drawn: the user can change the exclusions or the list and fill again.
         messages().information(outcome.message);
+        ui->Button1->setEnabled(scheduleWasEnabled);
+        ui->Button2->setEnabled(true);
         return;
     case FillOutcome::End::Filled:
         break;
@@ -270,13 +277,13 @@ void TForm1::Button1Click() {
     }
     ui->Label6->show();
 
+    // A log that has gone missing is made anew, after telling the user.
+    if (!QFileInfo::exists(DataFile::UsedTeamsLog)) {
+        messages().information(kLogCreatedMessage);
+    }
     const Result<LogAppend> appended = appendToUsedTeamsLog(logged.value());
     if (!appended.ok()) {
         messages().error(appended.error());
-        return;
-    }
-    if (appended.value().created) {
-        messages().information(kLogCreatedMessage);
     }
 }
 
@@ -285,8 +292,7 @@ void TForm1::BitBtn1Click() {
     ui->Button2->setDefault(false);
 
     const std::array<QString, 3> teams = {ui->Edit1->text(), ui->Edit2->text(), ui->Edit3->text()};
-    const QString today = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
-    if (const Status recorded = recordLastTournament(teams, today); !recorded.ok()) {
+    if (const Status recorded = recordLastTournament(teams, QDate::currentDate()); !recorded.ok()) {
         messages().error(recorded.error());
         return;
     }

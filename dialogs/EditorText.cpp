@@ -61,6 +61,12 @@ EditorText editorText(QByteArrayView bytes) {
         }
         result.text.append(fromCp1251(lines[i]));
     }
+    // The editor shows the file's text as it is, its final line end included, so
+    // that saving an unchanged file gives the same lines back (an empty last
+    // line among them).
+    if (!bytes.isEmpty() && (bytes.back() == '\n' || bytes.back() == '\r')) {
+        result.text.append(u'\n');
+    }
     return result;
 }
 

@@ -13,7 +13,7 @@
 // no line end after the last line.
 
 struct EditorText {
-    QString text;        // the lines joined by '\n'
+    QString text;        // the lines joined by '\n', and '\n' after the last when the file ends with a line end
     qsizetype lines = 0; // the lines of the file: a final line end starts no further line
 };
 

@@ -28,29 +28,6 @@ Result<SettingsShown> readSettingsShown(const QString &fileName) {
     return settingsShown(lines.value());
 }
 
-namespace {
-
-// How the user can tell which character is meant, also when it is invisible.
-QString describeCharacter(char32_t codePoint) {
-    const QString code = QStringLiteral("U+%1").arg(static_cast<uint>(codePoint), 4, 16, QLatin1Char('0')).toUpper();
-    if (codePoint == U'\r' || codePoint == U'\n') {
-        return QStringLiteral("перевод строки (%1)").arg(code);
-    }
-    return QStringLiteral("«%1» (%2)").arg(QString::fromUcs4(&codePoint, 1), code);
-}
-
-// The character of the name that cannot stand on a line of the file, if any.
-std::optional<char32_t> unwritableCharacter(const QString &name) {
-    for (const char32_t codePoint : name.toUcs4()) {
-        if (codePoint == U'\r' || codePoint == U'\n' || !toCp1251(QString::fromUcs4(&codePoint, 1))) {
-            return codePoint;
-        }
-    }
-    return std::nullopt;
-}
-
-} // namespace
-
 Result<Lines> settingsFileLines(const SettingsChosen &chosen) {
     SettingsValues values;
     values.askAtStart = chosen.askAtStart;
@@ -58,7 +35,7 @@ Result<Lines> settingsFileLines(const SettingsChosen &chosen) {
         values.kind = kKindWords[chosen.kind].toByteArray();
     }
     for (std::size_t k = 0; k < chosen.players.size(); ++k) {
-        if (const std::optional<char32_t> bad = unwritableCharacter(chosen.players[k])) {
+        if (const std::optional<char32_t> bad = unstorableOnALine(chosen.players[k])) {
             return Failure{QStringLiteral("Имя игрока %1 содержит знак %2, который нельзя записать в файл %3 "
                                           "(кодировка Windows-1251). Исправьте имя: настройки не сохранены.")
                                .arg(k + 1)

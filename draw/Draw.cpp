@@ -41,12 +41,11 @@ private:
     TeamText m_previous;
 };
 
-QString playerCannotDrawMessage(int player, const QString &poolFile) {
-    return QStringLiteral("Игроку %1 не из чего выбрать команду: в списке «%2» нет ни одной команды, которая не "
+QString playerCannotDrawMessage(const QString &player, const QString &poolFile) {
+    return QStringLiteral("Игроку «%1» не из чего выбрать команду: в списке «%2» нет ни одной команды, которая не "
                           "занята другим игроком, не исключена в «Кроме:» и не была его командой в прошлом "
                           "турнире. Добавьте команды в список или выберите другие исключения.")
-        .arg(player + 1)
-        .arg(poolFile);
+        .arg(player, poolFile);
 }
 
 } // namespace
@@ -97,7 +96,10 @@ Result<FillOutcome> fillTeams(const FillRequest &request, Random &random) {
                 if (!anyAcceptable) {
                     outcome.end = FillOutcome::End::NoCandidate;
                     outcome.player = player;
-                    outcome.message = playerCannotDrawMessage(player, request.poolFile);
+                    outcome.teams = request.teams;
+                    const QString name =
+                        request.players[player].isEmpty() ? QString::number(player + 1) : request.players[player];
+                    outcome.message = playerCannotDrawMessage(name, request.poolFile);
                     return outcome;
                 }
                 outcome.end = FillOutcome::End::Exhausted;

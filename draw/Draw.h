@@ -23,15 +23,17 @@ struct FillRequest {
     std::array<TeamText, 3> teams;   // the team fields before the fill
     std::array<TeamText, 3> exclude; // the "Кроме:" teams; empty when none is chosen
     std::array<TeamText, 3> previous;
-    bool skipPrevious = true; // "Не использовать ТРИ последние"
-    bool skipAllUsed = false; // "Не использовать ВСЕ последние"
+    bool skipPrevious = true;       // "Не использовать ТРИ последние"
+    bool skipAllUsed = false;       // "Не использовать ВСЕ последние"
+    std::array<QString, 3> players; // the names, for the messages
 };
 
 struct FillOutcome {
     enum class End {
         Filled,      // every field holds a team
         Exhausted,   // the list has run dry: the program shows the list's message and ends
-        NoCandidate, // no line of the list can go to this player at all; the program goes on
+        NoCandidate, // no line of the list can go to this player at all: nothing is
+                     // drawn, the fields stay as they were, and the program goes on
     };
     End end = End::Filled;
     std::array<TeamText, 3> teams; // the team fields after the fill
@@ -46,7 +48,7 @@ struct FillOutcome {
 // there are lines in all lists together, the next candidate that no other
 // player holds, and that is neither excluded nor the previous team, ends the
 // fill as Exhausted; when no line of the list could ever be such a candidate,
-// the fill ends as NoCandidate with that player's field left empty. The list
+// the fill ends as NoCandidate with every field as it was before. The list
 // and the log are each read once. File errors are failures; nothing is drawn then.
 Result<FillOutcome> fillTeams(const FillRequest &request, Random &random);
 

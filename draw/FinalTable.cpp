@@ -3,21 +3,25 @@
 #include "DataFiles.h"
 #include "Text.h"
 
-Status recordLastTournament(const std::array<QString, 3> &teams, const QString &date) {
+#include <QDate>
+#include <QLocale>
+
+Status recordLastTournament(const std::array<QString, 3> &teams, const QDate &date) {
     Lines lines;
     for (int k = 0; k < 3; ++k) {
-        const std::optional<QByteArray> team = toCp1251(teams[k]);
-        if (!team) {
-            return Failure{QStringLiteral("Команду «%1» игрока %2 нельзя записать в файл «%3»: в ней есть знак, "
-                                          "которого нет в кодировке Windows-1251. Исправьте название команды.")
-                               .arg(teams[k])
-                               .arg(k + 1)
-                               .arg(DataFile::LastTournament)};
+        if (const std::optional<char32_t> bad = unstorableOnALine(teams[k])) {
+            return Failure{
+                QStringLiteral("Команду игрока %1 «%2» нельзя записать в файл «%3»: в названии есть %4, а такой знак "
+                               "в строку файла не записать. Исправьте название команды.")
+                    .arg(k + 1)
+                    .arg(teams[k], DataFile::LastTournament, describeCharacter(*bad))};
         }
-        lines.append(*team);
+        lines.append(toCp1251(teams[k]).value());
     }
-    // The system's short date holds digits and separators only.
-    lines.append(toCp1251(date).value_or(QByteArray()));
+    // The user's short date format; where its text has characters that the file
+    // cannot hold (digits of another script), the date is written in digits.
+    const QString shortDate = QLocale::system().toString(date, QLocale::ShortFormat);
+    lines.append(toCp1251(shortDate).value_or(date.toString(QStringLiteral("dd.MM.yyyy")).toLatin1()));
     return writeLines(DataFile::LastTournament, lines);
 }
 

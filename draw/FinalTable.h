@@ -2,13 +2,15 @@
 
 #include "Result.h"
 
+#include <QDate>
 #include <QString>
 #include <array>
 
 // Rewrites "last.txt" with the tournament: the teams of players 1, 2 and 3 and
-// the date, one line each. A team that Windows-1251 cannot hold is a failure
-// naming it, and the file stays as it was.
-Status recordLastTournament(const std::array<QString, 3> &teams, const QString &date);
+// the date in the system's short format, one line each. A team that cannot be
+// written as one line of Windows-1251 is a failure naming it, and the file
+// stays as it was.
+Status recordLastTournament(const std::array<QString, 3> &teams, const QDate &date);
 
 // The player of each team in the order given: the player whose team field holds
 // that team (the first such player, should two hold it).

@@ -77,15 +77,14 @@ Result<Fixtures> drawFirstRound(const std::array<QString, 3> &teams, Random &ran
 Result<std::array<QByteArray, 3>> teamsForLog(const std::array<QString, 3> &teams) {
     std::array<QByteArray, 3> bytes;
     for (int k = 0; k < 3; ++k) {
-        const std::optional<QByteArray> encoded = toCp1251(teams[k]);
-        if (!encoded) {
-            return Failure{QStringLiteral("Команду «%1» игрока %2 нельзя записать в файл «%3»: в ней есть знак, "
-                                          "которого нет в кодировке Windows-1251. Исправьте название команды.")
-                               .arg(teams[k])
-                               .arg(k + 1)
-                               .arg(DataFile::UsedTeamsLog)};
+        if (const std::optional<char32_t> bad = unstorableOnALine(teams[k])) {
+            return Failure{
+                QStringLiteral("Команду игрока %1 «%2» нельзя записать в файл «%3»: в названии есть %4, а такой знак "
+                               "в строку файла не записать. Исправьте название команды.")
+                    .arg(k + 1)
+                    .arg(teams[k], DataFile::UsedTeamsLog, describeCharacter(*bad))};
         }
-        bytes[k] = *encoded;
+        bytes[k] = toCp1251(teams[k]).value();
     }
     return bytes;
 }

@@ -30,8 +30,8 @@ Result<std::array<QByteArray, 3>> teamsForLog(const std::array<QString, 3> &team
 inline const QString kLogCreatedMessage = QStringLiteral("file not found, new");
 
 // Appends the three teams to the used-teams log in player order, one line each.
-// A log that does not exist is created with them (after kLogCreatedMessage,
-// which the caller shows when `created` comes back true). A last line without a
+// A log that does not exist is created with them (`created` comes back true);
+// the window tells the user with kLogCreatedMessage beforehand. A last line without a
 // line end gets one first, so that no team is glued onto it. The three lines go
 // out in one write.
 struct LogAppend {

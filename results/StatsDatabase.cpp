@@ -11,6 +11,7 @@
 #include <QSqlQuery>
 #include <QUrl>
 #include <QVariant>
+#include <memory>
 #include <sqlite3.h>
 
 namespace {
@@ -49,12 +50,17 @@ bool registerRussianCollation(const QSqlDatabase &db) {
     if (!handle) {
         return false;
     }
-    auto *collator = new QCollator(russianCollator());
-    // SQLite owns the collator from here on and deletes it with the connection,
-    // even when the registration fails.
-    return sqlite3_create_collation_v2(handle, StatsDb::RussianCollation.toUtf8().constData(), SQLITE_UTF16_ALIGNED,
-                                       collator, compareRussian,
-                                       [](void *context) { delete static_cast<QCollator *>(context); }) == SQLITE_OK;
+    auto collator = std::make_unique<QCollator>(russianCollator());
+    // Once registered, SQLite owns the collator and deletes it with the
+    // connection; a failed registration leaves it with us.
+    const int registered = sqlite3_create_collation_v2(handle, StatsDb::RussianCollation.toUtf8().constData(),
+                                                       SQLITE_UTF16_ALIGNED, collator.get(), compareRussian,
+                                                       [](void *context) { delete static_cast<QCollator *>(context); });
+    if (registered != SQLITE_OK) {
+        return false;
+    }
+    collator.release();
+    return true;
 }
 
 // A value bound as text, never as NULL: an empty label text is an empty text.

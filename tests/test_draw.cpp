@@ -1,11 +1,15 @@
 #include "Draw.h"
+#include "FinalTable.h"
 #include "GiftAward.h"
 #include "RandomForTwo.h"
 #include "Schedule.h"
 #include "Support.h"
+#include "Text.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QLocale>
 #include <map>
 #include <set>
 
@@ -123,12 +127,12 @@ TEST_F(TeamDraw, ListThatHasRunDryEndsWithItsMessage) {
 TEST_F(TeamDraw, ListWithNothingForAPlayerStopsWithoutEndingTheProgram) {
     writeLines("pool.txt", {"A", "B"});
     request.totalListLines = 2;
+    request.players = {QStringLiteral("Вася"), QStringLiteral("Петя"), QStringLiteral("Коля")};
     const FillOutcome outcome = fill();
     EXPECT_EQ(outcome.end, FillOutcome::End::NoCandidate);
-    EXPECT_EQ(outcome.player, 2);
-    EXPECT_TRUE(outcome.message.contains(QStringLiteral("Игроку 3"))) << outcome.message.toStdString();
-    EXPECT_EQ(std::set<QByteArray>({*outcome.teams[0], *outcome.teams[1]}), (std::set<QByteArray>{"A", "B"}));
-    EXPECT_EQ(outcome.teams[2], QByteArray()) << "the stopped player's field stays empty";
+    EXPECT_EQ(outcome.player, 2) << "players 1 and 2 take both teams";
+    EXPECT_TRUE(outcome.message.contains(QStringLiteral("«Коля»"))) << outcome.message.toStdString();
+    EXPECT_EQ(outcome.teams, request.teams) << "nothing is drawn";
 
     // An empty list reads as one empty line, which the empty "Кроме:" box rejects.
     write("pool.txt", {});
@@ -309,4 +313,26 @@ TEST_F(GiftDrawing, ThePrizeIsRecordedAsOneLine) {
     EXPECT_EQ(read(DataFile::Gift), cp("/opt/Корвана/images/team.bmp") + "\r\n");
     EXPECT_FALSE(recordPrize(QStringLiteral("/opt/😀/images/team.bmp")).ok());
     EXPECT_EQ(read(DataFile::Gift), cp("/opt/Корвана/images/team.bmp") + "\r\n") << "the old record stays";
+}
+
+class LastTournamentRecord : public WorkDirTest {};
+
+TEST_F(LastTournamentRecord, IsFourLinesOrNothing) {
+    const QDate day(2026, 12, 8);
+    ASSERT_TRUE(recordLastTournament({QStringLiteral("Реал"), "", "Milan"}, day).ok());
+    const Lines lines = splitLines(read(DataFile::LastTournament));
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[0], cp("Реал"));
+    EXPECT_EQ(lines[1], "");
+    EXPECT_EQ(fromCp1251(lines[3]), QLocale::system().toString(day, QLocale::ShortFormat));
+
+    const QByteArray before = read(DataFile::LastTournament);
+    const Status glued = recordLastTournament({"Real\r\nMilan", "B", "C"}, day);
+    ASSERT_FALSE(glued.ok());
+    EXPECT_TRUE(glued.error().contains(QStringLiteral("перевод строки"))) << glued.error().toStdString();
+    EXPECT_FALSE(recordLastTournament({"A", QStringLiteral("Łódź"), "C"}, day).ok());
+    EXPECT_EQ(read(DataFile::LastTournament), before) << "the file stays as it was";
+
+    EXPECT_EQ(playersOfTeams({"B", "C", "A"}, {"A", "B", "C"}, {"P1", "P2", "P3"}),
+              (std::array<QString, 3>{"P2", "P3", "P1"}));
 }

@@ -19,6 +19,7 @@
 #include <QComboBox>
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -328,6 +329,16 @@ TEST_F(MainWindowCommands, FillThenScheduleShowsTheFirstRoundAndLogsTheTeams) {
               joinLines({"teams4-1", "teams4-2", teams[0].toLatin1(), teams[1].toLatin1(), teams[2].toLatin1()}));
 }
 
+TEST_F(MainWindowCommands, ScheduleMakesAMissingLogAfterSayingSo) {
+    writeStandardFiles();
+    start();
+    button("Button2")->click();
+    QFile::remove(path(DataFile::UsedTeamsLog));
+    button("Button1")->click();
+    EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("file not found, new")});
+    EXPECT_EQ(splitLines(read(DataFile::UsedTeamsLog)).size(), 3);
+}
+
 TEST_F(MainWindowCommands, ScheduleOfEqualTeamsChangesNothing) {
     writeStandardFiles();
     start();
@@ -344,11 +355,17 @@ TEST_F(MainWindowCommands, ScheduleOfEqualTeamsChangesNothing) {
     EXPECT_TRUE(find<QLabel>("Label7")->isHidden());
     EXPECT_EQ(read(DataFile::UsedTeamsLog), "");
 
-    // A team the log could not store stops the schedule the same way.
+    // A team the log could not store stops the schedule the same way: a letter
+    // outside Windows-1251, or a line break pasted with the name, which would
+    // put a fourth line into the log.
     edit("Edit3")->setText(QStringLiteral("Malmö"));
     button("Button1")->click();
-    ASSERT_EQ(boxes.shown.size(), 2u);
-    EXPECT_TRUE(boxes.shown[1].text.contains(QStringLiteral("Malmö")));
+    edit("Edit3")->setText(QStringLiteral("Real\nMilan"));
+    ASSERT_EQ(edit("Edit3")->text(), QStringLiteral("Real\nMilan"));
+    button("Button1")->click();
+    ASSERT_EQ(boxes.shown.size(), 3u);
+    EXPECT_TRUE(boxes.shown[1].text.contains(QStringLiteral("«ö» (U+00F6)"))) << boxes.shown[1].text.toStdString();
+    EXPECT_TRUE(boxes.shown[2].text.contains(QStringLiteral("перевод строки"))) << boxes.shown[2].text.toStdString();
     EXPECT_TRUE(find<QLabel>("Label7")->isHidden());
     EXPECT_EQ(read(DataFile::UsedTeamsLog), "");
 }
@@ -397,6 +414,25 @@ TEST_F(MainWindowCommands, ListThatRunsDryEndsTheProgramWithItsMessage) {
     EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("Клубы 5* кончились. Перезапустите!")});
     EXPECT_EQ(endedWith, std::vector<int>{0});
     EXPECT_EQ(read(DataFile::UsedTeamsLog), joinLines(teams("teams5", 5))) << "nothing is written";
+}
+
+TEST_F(MainWindowCommands, FillThatCannotServeAPlayerChangesNothing) {
+    writeStandardFiles(0, 3, 0, 0, 0);
+    start();
+    find<QCheckBox>("CheckBox1")->setChecked(false);
+    edit("Edit1")->setText("teams45-1");
+    edit("Edit2")->setText("teams45-2");
+    find<QCheckBox>("CheckBox1")->setChecked(true);
+    // Player 3's last team is the only one left for him.
+    find<QLabel>("Label24")->setText("teams45-3");
+    find<QCheckBox>("CheckBox3")->setChecked(true);
+    button("Button2")->click();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("«Коля»"))) << boxes.shown[0].text.toStdString();
+    EXPECT_EQ(fields(), (QStringList{"teams45-1", "teams45-2", ""}));
+    EXPECT_TRUE(button("Button2")->isEnabled()) << "the user can fill again";
+    EXPECT_FALSE(button("Button1")->isEnabled());
+    EXPECT_TRUE(endedWith.empty());
 }
 
 TEST_F(MainWindowCommands, FillWithoutAListOfTheRunSaysSoAndDrawsNothing) {

@@ -23,12 +23,12 @@ TEST_F(EditorFiles, CountTheLinesOfTheFileWhateverItsLineEnds) {
         QString text;
     };
     const Case cases[] = {
-        {"A\r\nB\r\nC\r\n", 3, "A\nB\nC"},
+        {"A\r\nB\r\nC\r\n", 3, "A\nB\nC\n"},
         {"A\r\nB\r\nC", 3, "A\nB\nC"},
-        {"A\r\n\r\nC", 3, "A\n\nC"},     // an empty line inside counts
-        {"A\r\nB\r\n\r\n", 3, "A\nB\n"}, // two final line ends: an empty last line
-        {"A\nB\rC\r\n", 3, "A\nB\nC"},   // LF and a lone CR end lines as well
-        {"\r\n", 1, ""},
+        {"A\r\n\r\nC", 3, "A\n\nC"},       // an empty line inside counts
+        {"A\r\nB\r\n\r\n", 3, "A\nB\n\n"}, // two final line ends: an empty last line
+        {"A\nB\rC\r\n", 3, "A\nB\nC\n"},   // LF and a lone CR end lines as well
+        {"\r\n", 1, "\n"},
         {"", 0, ""},
     };
     for (const Case &test : cases) {
@@ -37,6 +37,13 @@ TEST_F(EditorFiles, CountTheLinesOfTheFileWhateverItsLineEnds) {
         ASSERT_TRUE(loaded.ok()) << loaded.error().toStdString();
         EXPECT_EQ(loaded.value().lines, test.lines) << test.bytes.toStdString();
         EXPECT_EQ(loaded.value().text, test.text) << test.bytes.toStdString();
+        // Saved unchanged, a file with CR LF line ends comes back byte for byte,
+        // an empty last line included.
+        if (QByteArray(test.bytes).replace("\r\n", "").count('\r') +
+                QByteArray(test.bytes).replace("\r\n", "").count('\n') ==
+            0) {
+            EXPECT_EQ(editorBytes(loaded.value().text, "list.txt").value(), test.bytes) << test.bytes.toStdString();
+        }
     }
     write("list.txt", cp("Зенит\r\nЁжики") + "\xA0" + cp("СПб"));
     EXPECT_EQ(loadEditorText("list.txt").value().text, QStringLiteral("Зенит\nЁжики\u00A0СПб"));
@@ -139,9 +146,9 @@ TEST_F(TeamListsWindow, ShowsEveryListWithTheNumberOfItsLines) {
     write(DataFile::NatTeams5, "A\nB\rC");
     open();
     EXPECT_TRUE(form().isVisible());
-    EXPECT_EQ(memo(4)->toPlainText(), QStringLiteral("Зенит\nЛацио\nРома"));
+    EXPECT_EQ(memo(4)->toPlainText(), QStringLiteral("Зенит\nЛацио\nРома\n"));
     EXPECT_EQ(memo(3)->toPlainText(), QStringLiteral("Зенит\nЛацио\nРома"));
-    EXPECT_EQ(memo(1)->toPlainText(), QStringLiteral("Зенит\n\nРома\n"));
+    EXPECT_EQ(memo(1)->toPlainText(), QStringLiteral("Зенит\n\nРома\n\n"));
     EXPECT_EQ(memo(2)->toPlainText(), QString());
     EXPECT_EQ(memo(5)->toPlainText(), "A\nB\nC");
     EXPECT_EQ((QStringList{count(4), count(3), count(1), count(2), count(5)}),
@@ -205,7 +212,7 @@ TEST_F(TeamListsWindow, ATabLeftInEditingStaysInEditingWithTheFileReloaded) {
     form().close();
     writeLines(DataFile::Teams5, {"on disk"});
     open();
-    EXPECT_EQ(memo(1)->toPlainText(), "on disk");
+    EXPECT_EQ(memo(1)->toPlainText(), "on disk\n");
     EXPECT_TRUE(editing(1));
     for (int tab : {2, 3, 4, 5}) {
         EXPECT_FALSE(editing(tab));

@@ -70,7 +70,7 @@ TEST_F(UsedTeamsWindow, MarkersTellWhichListsAreExhaustedAgainstTheLog) {
     open();
     EXPECT_TRUE(form().isVisible());
     EXPECT_EQ(markers(), (QList<QColor>{red, green, green, red, red}));
-    EXPECT_EQ(memo()->toPlainText(), QString::fromLatin1(log.join('\n')));
+    EXPECT_EQ(memo()->toPlainText(), QString::fromLatin1(log.join('\n') + '\n'));
 
     // An empty list is exhausted even against an empty log.
     write(DataFile::NatTeams5, {});
@@ -151,7 +151,7 @@ TEST_F(UsedTeamsWindow, EditingSurvivesClosingAndAnUnstorableCharacterStopsTheSa
     form().close();
     open();
     EXPECT_TRUE(editing());
-    EXPECT_EQ(memo()->toPlainText(), "A\nB");
+    EXPECT_EQ(memo()->toPlainText(), "A\nB\n");
 
     memo()->setPlainText(QStringLiteral("A\nŁódź"));
     button("Button3")->click();
