@@ -254,7 +254,7 @@ void TForm1::Button2Click() {
 void TForm1::Button1Click() {
     const std::array<QString, 3> teams = {ui->Edit1->text(), ui->Edit2->text(), ui->Edit3->text()};
     // A team that the log could not hold stops the schedule before anything changes.
-    const Result<std::array<QByteArray, 3>> logged = teamsForLog(teams);
+    const Result<std::array<QByteArray, 3>> logged = teamsForFile(teams, DataFile::UsedTeamsLog);
     if (!logged.ok()) {
         messages().error(logged.error());
         return;

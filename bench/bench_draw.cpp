@@ -1,6 +1,7 @@
 // The fill at full size: a list of the run of 10,000 lines and a used-teams log
 // of 45,000 lines that holds all but 10 of its teams, with "Не использовать ВСЕ
 // последние" checked, so that each player needs about a thousand attempts.
+#include "BenchMain.h"
 #include "DataFiles.h"
 #include "Draw.h"
 #include "Seams.h"
@@ -54,18 +55,8 @@ BENCHMARK(BM_FillWithEveryUsedTeamRejected)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char *argv[]) {
     QCoreApplication application(argc, argv);
-    QTemporaryDir dir;
-    if (!dir.isValid() || !QDir::setCurrent(dir.path())) {
-        return 1;
-    }
-    writeFiles();
-    randomGenerator().fix(1);
-
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv, [] {
+        writeFiles();
+        return true;
+    });
 }

@@ -1,4 +1,5 @@
 // The statistics database at full size: a table "stat" of 100,000 players.
+#include "BenchMain.h"
 #include "DataFiles.h"
 #include "StatTable.h"
 #include "StatsDatabase.h"
@@ -101,20 +102,11 @@ int main(int argc, char *argv[]) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication application(argc, argv);
-    QTemporaryDir dir;
-    if (!dir.isValid() || !QDir::setCurrent(dir.path())) {
-        return 1;
-    }
-    if (!makeFullSizeDatabase()) {
-        std::fprintf(stderr, "cannot make the database of %d players\n", kPlayers);
-        return 1;
-    }
-
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv, [] {
+        if (!makeFullSizeDatabase()) {
+            std::fprintf(stderr, "cannot make the database of %d players\n", kPlayers);
+            return false;
+        }
+        return true;
+    });
 }

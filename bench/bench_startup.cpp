@@ -1,6 +1,7 @@
 // Start-up at full size: five team lists of 10,000 lines and a used-teams log of
 // 45,000 lines, 9,000 from each list, so that no clear rule fires and no list is
 // exhausted.
+#include "BenchMain.h"
 #include "DataFiles.h"
 #include "Pool.h"
 #include "Seams.h"
@@ -86,18 +87,8 @@ int main(int argc, char *argv[]) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication application(argc, argv);
-    QTemporaryDir dir;
-    if (!dir.isValid() || !QDir::setCurrent(dir.path())) {
-        return 1;
-    }
-    writeFullSizeFiles();
-    randomGenerator().fix(1);
-
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv, [] {
+        writeFullSizeFiles();
+        return true;
+    });
 }

@@ -1,23 +1,18 @@
 #include "FinalTable.h"
 
 #include "DataFiles.h"
+#include "Schedule.h"
 #include "Text.h"
 
 #include <QDate>
 #include <QLocale>
 
 Status recordLastTournament(const std::array<QString, 3> &teams, const QDate &date) {
-    Lines lines;
-    for (int k = 0; k < 3; ++k) {
-        if (const std::optional<char32_t> bad = unstorableOnALine(teams[k])) {
-            return Failure{
-                QStringLiteral("Команду игрока %1 «%2» нельзя записать в файл «%3»: в названии есть %4, а такой знак "
-                               "в строку файла не записать. Исправьте название команды.")
-                    .arg(k + 1)
-                    .arg(teams[k], DataFile::LastTournament, describeCharacter(*bad))};
-        }
-        lines.append(toCp1251(teams[k]).value());
+    const Result<std::array<QByteArray, 3>> teamLines = teamsForFile(teams, DataFile::LastTournament);
+    if (!teamLines.ok()) {
+        return teamLines.status();
     }
+    Lines lines(teamLines.value().begin(), teamLines.value().end());
     // The user's short date format; where its text has characters that the file
     // cannot hold (digits of another script), the date is written in digits.
     const QString shortDate = QLocale::system().toString(date, QLocale::ShortFormat);

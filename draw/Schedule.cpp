@@ -74,7 +74,7 @@ Result<Fixtures> drawFirstRound(const std::array<QString, 3> &teams, Random &ran
     return Failure{QStringLiteral("Не удалось составить расписание первого круга. Нажмите «Расписание» ещё раз.")};
 }
 
-Result<std::array<QByteArray, 3>> teamsForLog(const std::array<QString, 3> &teams) {
+Result<std::array<QByteArray, 3>> teamsForFile(const std::array<QString, 3> &teams, const QString &fileName) {
     std::array<QByteArray, 3> bytes;
     for (int k = 0; k < 3; ++k) {
         if (const std::optional<char32_t> bad = unstorableOnALine(teams[k])) {
@@ -82,7 +82,7 @@ Result<std::array<QByteArray, 3>> teamsForLog(const std::array<QString, 3> &team
                 QStringLiteral("Команду игрока %1 «%2» нельзя записать в файл «%3»: в названии есть %4, а такой знак "
                                "в строку файла не записать. Исправьте название команды.")
                     .arg(k + 1)
-                    .arg(teams[k], DataFile::UsedTeamsLog, describeCharacter(*bad))};
+                    .arg(teams[k], fileName, describeCharacter(*bad))};
         }
         bytes[k] = toCp1251(teams[k]).value();
     }

@@ -22,10 +22,11 @@ struct Fixtures {
 // message that names them, and no draw is made.
 Result<Fixtures> drawFirstRound(const std::array<QString, 3> &teams, Random &random);
 
-// The teams as the log stores them, in Windows-1251. A team typed with a
-// character that the code page lacks could not be written: that is a failure
-// naming the team and its player.
-Result<std::array<QByteArray, 3>> teamsForLog(const std::array<QString, 3> &teams);
+// The teams as a data file stores them, one line each in Windows-1251. A team
+// that cannot stand on one such line (a character that the code page lacks, or
+// a line break pasted with the name) is a failure naming the team, its player
+// and the file.
+Result<std::array<QByteArray, 3>> teamsForFile(const std::array<QString, 3> &teams, const QString &fileName);
 
 inline const QString kLogCreatedMessage = QStringLiteral("file not found, new");
 
