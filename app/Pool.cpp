@@ -38,7 +38,7 @@ Result<int> logAllTeams(const Lines &settings) {
     bool converted = false;
     const qlonglong number = value.trimmed().toLongLong(&converted, 10);
     if (!converted || number < std::numeric_limits<int>::min() || number > std::numeric_limits<int>::max()) {
-        return Failure{QStringLiteral("'%1' is not a valid integer value").arg(fromCp1251(value))};
+        return Failure{notAnIntegerMessage(fromCp1251(value))};
     }
     return static_cast<int>(number);
 }

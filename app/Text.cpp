@@ -99,6 +99,10 @@ std::optional<QByteArray> toCp1251(const QString &text) {
     return bytes;
 }
 
+QString notAnIntegerMessage(const QString &text) {
+    return QStringLiteral("'%1' is not a valid integer value").arg(text);
+}
+
 std::optional<char32_t> unstorableOnALine(const QString &text) {
     for (const char32_t codePoint : text.toUcs4()) {
         if (codePoint == U'\r' || codePoint == U'\n' || codePoint > 0xFFFF ||

@@ -19,6 +19,9 @@ QStringList fromCp1251(const QList<QByteArray> &lines);
 // such text is never written with a substitute character.
 std::optional<QByteArray> toCp1251(const QString &text);
 
+// The conversion error of a text that is not a whole number.
+QString notAnIntegerMessage(const QString &text);
+
 // The first character of a text that cannot stand on one line of a data file:
 // a line break, or a character that Windows-1251 cannot represent.
 std::optional<char32_t> unstorableOnALine(const QString &text);

@@ -8,6 +8,7 @@
 #include "Seams.h"
 #include "Text.h"
 #include "TournamentSheet.h"
+#include "WidgetMessages.h"
 #include "ui_Unit1.h"
 
 #include <QCloseEvent>
@@ -121,22 +122,9 @@ void TForm1::closeEvent(QCloseEvent *event) {
 }
 
 void TForm1::keyPressEvent(QKeyEvent *event) {
-    // As in a dialog, Enter presses the button that has the focus, and
-    // otherwise the window's default button.
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-        if (auto *focused = qobject_cast<QPushButton *>(focusWidget()); focused && focused->isEnabled()) {
-            focused->click();
-            return;
-        }
-        for (QPushButton *button : findChildren<QPushButton *>()) {
-            if (button->isDefault() && button->isEnabled() && button->isVisible()) {
-                button->click();
-                return;
-            }
-        }
+    if (!pressButtonForEnter(this, event)) {
+        QMainWindow::keyPressEvent(event);
     }
-    QMainWindow::keyPressEvent(event);
 }
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event) {
@@ -242,9 +230,8 @@ void TForm1::Button2Click() {
     case FillOutcome::End::Filled:
         break;
     }
-    const QString congratulated = fromCp1251(congratulatedTeam());
     for (QLineEdit *field : fields) {
-        if (field->text() == congratulated) {
+        if (field->text() == kCongratulatedTeam) {
             emit congratulationRequested();
             break;
         }

@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -41,6 +43,25 @@ Messages::Answer WidgetMessages::askYesNoCancel(const QString &text) {
 Messages::Answer WidgetMessages::askOkCancel(const QString &text) {
     return show(QMessageBox::Question, text, QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok ? Answer::Ok
                                                                                                        : Answer::Cancel;
+}
+
+bool pressButtonForEnter(QWidget *window, const QKeyEvent *event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!enter || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        return false;
+    }
+    auto *focused = qobject_cast<QPushButton *>(QApplication::focusWidget());
+    if (focused && focused->isEnabled() && window->isAncestorOf(focused)) {
+        focused->click();
+        return true;
+    }
+    for (QPushButton *button : window->findChildren<QPushButton *>()) {
+        if (button->isDefault() && button->isEnabled() && button->isVisible()) {
+            button->click();
+            return true;
+        }
+    }
+    return false;
 }
 
 QFont programFont() {

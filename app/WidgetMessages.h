@@ -14,6 +14,14 @@ public:
     Answer askOkCancel(const QString &text) override;
 };
 
+class QKeyEvent;
+class QWidget;
+
+// Enter as a dialog takes it: the push button that has the focus is pressed,
+// and otherwise the window's enabled default button. True when a button was
+// pressed; the caller passes the key on otherwise.
+bool pressButtonForEnter(QWidget *window, const QKeyEvent *event);
+
 // The font of every window: "MS Sans Serif" at 8 points where it is installed,
 // else the desktop's sans-serif font at 8 points.
 QFont programFont();

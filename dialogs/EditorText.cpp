@@ -29,21 +29,6 @@ QStringList editorLines(const QString &text) {
     return lines;
 }
 
-// The first character of the line that Windows-1251 cannot hold, as one code
-// point (a character outside the basic plane takes two UTF-16 units).
-QString firstUnstorable(const QString &line) {
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        const qsizetype length =
-            line[i].isHighSurrogate() && i + 1 < line.size() && line[i + 1].isLowSurrogate() ? 2 : 1;
-        QString character = line.mid(i, length);
-        if (!toCp1251(character)) {
-            return character;
-        }
-        i += length - 1;
-    }
-    return {};
-}
-
 } // namespace
 
 EditorText editorText(QByteArrayView bytes) {
@@ -83,21 +68,19 @@ Result<QByteArray> editorBytes(const QString &text, const QString &fileName) {
     QByteArray bytes;
     bytes.reserve(text.size() + lines.size());
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const std::optional<QByteArray> line = toCp1251(lines[i]);
-        if (!line) {
-            const QString character = firstUnstorable(lines[i]);
-            const char32_t codePoint = character.toUcs4().value(0);
-            return Failure{
-                QStringLiteral("Файл %1 не сохранён: символ «%2» (U+%3) в строке %4 нельзя записать в "
-                               "кодировке Windows-1251. Исправьте строку и сохраните снова.")
-                    .arg(fileName, character,
-                         QStringLiteral("%1").arg(static_cast<uint>(codePoint), 4, 16, QLatin1Char('0')).toUpper())
-                    .arg(i + 1)};
+        // The text is split into lines already, so only a character that the code
+        // page lacks can stand in the way.
+        if (const std::optional<char32_t> bad = unstorableOnALine(lines[i])) {
+            return Failure{QStringLiteral("Файл %1 не сохранён: символ %2 в строке %3 нельзя записать в "
+                                          "кодировке Windows-1251. Исправьте строку и сохраните снова.")
+                               .arg(fileName, describeCharacter(*bad))
+                               .arg(i + 1)};
         }
+        const QByteArray line = toCp1251(lines[i]).value();
         if (i > 0) {
             bytes.append("\r\n", 2);
         }
-        bytes.append(*line);
+        bytes.append(line);
     }
     return bytes;
 }

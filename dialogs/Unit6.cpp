@@ -3,6 +3,7 @@
 #include "DataFiles.h"
 #include "Seams.h"
 #include "SettingsFile.h"
+#include "WidgetMessages.h"
 #include "ui_Unit6.h"
 
 #include <QApplication>
@@ -118,17 +119,9 @@ void TForm6::closeEvent(QCloseEvent *event) {
 }
 
 void TForm6::keyPressEvent(QKeyEvent *event) {
-    // As in a dialog, Enter presses the focused button, else the default one.
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-        auto *focused = qobject_cast<QPushButton *>(focusWidget());
-        QPushButton *button = focused != nullptr ? focused : ui->BitBtn1;
-        if (button->isEnabled()) {
-            button->click();
-        }
-        return;
+    if (!pressButtonForEnter(this, event)) {
+        QWidget::keyPressEvent(event);
     }
-    QWidget::keyPressEvent(event);
 }
 
 void TForm6::FormActivate() {

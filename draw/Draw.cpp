@@ -3,7 +3,6 @@
 #include "DataFiles.h"
 #include "Pool.h"
 #include "Seams.h"
-#include "Text.h"
 
 #include <limits>
 #include <optional>
@@ -121,8 +120,4 @@ Result<FillOutcome> fillTeams(const FillRequest &request, Random &random) {
         }
     }
     return outcome;
-}
-
-QByteArray congratulatedTeam() {
-    return toCp1251(QStringLiteral("Барселона")).value();
 }

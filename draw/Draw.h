@@ -53,4 +53,4 @@ struct FillOutcome {
 Result<FillOutcome> fillTeams(const FillRequest &request, Random &random);
 
 // The team whose draw brings up the congratulation.
-QByteArray congratulatedTeam();
+inline const QString kCongratulatedTeam = QStringLiteral("Барселона");

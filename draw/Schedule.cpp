@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace {
 
@@ -22,23 +23,18 @@ struct Attempt {
 Attempt drawAttempt(const std::array<QString, 3> &t, Random &random) {
     Attempt a;
     const int p = random.below(3);
-    const QString x = t[p];
-    // The two other teams in player order.
-    const QString first = t[p == 0 ? 1 : 0];
-    const QString second = t[p == 2 ? 1 : 2];
+    // The two other teams in player order; Y is one of them, Z the other.
+    const std::array<int, 2> others = {p == 0 ? 1 : 0, p == 2 ? 1 : 2};
     const bool yIsFirst = random.below(2) == 0;
-    const QString y = yIsFirst ? first : second;
-    const QString z = yIsFirst ? second : first;
-    a.label7 = x;
-    a.label8 = y;
-    // Of X and Y, the one that comes first in player order.
-    const bool xBeforeY = p < (yIsFirst ? (p == 0 ? 1 : 0) : (p == 2 ? 1 : 2));
-    const QString &xyFirst = xBeforeY ? x : y;
-    const QString &xySecond = xBeforeY ? y : x;
+    const int y = others[yIsFirst ? 0 : 1];
+    const int z = others[yIsFirst ? 1 : 0];
+    a.label7 = t[p];
+    a.label8 = t[y];
+    // Of X and Y, the one that comes first in player order, or the other.
     const bool zLeft = random.below(2) == 0;
-    const QString other = random.below(2) == 0 ? xyFirst : xySecond;
-    a.label10 = zLeft ? z : other;
-    a.label11 = zLeft ? other : z;
+    const QString other = random.below(2) == 0 ? t[std::min(p, y)] : t[std::max(p, y)];
+    a.label10 = zLeft ? t[z] : other;
+    a.label11 = zLeft ? other : t[z];
     a.label14 = (a.label7 != a.label10 && a.label7 != a.label11) ? a.label7 : a.label8;
     a.label15 = (a.label10 != a.label7 && a.label10 != a.label8) ? a.label10 : a.label11;
     return a;

@@ -1,5 +1,7 @@
 #include "Standings.h"
 
+#include "Text.h"
+
 namespace {
 
 // One row's matches as box indices (Edit number - 1): the row's own goals and the
@@ -116,7 +118,7 @@ StandingsTable Standings(const ScoreTexts &boxes) {
         table.rowsDone = r + 1;
     }
     if (reader.failed) {
-        table.error = QStringLiteral("'%1' is not a valid integer value").arg(reader.failedText);
+        table.error = notAnIntegerMessage(reader.failedText);
         return table;
     }
     // The three steps in their fixed order, each on the running scores.

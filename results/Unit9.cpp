@@ -4,9 +4,9 @@
 #include "Standings.h"
 #include "StatTable.h"
 #include "StatsDatabase.h"
+#include "WidgetMessages.h"
 #include "ui_Unit9.h"
 
-#include <QApplication>
 #include <QDate>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -238,19 +238,8 @@ bool TForm9::eventFilter(QObject *watched, QEvent *event) {
 }
 
 void TForm9::keyPressEvent(QKeyEvent *event) {
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-        // A button with the focus takes Enter itself; anywhere else Enter presses
-        // the default button "Записать в базу" while it is enabled.
-        auto *focused = qobject_cast<QPushButton *>(QApplication::focusWidget());
-        if (focused && isAncestorOf(focused)) {
-            focused->click();
-            return;
-        }
-        if (ui->BitBtn1->isEnabled()) {
-            ui->BitBtn1->click();
-            return;
-        }
+    // "Записать в базу" is the default button while it is enabled.
+    if (!pressButtonForEnter(this, event)) {
+        QWidget::keyPressEvent(event);
     }
-    QWidget::keyPressEvent(event);
 }

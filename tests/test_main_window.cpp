@@ -246,6 +246,9 @@ TEST_F(MainWindow, EnterPressesTheFocusedButtonElseTheDefaultOne) {
     writeStandardFiles();
     TForm1 &form = start();
     form.show();
+    // Keys reach only the active window.
+    QApplication::setActiveWindow(&form);
+    QCoreApplication::processEvents();
     QPushButton *fillButton = find<QPushButton>("Button2");
     QPushButton *scheduleButton = find<QPushButton>("Button1");
     QCheckBox *fromList = find<QCheckBox>("CheckBox1");
