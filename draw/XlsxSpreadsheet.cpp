@@ -54,10 +54,6 @@ QByteArray utf8(const QString &text) {
     return text.toUtf8();
 }
 
-QString failedText(const QString &what, const QString &path) {
-    return QStringLiteral("%1: %2").arg(what, QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
-}
-
 // ---- parts -----------------------------------------------------------------
 
 struct Part {
@@ -490,17 +486,17 @@ Result<QString> writeNewFile(const QString &folder, const QByteArray &bytes) {
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
             return Failure{
-                failedText(QStringLiteral("Не удалось записать таблицу (%1)").arg(file.errorString()), path)};
+                fileErrorText(path, QStringLiteral("Не удалось записать таблицу (%1)").arg(file.errorString()))};
         }
         if (file.write(bytes) != bytes.size() || !file.flush()) {
             const QString reason = file.errorString();
             file.remove();
-            return Failure{failedText(QStringLiteral("Не удалось записать таблицу (%1)").arg(reason), path)};
+            return Failure{fileErrorText(path, QStringLiteral("Не удалось записать таблицу (%1)").arg(reason))};
         }
         file.close();
         return path;
     }
-    return Failure{failedText(QStringLiteral("Не удалось подобрать новое имя для таблицы"), folder)};
+    return Failure{fileErrorText(folder, QStringLiteral("Не удалось подобрать новое имя для таблицы"))};
 }
 
 // ---- the spreadsheet ------------------------------------------------------------------------
@@ -536,12 +532,12 @@ Status XlsxSpreadsheet::notOpen(const QString &call) const {
 Status XlsxSpreadsheet::loadPart(pugi::xml_document &document, const QString &part) const {
     const QByteArray *bytes = m_package.find(part);
     if (!bytes) {
-        return Failure{failedText(QStringLiteral("Шаблон таблицы повреждён (нет части %1)").arg(part), m_template)};
+        return Failure{fileErrorText(m_template, QStringLiteral("Шаблон таблицы повреждён (нет части %1)").arg(part))};
     }
     const QString problem = parseXml(document, *bytes);
     if (!problem.isEmpty()) {
         return Failure{
-            failedText(QStringLiteral("Шаблон таблицы повреждён (часть %1: %2)").arg(part, problem), m_template)};
+            fileErrorText(m_template, QStringLiteral("Шаблон таблицы повреждён (часть %1: %2)").arg(part, problem))};
     }
     return {};
 }
@@ -566,7 +562,7 @@ Status XlsxSpreadsheet::open(const QString &templatePath) {
     }
     std::optional<Package> package = unzip(bytes.value());
     if (!package) {
-        return Failure{failedText(QStringLiteral("Шаблон таблицы повреждён (это не книга .xlsx)"), templatePath)};
+        return Failure{fileErrorText(templatePath, QStringLiteral("Шаблон таблицы повреждён (это не книга .xlsx)"))};
     }
     m_package = std::move(*package);
     m_template = templatePath;
@@ -577,10 +573,10 @@ Status XlsxSpreadsheet::open(const QString &templatePath) {
     }
     if (status.ok() && std::string_view(m_sheet.document_element().name()) != "worksheet") {
         status =
-            Failure{failedText(QStringLiteral("Шаблон таблицы повреждён (%1 не лист)").arg(kSheetPart), m_template)};
+            Failure{fileErrorText(m_template, QStringLiteral("Шаблон таблицы повреждён (%1 не лист)").arg(kSheetPart))};
     }
     if (status.ok() && !m_sheet.document_element().child("sheetData")) {
-        status = Failure{failedText(QStringLiteral("Шаблон таблицы повреждён (в листе нет ячеек)"), m_template)};
+        status = Failure{fileErrorText(m_template, QStringLiteral("Шаблон таблицы повреждён (в листе нет ячеек)"))};
     }
     if (!status.ok()) {
         m_template.clear();
@@ -658,12 +654,12 @@ Status XlsxSpreadsheet::addPicture(const QString &path, bool linkToFile, bool sa
     const QImage image = reader.read();
     if (image.isNull()) {
         return Failure{
-            failedText(QStringLiteral("Не удалось загрузить картинку (%1)").arg(reader.errorString()), path)};
+            fileErrorText(path, QStringLiteral("Не удалось загрузить картинку (%1)").arg(reader.errorString()))};
     }
     QByteArray png;
     QBuffer pngBuffer(&png);
     if (!pngBuffer.open(QIODevice::WriteOnly) || !image.save(&pngBuffer, "PNG")) {
-        return Failure{failedText(QStringLiteral("Не удалось преобразовать картинку в PNG"), path)};
+        return Failure{fileErrorText(path, QStringLiteral("Не удалось преобразовать картинку в PNG"))};
     }
 
     // Everything that can fail is read first, so that a failure leaves the
@@ -683,8 +679,8 @@ Status XlsxSpreadsheet::addPicture(const QString &path, bool linkToFile, bool sa
             "Relationship", "Id", drawingRef.attribute("r:id").value());
         drawingPart = resolveTarget(kSheetPart, QString::fromUtf8(relation.attribute("Target").value()));
         status = relation ? loadPart(drawing, drawingPart)
-                          : Failure{failedText(QStringLiteral("Шаблон таблицы повреждён (рисунки листа не найдены)"),
-                                               m_template)};
+                          : Failure{fileErrorText(
+                                m_template, QStringLiteral("Шаблон таблицы повреждён (рисунки листа не найдены)"))};
     } else if (status.ok()) {
         drawingPart = m_package.freeName(QStringLiteral("xl/drawings/drawing"), QStringLiteral(".xml"));
         newDocument(drawing, "xdr:wsDr");
@@ -697,8 +693,8 @@ Status XlsxSpreadsheet::addPicture(const QString &path, bool linkToFile, bool sa
         const pugi::xml_node root = drawing.document_element();
         if (!bindPrefix(root, "xdr", kSpreadsheetDrawingNs) || !bindPrefix(root, "a", kDrawingMainNs) ||
             !bindPrefix(root, "r", kRelationshipsNs) || !bindPrefix(worksheet, "r", kRelationshipsNs)) {
-            status = Failure{
-                failedText(QStringLiteral("Шаблон таблицы повреждён (неизвестные пространства имён XML)"), m_template)};
+            status = Failure{fileErrorText(
+                m_template, QStringLiteral("Шаблон таблицы повреждён (неизвестные пространства имён XML)"))};
         }
     }
     if (!status.ok()) {
@@ -732,10 +728,10 @@ Result<Spreadsheet::Shown> XlsxSpreadsheet::show() {
     m_package.put(kSheetPart, xmlBytes(m_sheet));
     const std::optional<QByteArray> bytes = zipParts(m_package);
     if (!bytes) {
-        return Failure{failedText(QStringLiteral("Не удалось собрать книгу по шаблону"), m_template)};
+        return Failure{fileErrorText(m_template, QStringLiteral("Не удалось собрать книгу по шаблону"))};
     }
     if (!QDir().mkpath(m_outputFolder)) {
-        return Failure{failedText(QStringLiteral("Не удалось создать папку для таблиц"), m_outputFolder)};
+        return Failure{fileErrorText(m_outputFolder, QStringLiteral("Не удалось создать папку для таблиц"))};
     }
     Result<QString> file = writeNewFile(m_outputFolder, *bytes);
     if (!file.ok()) {
