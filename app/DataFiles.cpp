@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 TeamListNames teamListNames(const QString &listFile) {
     const QString nationalExhausted = QStringLiteral("Сборные кончились. Перезапустите!");
@@ -27,6 +26,12 @@ TeamListNames teamListNames(const QString &listFile) {
         return {QString(), nationalExhausted};
     }
     return {};
+}
+
+QStringList dataFileNames() {
+    return {DataFile::Settings,       DataFile::Teams4,    DataFile::Teams45,      DataFile::Teams5,
+            DataFile::NatTeams45,     DataFile::NatTeams5, DataFile::NatTeams,     DataFile::UsedTeamsLog,
+            DataFile::LastTournament, DataFile::Gift,      DataFile::PoolRemainder};
 }
 
 QList<QByteArrayView> splitLineViews(QByteArrayView data) {
@@ -112,22 +117,6 @@ Result<LineFile> readLineFile(const QString &fileName) {
         return Failure{bytes.error()};
     }
     return LineFile(std::move(bytes).value());
-}
-
-Status writeFileBytes(const QString &fileName, const QByteArray &bytes) {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return Failure{fileErrorText(fileName, file.errorString())};
-    }
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return Failure{fileErrorText(fileName, reason)};
-    }
-    if (!file.commit()) {
-        return Failure{fileErrorText(fileName, file.errorString())};
-    }
-    return {};
 }
 
 Status writeLines(const QString &fileName, const Lines &lines) {

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "FileWriting.h"
 #include "Result.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <array>
 
 // A data file is a sequence of lines of bytes. Reading accepts CR LF, LF and a
@@ -26,6 +28,9 @@ inline const QString LastTournament = QStringLiteral("last.txt");
 inline const QString Gift = QStringLiteral("gift.txt");
 inline const QString PoolRemainder = QStringLiteral("temp");
 } // namespace DataFile
+
+// Every data file that the program writes in the working directory.
+QStringList dataFileNames();
 
 // The five lists that can be the list of a run, in the order in which their
 // lines are counted at start-up.
@@ -73,9 +78,8 @@ Result<QByteArray> readFileBytes(const QString &fileName);
 Result<Lines> readLines(const QString &fileName);
 Result<LineFile> readLineFile(const QString &fileName);
 
-// Replaces the whole file through a temporary sibling, so that a crash leaves
-// either the old or the new content.
-Status writeFileBytes(const QString &fileName, const QByteArray &bytes);
+// Replaces the whole file (see writeFileBytes): a crash or a failed write leaves
+// the old content.
 Status writeLines(const QString &fileName, const Lines &lines);
 
 // The line at a 0-based index, or an empty line where the file has none.

@@ -1,3 +1,4 @@
+#include "DataFolderLock.h"
 #include "Program.h"
 #include "Unit1.h"
 #include "WidgetMessages.h"
@@ -17,7 +18,11 @@ int main(int argc, char *argv[]) {
     setDesktopOpener([](const QUrl &url) { return QDesktopServices::openUrl(url); });
 
     int exitCode = 0;
-    {
+    const Result<std::unique_ptr<DataFolderLock>> folder = claimDataFolder(QStringLiteral("."));
+    if (!folder.ok()) {
+        messages().error(folder.error());
+        exitCode = 1;
+    } else {
         Program program;
         // A window that could not be set up (the statistics database) ends the
         // program before it is shown.

@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <csignal>
+#include <sys/resource.h>
 
 QByteArray cp(const char *utf8) {
     return toCp1251(QString::fromUtf8(utf8)).value();
@@ -120,4 +122,25 @@ Lines teams(const QByteArray &prefix, int n) {
         lines.append(prefix + '-' + QByteArray::number(i));
     }
     return lines;
+}
+
+FileSizeLimit::FileSizeLimit(long long bytes) {
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    m_soft = limit.rlim_cur;
+    m_handler = std::signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = static_cast<rlim_t>(bytes);
+    EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = static_cast<rlim_t>(m_soft);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, m_handler);
+}
+
+QStringList folderEntries(const QString &folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }

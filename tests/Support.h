@@ -75,5 +75,23 @@ protected:
     bool desktopAccepts = true;
 };
 
+// While it lives, every write that would take a file of this process past the
+// given size fails with EFBIG, as writes fail on a full disk: the file takes what
+// fits, the rest is refused. The signal that would end the process is ignored.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(long long bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    unsigned long long m_soft = 0;
+    void (*m_handler)(int) = nullptr;
+};
+
+// The names in the test's folder, hidden ones too.
+QStringList folderEntries(const QString &folder);
+
 // n teams named "<prefix>-1" .. "<prefix>-n".
 Lines teams(const QByteArray &prefix, int n);

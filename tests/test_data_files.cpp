@@ -1,9 +1,11 @@
 #include "DataFiles.h"
+#include "DataFolderLock.h"
 #include "Support.h"
 #include "Text.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 
 using ::testing::ElementsAre;
@@ -149,4 +151,109 @@ TEST_F(DataFileIo, ReadingADirectoryFailsWithAMessage) {
     const Result<Lines> lines = readLines(QStringLiteral("gift.txt"));
     ASSERT_FALSE(lines.ok());
     EXPECT_TRUE(lines.error().contains(QStringLiteral("gift.txt")));
+}
+
+TEST_F(DataFileIo, AFullDiskLeavesEveryRewrittenFileAsItWasAndSaysWhy) {
+    const QByteArray old =
+        "0\r\nclubs\r\n[players]\r\nVasya\r\nPetya\r\nKolya\r\n[gift]\r\n1\r\n[log all teams]\r\n1\r\n";
+    const QStringList names = {DataFile::Settings, DataFile::LastTournament, DataFile::Gift, DataFile::Teams4,
+                               DataFile::PoolRemainder};
+    for (const QString &name : names) {
+        write(name, old);
+    }
+    const Lines longer = teams("a-team-name-longer-than-the-space-left", 20);
+    for (const QString &name : names) {
+        Status status;
+        {
+            const FileSizeLimit fullDisk(16);
+            status = ::writeLines(name, longer);
+        }
+        ASSERT_FALSE(status.ok()) << name.toStdString();
+        EXPECT_TRUE(status.error().contains(QDir::toNativeSeparators(path(name)))) << status.error().toStdString();
+        EXPECT_TRUE(status.error().contains(QStringLiteral("больше, чем разрешено записывать")))
+            << status.error().toStdString();
+        EXPECT_TRUE(status.error().contains(QStringLiteral("Прежнее содержимое файла не изменено")));
+        EXPECT_EQ(read(name), old) << name.toStdString();
+    }
+    // A file that did not exist is not made at all.
+    {
+        const FileSizeLimit fullDisk(16);
+        const Status status = ::writeLines(QStringLiteral("new.txt"), longer);
+        EXPECT_TRUE(status.error().endsWith(QStringLiteral("Файл не создан."))) << status.error().toStdString();
+    }
+    QStringList sorted = names;
+    sorted.sort();
+    EXPECT_EQ(folderEntries(dir.path()), sorted) << "no temporary file is left";
+}
+
+TEST_F(DataFileIo, ARewriteKeepsThePermissionsAndTheLinkOfTheFile) {
+    write("real.txt", "old\r\n");
+    QFile(path("real.txt")).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
+    const QFileDevice::Permissions permissions = QFile(path("real.txt")).permissions();
+    ASSERT_TRUE(QFile::link(path("real.txt"), path("list.txt")));
+    ASSERT_TRUE(::writeLines(QStringLiteral("list.txt"), {"new"}).ok());
+    EXPECT_TRUE(QFileInfo(path("list.txt")).isSymLink());
+    EXPECT_EQ(read("real.txt"), "new\r\n");
+    EXPECT_EQ(QFile(path("real.txt")).permissions(), permissions);
+}
+
+TEST_F(DataFileIo, AnAppendIsAllItsLinesOrNothingAndStartsOnANewLine) {
+    const QString log = DataFile::UsedTeamsLog;
+    write(log, "A\r\nB\r\n");
+    {
+        const FileSizeLimit fullDisk(12);
+        const Result<Appended> appended = appendLines(log, {"Team-1", "Team-2", "Team-3"});
+        ASSERT_FALSE(appended.ok());
+        EXPECT_TRUE(appended.error().contains(QDir::toNativeSeparators(path(log))));
+        EXPECT_TRUE(appended.error().contains(QStringLiteral("В файл ничего не добавлено")));
+    }
+    EXPECT_EQ(read(log), "A\r\nB\r\n") << "no piece of a team stays in the log";
+
+    // A last line that ends in a lone CR, or in nothing, still gets the teams on lines of their own.
+    write(log, "A\r");
+    ASSERT_TRUE(appendLines(log, {"X", "Y", "Z"}).ok());
+    EXPECT_EQ(splitLines(read(log)), (Lines{"A", "X", "Y", "Z"}));
+    write(log, "A");
+    ASSERT_TRUE(appendLines(log, {"X", "Y", "Z"}).ok());
+    EXPECT_EQ(read(log), "A\r\nX\r\nY\r\nZ\r\n");
+
+    // A log made by the append itself is gone again when the append fails.
+    QFile::remove(path(log));
+    {
+        const FileSizeLimit fullDisk(4);
+        EXPECT_FALSE(appendLines(log, {"Team-1", "Team-2", "Team-3"}).ok());
+    }
+    EXPECT_FALSE(QFileInfo::exists(path(log)));
+    const Result<Appended> created = appendLines(log, {"X", "Y", "Z"});
+    ASSERT_TRUE(created.ok());
+    EXPECT_TRUE(created.value().created);
+}
+
+class DataFolder : public WorkDirTest {};
+
+TEST_F(DataFolder, BelongsToOneProgramAtATimeAndOutlivesACrash) {
+    Result<std::unique_ptr<DataFolderLock>> first = claimDataFolder(dir.path());
+    ASSERT_TRUE(first.ok()) << first.error().toStdString();
+    const Result<std::unique_ptr<DataFolderLock>> second = claimDataFolder(dir.path());
+    ASSERT_FALSE(second.ok());
+    EXPECT_TRUE(second.error().contains(QStringLiteral("уже работает другая копия")));
+    EXPECT_TRUE(second.error().contains(QDir::toNativeSeparators(dir.path())));
+
+    // The lock file that a crashed program leaves stops nobody: the lock went with the process.
+    first = Failure{};
+    ASSERT_TRUE(QFileInfo::exists(path(DataFolderLock::FileName)));
+    EXPECT_TRUE(claimDataFolder(dir.path()).ok());
+}
+
+TEST_F(DataFolder, TheTemporaryFilesOfAKilledProgramGoAtTheStart) {
+    const QStringList leftovers = {"last.txt.LMhHnS", "settings.ini.a1B2c3", "temp.Zz9Zz9", "all_last.txt.000000"};
+    const QStringList kept = {"last.txt", "last.txt.bak", "notes.txt.LMhHnS", "last.txt.LMhHn", "teams4.txt.LMh-nS"};
+    for (const QString &name : leftovers + kept) {
+        write(name, "x");
+    }
+    ASSERT_TRUE(claimDataFolder(dir.path()).ok());
+    QStringList expected = kept;
+    expected.append(DataFolderLock::FileName);
+    expected.sort();
+    EXPECT_EQ(folderEntries(dir.path()), expected);
 }

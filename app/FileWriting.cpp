@@ -1,0 +1,319 @@
+#include "FileWriting.h"
+
+#include "DataFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kSuffixLength = 6;
+constexpr char kSuffixAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+
+QByteArray randomSuffix() {
+    QByteArray suffix(kSuffixLength, Qt::Uninitialized);
+    for (char &c : suffix) {
+        c = kSuffixAlphabet[QRandomGenerator::global()->bounded(static_cast<int>(sizeof kSuffixAlphabet - 1))];
+    }
+    return suffix;
+}
+
+QString nativePath(const QString &fileName) {
+    return QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath());
+}
+
+// A file descriptor that is closed on every way out unless the close is checked.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+
+    int get() const { return m_fd; }
+    // The close's own result: NFS and full disks may report a lost write only here.
+    bool close() {
+        const int fd = m_fd;
+        m_fd = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int m_fd;
+};
+
+// Writes all the bytes; 0, or the errno of the write that stopped short.
+int writeAll(int fd, QByteArrayView bytes) {
+    const char *data = bytes.data();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno;
+        }
+        if (written == 0) {
+            return ENOSPC;
+        }
+        data += written;
+        left -= written;
+    }
+    return 0;
+}
+
+int syncAndClose(Descriptor &fd) {
+    if (::fsync(fd.get()) != 0) {
+        return errno;
+    }
+    return fd.close() ? 0 : errno;
+}
+
+// Makes the name last on disk once the rename is done; a failure here cannot
+// bring the old file back, so it is not reported.
+void syncFolder(const QByteArray &folder) {
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// A new file beside `path` named "<prefix><name>.XXXXXX", created exclusively.
+struct Temporary {
+    int fd = -1;
+    QByteArray path;
+};
+Temporary createSibling(const QByteArray &path, const char *prefix) {
+    const qsizetype slash = path.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray() : path.left(slash + 1);
+    const QByteArray name = path.mid(slash + 1);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        Temporary temporary;
+        temporary.path = folder + prefix + name + '.' + randomSuffix();
+        temporary.fd = ::open(temporary.path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (temporary.fd >= 0 || errno != EEXIST) {
+            return temporary;
+        }
+    }
+    return {};
+}
+
+QByteArray folderOf(const QByteArray &path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash < 0 ? QByteArray(".") : path.left(qMax<qsizetype>(slash, 1));
+}
+
+// The file that a rewrite replaces: the target of a symbolic link, else the name itself.
+QByteArray replacedPath(const QString &fileName) {
+    const QFileInfo info(fileName);
+    if (info.isSymLink()) {
+        const QString target = info.symLinkTarget();
+        if (!target.isEmpty()) {
+            return QFile::encodeName(target);
+        }
+    }
+    return QFile::encodeName(fileName);
+}
+
+Failure writeFailure(const QString &fileName, int errnum, bool existed) {
+    const QString outcome =
+        existed ? QStringLiteral("Прежнее содержимое файла не изменено.") : QStringLiteral("Файл не создан.");
+    return Failure{QStringLiteral("Не удалось сохранить файл %1: %2. %3")
+                       .arg(nativePath(fileName), systemErrorText(errnum), outcome)};
+}
+
+// Writes the temporary file whole; 0 or the errno of the step that failed.
+int fillTemporary(Descriptor &fd, QByteArrayView bytes, const struct stat *old) {
+    // The new file keeps the old one's permissions.
+    if (old && ::fchmod(fd.get(), old->st_mode & 07777) != 0) {
+        return errno;
+    }
+    if (const int error = writeAll(fd.get(), bytes)) {
+        return error;
+    }
+    return syncAndClose(fd);
+}
+
+} // namespace
+
+QString systemErrorText(int errnum) {
+    switch (errnum) {
+    case ENOSPC:
+        return QStringLiteral("на диске не осталось места");
+    case EDQUOT:
+        return QStringLiteral("исчерпана дисковая квота");
+    case EFBIG:
+        return QStringLiteral("файл больше, чем разрешено записывать");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("нет прав на запись");
+    case EROFS:
+        return QStringLiteral("диск доступен только для чтения");
+    case EIO:
+        return QStringLiteral("ошибка ввода-вывода на диске");
+    case ENOENT:
+        return QStringLiteral("папка не найдена");
+    case ENOTDIR:
+        return QStringLiteral("в пути к файлу стоит не папка");
+    case EISDIR:
+        return QStringLiteral("на месте файла стоит папка");
+    case EEXIST:
+        return QStringLiteral("файл с таким именем уже есть");
+    default:
+        return QString::fromLocal8Bit(std::strerror(errnum));
+    }
+}
+
+Status writeFileBytes(const QString &fileName, QByteArrayView bytes) {
+    const QByteArray path = replacedPath(fileName);
+    struct stat old {};
+    const bool existed = ::stat(path.constData(), &old) == 0;
+    if (existed && S_ISDIR(old.st_mode)) {
+        return writeFailure(fileName, EISDIR, true);
+    }
+    const Temporary temporary = createSibling(path, "");
+    if (temporary.fd < 0) {
+        return writeFailure(fileName, errno, existed);
+    }
+    Descriptor fd(temporary.fd);
+    int error = fillTemporary(fd, bytes, existed ? &old : nullptr);
+    if (error == 0 && ::rename(temporary.path.constData(), path.constData()) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        ::unlink(temporary.path.constData());
+        return writeFailure(fileName, error, existed);
+    }
+    syncFolder(folderOf(path));
+    return {};
+}
+
+namespace {
+
+// Whether the file ends in a line end; false for an empty file.
+Result<bool> endsWithLineEnd(int fd, off_t size, const QString &fileName) {
+    if (size == 0) {
+        return false;
+    }
+    char last = 0;
+    if (::pread(fd, &last, 1, size - 1) != 1) {
+        return Failure{fileErrorText(fileName, systemErrorText(errno))};
+    }
+    return last == '\n' || last == '\r';
+}
+
+Failure appendFailure(const QString &fileName, int errnum) {
+    return Failure{QStringLiteral("Не удалось дописать файл %1: %2. В файл ничего не добавлено.")
+                       .arg(nativePath(fileName), systemErrorText(errnum))};
+}
+
+} // namespace
+
+Result<Appended> appendLines(const QString &fileName, const QList<QByteArray> &lines) {
+    const QByteArray path = QFile::encodeName(fileName);
+    Appended result;
+    int raw = ::open(path.constData(), O_RDWR | O_APPEND | O_CLOEXEC);
+    if (raw < 0 && errno == ENOENT) {
+        raw = ::open(path.constData(), O_RDWR | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        result.created = raw >= 0;
+    }
+    if (raw < 0) {
+        return appendFailure(fileName, errno);
+    }
+    Descriptor fd(raw);
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0) {
+        return appendFailure(fileName, errno);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return appendFailure(fileName, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
+    }
+    const Result<bool> ended = endsWithLineEnd(fd.get(), info.st_size, fileName);
+    if (!ended.ok()) {
+        return Failure{ended.error()};
+    }
+    QByteArray bytes = info.st_size > 0 && !ended.value() ? QByteArray("\r\n") : QByteArray();
+    bytes.append(joinLines(lines));
+
+    int error = writeAll(fd.get(), bytes);
+    if (error == 0 && ::fsync(fd.get()) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        // Whatever part went out is cut off again: the file holds whole lines only.
+        if (result.created) {
+            ::unlink(path.constData());
+        } else if (::ftruncate(fd.get(), info.st_size) != 0 || ::fsync(fd.get()) != 0) {
+            return Failure{appendFailure(fileName, error).text +
+                           QStringLiteral(" Внимание: обрезать недописанную строку не удалось (%1), проверьте конец "
+                                          "файла.")
+                               .arg(systemErrorText(errno))};
+        }
+        return appendFailure(fileName, error);
+    }
+    if (!fd.close()) {
+        return appendFailure(fileName, errno);
+    }
+    return result;
+}
+
+Status writeNewFile(const QString &path, QByteArrayView bytes) {
+    const QByteArray target = QFile::encodeName(path);
+    const Temporary temporary = createSibling(target, ".");
+    if (temporary.fd < 0) {
+        return writeFailure(path, errno, false);
+    }
+    Descriptor fd(temporary.fd);
+    int error = fillTemporary(fd, bytes, nullptr);
+    // A hard link takes the name only when it is free; the temporary name goes after.
+    // Where the file system has no hard links, a rename after a look does nearly as well.
+    if (error == 0 && ::link(temporary.path.constData(), target.constData()) != 0) {
+        error = errno;
+        if ((error == EPERM || error == EOPNOTSUPP) && !QFileInfo::exists(path)) {
+            error = ::rename(temporary.path.constData(), target.constData()) == 0 ? 0 : errno;
+        }
+    }
+    ::unlink(temporary.path.constData());
+    if (error != 0) {
+        return writeFailure(path, error, false);
+    }
+    syncFolder(folderOf(target));
+    return {};
+}
+
+bool isTemporarySibling(const QString &entry, const QStringList &fileNames) {
+    const QStringView view = entry.startsWith(u'.') ? QStringView(entry).mid(1) : QStringView(entry);
+    if (view.size() <= kSuffixLength + 1 || view[view.size() - kSuffixLength - 1] != u'.') {
+        return false;
+    }
+    const QStringView suffix = view.right(kSuffixLength);
+    const bool alphanumeric = std::all_of(suffix.begin(), suffix.end(), [](QChar c) {
+        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
+    });
+    return alphanumeric && fileNames.contains(view.left(view.size() - kSuffixLength - 1).toString());
+}
+
+int removeTemporarySiblings(const QString &folder, const QStringList &fileNames) {
+    const QDir dir(folder);
+    int removed = 0;
+    for (const QString &entry : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (isTemporarySibling(entry, fileNames) && QFile::remove(dir.filePath(entry))) {
+            ++removed;
+        }
+    }
+    return removed;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "Result.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// Writing the data files so that a failure never costs the old contents. Every
+// write, the sync and the close are checked; whatever fails, the user reads one
+// message that names the file and the cause.
+
+// The cause of a failed system call as the user reads it: "на диске не осталось
+// места" for ENOSPC, and so on; the system's own text for the rare ones.
+QString systemErrorText(int errnum);
+
+// Replaces the whole file: the bytes go to a temporary sibling, which is synced
+// and renamed over the file only when every step succeeded. On any failure the
+// old file stays byte for byte and the temporary file is removed. A file that
+// did not exist is created. A symbolic link keeps pointing at the file it names.
+Status writeFileBytes(const QString &fileName, QByteArrayView bytes);
+
+// Appends lines, each followed by CR LF, all of them or none: a short or failed
+// write cuts the file back to its old length. A last line without a line end gets
+// one first, so that nothing is glued onto it. A file that does not exist is
+// created; `created` tells so.
+struct Appended {
+    bool created = false;
+};
+Result<Appended> appendLines(const QString &fileName, const QList<QByteArray> &lines);
+
+// Writes a file that must not exist yet, so that it appears only whole: the bytes
+// go to a hidden temporary file in the same folder, which takes the name once it
+// is written, synced and closed. A name that is taken by then is a failure
+// (EEXIST), and nothing is left behind.
+Status writeNewFile(const QString &path, QByteArrayView bytes);
+
+// The temporary files that a killed program may have left beside the given files
+// ("last.txt.Ab3xYz" beside "last.txt"). Only names that this program makes match.
+bool isTemporarySibling(const QString &entry, const QStringList &fileNames);
+// Removes them from the folder; returns how many went.
+int removeTemporarySiblings(const QString &folder, const QStringList &fileNames);
