@@ -16,9 +16,11 @@ public:
     enum class Answer { Yes, No, Cancel, Ok };
 
     virtual ~Messages() = default;
+    // Every text is shown as plain text: it may quote file contents and typed names.
     virtual void information(const QString &text) = 0;
     virtual void error(const QString &text) = 0;
-    // A question with Yes and No; closing the box counts as No.
+    // A question with Yes and No before something is destroyed; No is the default
+    // answer, and closing the box counts as No.
     virtual Answer askYesNo(const QString &text) = 0;
     // A question with Yes, No and Cancel; closing the box counts as Cancel.
     virtual Answer askYesNoCancel(const QString &text) = 0;

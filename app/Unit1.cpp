@@ -196,7 +196,6 @@ void TForm1::Button2Click() {
     QLabel *const previous[] = {ui->Label22, ui->Label23, ui->Label24};
     FillRequest request;
     request.poolFile = m_state.CurrentPoolFile;
-    request.totalListLines = m_state.TotalListLines;
     request.skipPrevious = ui->CheckBox3->isChecked();
     request.skipAllUsed = ui->CheckBox4->isChecked();
     const QStringList names = playerNames();
@@ -240,29 +239,20 @@ void TForm1::Button2Click() {
 
 void TForm1::Button1Click() {
     const std::array<QString, 3> teams = {ui->Edit1->text(), ui->Edit2->text(), ui->Edit3->text()};
-    // A team that the log could not hold stops the schedule before anything changes.
+    // A team that the log could not hold, an empty team or two equal teams stop
+    // the schedule before anything is written.
     const Result<std::array<QByteArray, 3>> logged = teamsForFile(teams, DataFile::UsedTeamsLog);
-    if (!logged.ok()) {
-        messages().error(logged.error());
-        return;
-    }
-    const Result<Fixtures> round = drawFirstRound(teams, randomGenerator());
+    const Result<Fixtures> round =
+        logged.ok() ? drawFirstRound(teams, randomGenerator()) : Result<Fixtures>(Failure{logged.error()});
     if (!round.ok()) {
+        showFirstRound(nullptr);
         messages().error(round.error());
         return;
     }
 
     ui->Button2->setEnabled(false);
     ui->Button1->setEnabled(false);
-    ui->BitBtn1->setEnabled(true);
-    QLabel *const lines[3][2] = {{ui->Label7, ui->Label8}, {ui->Label10, ui->Label11}, {ui->Label14, ui->Label15}};
-    for (int line = 0; line < 3; ++line) {
-        for (int side = 0; side < 2; ++side) {
-            lines[line][side]->setText(round.value().matches[line][side]);
-            lines[line][side]->show();
-        }
-    }
-    ui->Label6->show();
+    showFirstRound(&round.value());
 
     // A log that has gone missing is made anew, after telling the user.
     if (!QFileInfo::exists(DataFile::UsedTeamsLog)) {
@@ -271,6 +261,19 @@ void TForm1::Button1Click() {
     const Result<LogAppend> appended = appendToUsedTeamsLog(logged.value());
     if (!appended.ok()) {
         messages().error(appended.error());
+    }
+}
+
+void TForm1::showFirstRound(const Fixtures *round) {
+    // Without a round, no earlier round stays on show to be printed as this one.
+    ui->BitBtn1->setEnabled(round != nullptr);
+    ui->Label6->setVisible(round != nullptr);
+    QLabel *const lines[3][2] = {{ui->Label7, ui->Label8}, {ui->Label10, ui->Label11}, {ui->Label14, ui->Label15}};
+    for (int line = 0; line < 3; ++line) {
+        for (int side = 0; side < 2; ++side) {
+            lines[line][side]->setText(round ? round->matches[line][side] : QString());
+            lines[line][side]->setVisible(round != nullptr);
+        }
     }
 }
 

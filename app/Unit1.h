@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+struct Fixtures;
 class QComboBox;
 class Spreadsheet;
 class QStringListModel;
@@ -71,6 +72,8 @@ private:
     void applyStartup(const StartupOutcome &outcome);
     void Button2Click();
     void Button1Click();
+    // Shows the first round, or hides the one on show when there is none.
+    void showFirstRound(const Fixtures *round);
     void BitBtn1Click();
     void awardGifts();
     void ComboBox1Change();

@@ -9,8 +9,14 @@
 
 namespace {
 
-QMessageBox::StandardButton show(QMessageBox::Icon icon, const QString &text, QMessageBox::StandardButtons buttons) {
+QMessageBox::StandardButton show(QMessageBox::Icon icon, const QString &text, QMessageBox::StandardButtons buttons,
+                                 QMessageBox::StandardButton defaultButton = QMessageBox::NoButton) {
     QMessageBox box(icon, QApplication::applicationName(), text, buttons, QApplication::activeWindow());
+    // Messages quote file contents and typed names, which are never markup.
+    box.setTextFormat(Qt::PlainText);
+    if (defaultButton != QMessageBox::NoButton) {
+        box.setDefaultButton(defaultButton);
+    }
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
@@ -25,8 +31,10 @@ void WidgetMessages::error(const QString &text) {
 }
 
 Messages::Answer WidgetMessages::askYesNo(const QString &text) {
-    return show(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes ? Answer::Yes
-                                                                                                     : Answer::No;
+    // The questions with Yes and No ask before something is destroyed: a reflex Enter answers No.
+    const QMessageBox::StandardButton answer =
+        show(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    return answer == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
 Messages::Answer WidgetMessages::askYesNoCancel(const QString &text) {

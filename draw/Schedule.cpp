@@ -4,8 +4,6 @@
 #include "Seams.h"
 #include "Text.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <algorithm>
 
 namespace {
@@ -47,6 +45,13 @@ constexpr int kMaxAttempts = 1000;
 
 Result<Fixtures> drawFirstRound(const std::array<QString, 3> &teams, Random &random) {
     for (int i = 0; i < 3; ++i) {
+        if (teams[i].trimmed().isEmpty()) {
+            return Failure{QStringLiteral("Расписание не составлено: у игрока %1 нет команды. Впишите её в поле "
+                                          "«Команда %1» или получите кнопкой «Заполнить».")
+                               .arg(i + 1)};
+        }
+    }
+    for (int i = 0; i < 3; ++i) {
         for (int j = i + 1; j < 3; ++j) {
             if (teams[i] == teams[j]) {
                 return Failure{QStringLiteral("У игроков %1 и %2 одна и та же команда «%3». Расписание составляется "
@@ -86,39 +91,9 @@ Result<std::array<QByteArray, 3>> teamsForFile(const std::array<QString, 3> &tea
 }
 
 Result<LogAppend> appendToUsedTeamsLog(const std::array<QByteArray, 3> &teams) {
-    const QString &name = DataFile::UsedTeamsLog;
-    LogAppend result;
-    QByteArray bytes;
-    const QFileInfo info(name);
-    if (!info.exists()) {
-        result.created = true;
-    } else if (info.isDir()) {
-        return Failure{fileErrorText(name, QStringLiteral("Is a directory"))};
-    } else if (info.size() > 0) {
-        QFile existing(name);
-        if (!existing.open(QIODevice::ReadOnly) || !existing.seek(info.size() - 1)) {
-            return Failure{fileErrorText(name, existing.errorString())};
-        }
-        const QByteArray last = existing.read(1);
-        if (last.size() != 1) {
-            return Failure{fileErrorText(name, existing.errorString())};
-        }
-        if (last != "\n" && last != "\r") {
-            bytes.append("\r\n");
-        }
+    const Result<Appended> appended = appendLines(DataFile::UsedTeamsLog, {teams[0], teams[1], teams[2]});
+    if (!appended.ok()) {
+        return Failure{appended.error()};
     }
-    bytes.append(joinLines({teams[0], teams[1], teams[2]}));
-
-    QFile log(name);
-    if (!log.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
-        return Failure{fileErrorText(name, log.errorString())};
-    }
-    if (log.write(bytes) != bytes.size() || !log.flush()) {
-        return Failure{fileErrorText(name, log.errorString())};
-    }
-    log.close();
-    if (log.error() != QFileDevice::NoError) {
-        return Failure{fileErrorText(name, log.errorString())};
-    }
-    return result;
+    return LogAppend{appended.value().created};
 }

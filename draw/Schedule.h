@@ -18,8 +18,9 @@ struct Fixtures {
 };
 
 // Draws the order X, Y, Z, every order of the three teams equally likely.
-// Teams that are equal as texts cannot form a round: that is a failure, with a
-// message that names them, and no draw is made.
+// A team field that is empty (or holds only blanks) and teams that are equal as
+// texts cannot form a round: that is a failure, with a message that names them,
+// and no draw is made.
 Result<Fixtures> drawFirstRound(const std::array<QString, 3> &teams, Random &random);
 
 // The teams as a data file stores them, one line each in Windows-1251. A team
@@ -34,7 +35,7 @@ inline const QString kLogCreatedMessage = QStringLiteral("file not found, new");
 // A log that does not exist is created with them (`created` comes back true);
 // the window tells the user with kLogCreatedMessage beforehand. A last line without a
 // line end gets one first, so that no team is glued onto it. The three lines go
-// out in one write.
+// in whole or not at all: a failed append leaves the log as it was.
 struct LogAppend {
     bool created = false;
 };

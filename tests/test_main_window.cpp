@@ -11,6 +11,7 @@
 #include "Unit7.h"
 #include "Unit8.h"
 #include "Unit9.h"
+#include "WidgetMessages.h"
 #include "XlsxSpreadsheet.h"
 
 #include <QAction>
@@ -24,6 +25,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMovie>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -373,6 +375,35 @@ TEST_F(MainWindowCommands, ScheduleOfEqualTeamsChangesNothing) {
     EXPECT_EQ(read(DataFile::UsedTeamsLog), "");
 }
 
+TEST_F(MainWindowCommands, ScheduleOfAnEmptyTeamIsRefusedAndTakesTheEarlierRoundOffTheWindow) {
+    writeStandardFiles();
+    start();
+    button("Button2")->click();
+    button("Button1")->click();
+    ASSERT_TRUE(button("BitBtn1")->isEnabled());
+    const QByteArray log = read(DataFile::UsedTeamsLog);
+
+    // A fill that could not serve player 3 leaves his field empty.
+    find<QCheckBox>("CheckBox1")->setChecked(false);
+    edit("Edit3")->clear();
+    button("Button1")->setEnabled(true);
+    button("Button1")->click();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("у игрока 3 нет команды")))
+        << boxes.shown[0].text.toStdString();
+    EXPECT_EQ(read(DataFile::UsedTeamsLog), log) << "no empty team is logged";
+    for (const char *label : {"Label6", "Label7", "Label8", "Label10", "Label11", "Label14", "Label15"}) {
+        EXPECT_TRUE(find<QLabel>(label)->isHidden()) << label;
+    }
+    EXPECT_FALSE(button("BitBtn1")->isEnabled()) << "the earlier round cannot be printed as this one";
+    EXPECT_TRUE(button("Button1")->isEnabled());
+
+    edit("Edit3")->setText("teams4-9");
+    button("Button1")->click();
+    EXPECT_TRUE(button("BitBtn1")->isEnabled());
+    EXPECT_FALSE(find<QLabel>("Label7")->isHidden());
+}
+
 TEST_F(MainWindowCommands, BarcelonaBringsUpTheCongratulationUntilAnotherWindowIsActive) {
     writeStandardFiles();
     TForm1 &form = start();
@@ -645,4 +676,24 @@ TEST_F(FinalTable, SheetThatCannotBeWrittenStopsBeforeTheResultsAndTheGifts) {
     EXPECT_EQ(results.count(), 1);
     ASSERT_EQ(writtenSheets().size(), 1);
     EXPECT_EQ(boxes.texts().filter(writtenSheets()[0]).size(), 1) << boxes.texts().join('\n').toStdString();
+}
+
+// ---- the program's own message boxes ---------------------------------------------
+
+TEST(WidgetMessageBoxes, ShowTextsAsPlainTextAndTakeAReflexEnterAsNo) {
+    WidgetMessages messageBoxes;
+    QStringList seen;
+    const auto answerWithEnter = [&seen] {
+        QTimer::singleShot(0, [&seen] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            seen.append(box->textFormat() == Qt::PlainText ? box->text() : QStringLiteral("rich text"));
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+    };
+    answerWithEnter();
+    messageBoxes.error(QStringLiteral("<h1>Зенит</h1>"));
+    answerWithEnter();
+    EXPECT_EQ(messageBoxes.askYesNo(QStringLiteral("Are you sure?")), Messages::Answer::No);
+    EXPECT_EQ(seen, (QStringList{QStringLiteral("<h1>Зенит</h1>"), QStringLiteral("Are you sure?")}));
 }
