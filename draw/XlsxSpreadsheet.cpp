@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QImageReader>
 #include <QUrl>
+#include <algorithm>
 #include <cmath>
 #include <pugixml.hpp>
 #include <quazip.h>
@@ -473,30 +474,51 @@ void appendPictureAnchor(pugi::xml_node drawing, const QString &imageId, const Q
 
 // ---- the new file ----------------------------------------------------------------------
 
-// Writes the bytes under a name that no file in the folder has yet.
-Result<QString> writeNewFile(const QString &folder, const QByteArray &bytes) {
-    const QString stem =
-        QStringLiteral("Турнир ") + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH-mm-ss"));
+// How many sheets the output folder keeps; older ones are deleted as new ones come.
+constexpr int kSheetsKept = 30;
+const QString kSheetPrefix = QStringLiteral("Турнир ");
+const QString kSheetSuffix = QStringLiteral(".xlsx");
+
+// Writes the bytes under a name that no file in the folder has yet. The file
+// appears only whole: a full disk or a kill leaves no sheet behind.
+Result<QString> writeSheetFile(const QString &folder, const QByteArray &bytes) {
+    const QString stem = kSheetPrefix + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH-mm-ss"));
     for (int n = 1; n <= 1000; ++n) {
-        const QString name = n == 1 ? stem + QStringLiteral(".xlsx") : QStringLiteral("%1 (%2).xlsx").arg(stem).arg(n);
+        const QString name =
+            n == 1 ? stem + kSheetSuffix : QStringLiteral("%1 (%2)%3").arg(stem).arg(n).arg(kSheetSuffix);
         const QString path = QDir(folder).filePath(name);
         if (QFileInfo::exists(path)) {
             continue;
         }
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            return Failure{
-                fileErrorText(path, QStringLiteral("Не удалось записать таблицу (%1)").arg(file.errorString()))};
+        if (const Status written = writeNewFile(path, bytes); !written.ok()) {
+            return Failure{QStringLiteral("Таблица турнира не записана. ") + written.error()};
         }
-        if (file.write(bytes) != bytes.size() || !file.flush()) {
-            const QString reason = file.errorString();
-            file.remove();
-            return Failure{fileErrorText(path, QStringLiteral("Не удалось записать таблицу (%1)").arg(reason))};
-        }
-        file.close();
         return path;
     }
     return Failure{fileErrorText(folder, QStringLiteral("Не удалось подобрать новое имя для таблицы"))};
+}
+
+// The folder is a cache: the newest sheets stay, older ones go, and so do the
+// temporary files of an export that was killed (older than an hour, so that
+// another copy of the program, working on another data folder, keeps its own).
+void pruneSheetFolder(const QString &folder) {
+    const QDir dir(folder);
+    const QDateTime anHourAgo = QDateTime::currentDateTime().addSecs(-3600);
+    for (const QFileInfo &leftover : dir.entryInfoList(
+             {u'.' + kSheetPrefix + u'*' + kSheetSuffix + QStringLiteral(".??????")}, QDir::Files | QDir::Hidden)) {
+        if (leftover.lastModified() < anHourAgo) {
+            QFile::remove(leftover.filePath());
+        }
+    }
+    QFileInfoList sheets = dir.entryInfoList({kSheetPrefix + u'*' + kSheetSuffix}, QDir::Files);
+    std::sort(sheets.begin(), sheets.end(), [](const QFileInfo &a, const QFileInfo &b) {
+        const QDateTime first = a.lastModified();
+        const QDateTime second = b.lastModified();
+        return first != second ? first > second : a.fileName() > b.fileName();
+    });
+    for (qsizetype i = kSheetsKept; i < sheets.size(); ++i) {
+        QFile::remove(sheets[i].filePath());
+    }
 }
 
 // ---- the spreadsheet ------------------------------------------------------------------------
@@ -733,10 +755,11 @@ Result<Spreadsheet::Shown> XlsxSpreadsheet::show() {
     if (!QDir().mkpath(m_outputFolder)) {
         return Failure{fileErrorText(m_outputFolder, QStringLiteral("Не удалось создать папку для таблиц"))};
     }
-    Result<QString> file = writeNewFile(m_outputFolder, *bytes);
+    Result<QString> file = writeSheetFile(m_outputFolder, *bytes);
     if (!file.ok()) {
         return Failure{file.error()};
     }
+    pruneSheetFolder(m_outputFolder);
     const bool opened = openWithDesktop(QUrl::fromLocalFile(file.value()));
     return Shown{QDir::toNativeSeparators(file.value()), opened};
 }

@@ -4,8 +4,10 @@
 
 #include <QBuffer>
 #include <QColor>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
@@ -203,6 +205,46 @@ TEST_F(SpreadsheetTest, LeavesTheTemplateAsItIsAndWritesEveryExportAsANewFile) {
     EXPECT_NE(first.value().file, second.value().file);
     EXPECT_EQ(written().size(), 2);
     EXPECT_EQ(readFileBytes(tournamentTemplatePath()).value(), templateBytes);
+}
+
+TEST_F(SpreadsheetTest, ASheetAppearsOnlyWholeAndTheFolderKeepsTheNewestThirty) {
+    // A full disk: no sheet, whole or cut, is left to be handed to the desktop.
+    {
+        const FileSizeLimit fullDisk(1024);
+        const Result<SheetExport> result = exportSheet();
+        ASSERT_FALSE(result.ok());
+        EXPECT_TRUE(result.error().contains(QStringLiteral("Таблица турнира не записана")))
+            << result.error().toStdString();
+    }
+    EXPECT_EQ(folderEntries(path("out")), QStringList());
+    EXPECT_TRUE(opened.empty());
+
+    // Thirty-five older sheets and a leftover of a killed export: the newest
+    // thirty sheets stay, other files are not touched.
+    const QDateTime now = QDateTime::currentDateTime();
+    for (int k = 1; k <= 35; ++k) {
+        const QString numbered = QStringLiteral("out/Турнир 2026-01-01 10-00-00 (%1).xlsx").arg(k);
+        write(numbered, "old sheet");
+        QFile file(path(numbered));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        file.setFileTime(now.addDays(-k), QFileDevice::FileModificationTime);
+    }
+    write("out/.Турнир 2026-01-01 10-00-00.xlsx.AbC123", "cut");
+    QFile leftover(path("out/.Турнир 2026-01-01 10-00-00.xlsx.AbC123"));
+    ASSERT_TRUE(leftover.open(QIODevice::ReadWrite));
+    leftover.setFileTime(now.addDays(-1), QFileDevice::FileModificationTime);
+    leftover.close();
+    write("out/notes.txt", "mine");
+
+    const Result<SheetExport> result = exportSheet();
+    ASSERT_TRUE(result.ok()) << result.error().toStdString();
+    const QStringList entries = folderEntries(path("out"));
+    EXPECT_EQ(entries.size(), 31) << entries.join(u'\n').toStdString();
+    EXPECT_TRUE(entries.contains("notes.txt"));
+    EXPECT_TRUE(entries.contains(QFileInfo(result.value().file).fileName()));
+    EXPECT_TRUE(entries.contains(QStringLiteral("Турнир 2026-01-01 10-00-00 (29).xlsx")));
+    EXPECT_FALSE(entries.contains(QStringLiteral("Турнир 2026-01-01 10-00-00 (30).xlsx")))
+        << "the thirtieth old sheet is the thirty-first in all";
 }
 
 TEST_F(SpreadsheetTest, FillsTheSheetWithoutAPictureWhenThePrizeIsMissing) {
