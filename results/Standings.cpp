@@ -39,25 +39,21 @@ struct Reader {
     }
 };
 
-// The bonus of one tie-break step: of two level scores, the greater difference gets 1.
-void breakTie(StandingsTable &table, int a, int b) {
-    if (table.rankScores[a] != table.rankScores[b]) {
-        return;
-    }
-    if (table.rows[a].difference > table.rows[b].difference) {
-        ++table.rankScores[a];
-    } else if (table.rows[b].difference > table.rows[a].difference) {
-        ++table.rankScores[b];
-    }
+// Rows rank by points, then by goal difference.
+std::pair<int, qint64> rankOf(const RowFigures &row) {
+    return {row.points, row.difference};
 }
 
-QString placeOf(const std::array<int, 3> &scores, int row) {
-    const int first = scores[(row + 1) % 3];
-    const int second = scores[(row + 2) % 3];
-    if (scores[row] > first && scores[row] > second) {
+// "1" above both other rows, "3" below both, "2" otherwise: rows level on points
+// and difference share the place, so a shared top or bottom is "2".
+QString placeOf(const std::array<RowFigures, 3> &rows, int row) {
+    const auto own = rankOf(rows[row]);
+    const auto first = rankOf(rows[(row + 1) % 3]);
+    const auto second = rankOf(rows[(row + 2) % 3]);
+    if (own > first && own > second) {
         return QStringLiteral("1");
     }
-    if (scores[row] < first && scores[row] < second) {
+    if (own < first && own < second) {
         return QStringLiteral("3");
     }
     return QStringLiteral("2");
@@ -114,19 +110,14 @@ StandingsTable Standings(const ScoreTexts &boxes) {
             }
         }
         row.points = 3 * row.wins + row.draws;
-        table.rankScores[r] = row.points;
         table.rowsDone = r + 1;
     }
     if (reader.failed) {
         table.error = notAnIntegerMessage(reader.failedText);
         return table;
     }
-    // The three steps in their fixed order, each on the running scores.
-    breakTie(table, 0, 1);
-    breakTie(table, 0, 2);
-    breakTie(table, 1, 2);
     for (int r = 0; r < 3; ++r) {
-        table.places[r] = placeOf(table.rankScores, r);
+        table.places[r] = placeOf(table.rows, r);
     }
     return table;
 }

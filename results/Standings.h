@@ -29,9 +29,8 @@ struct StandingsTable {
     // was computed as well. A complete computation has rowsDone == 3.
     int rowsDone = 0;
     bool scoredOfNextRow = false;
-    // Points plus the tie-break bonuses; they decide the places and are never shown.
-    std::array<int, 3> rankScores{};
-    // "1", "2" or "3"; empty unless the computation completed.
+    // "1", "2" or "3" by points, then goal difference; rows level on both share
+    // "2" at the top or the bottom. Empty unless the computation completed.
     std::array<QString, 3> places;
     // "'%s' is not a valid integer value" with the box's text; empty when complete.
     QString error;

@@ -55,25 +55,28 @@ TEST(Standings, CountsGoalsResultsAndPointsFromBothMeetings) {
     EXPECT_EQ(table.places, places("1", "3", "2"));
 }
 
-TEST(Standings, TieBreakStepsRunInOrderOnRunningScores) {
-    // Points 5, 5, 6: step 1 lifts row 1 to 6, step 2 then finds it level with row 3
-    // and lifts it past the row with one point more.
+TEST(Standings, PlacesGoByPointsThenByGoalDifference) {
+    // Points 5, 5, 6 with differences 4, 0, -4: the points leader is first whatever
+    // the differences, and the difference orders the two level on points.
     StandingsTable table = Standings(boxesOf({{{1, 3}, {5, 0}}, {{3, 1}, {1, 0}}, {{2, 3}, {1, 0}}, {{3, 2}, {1, 0}}}));
     ASSERT_TRUE(table.complete());
     EXPECT_EQ(table.rows[0].points, 5);
-    EXPECT_EQ(table.rows[2].points, 6) << "the points keep the plain points";
-    EXPECT_EQ(table.rankScores, (std::array<int, 3>{7, 5, 6}));
-    EXPECT_EQ(table.places, places("1", "3", "2"));
+    EXPECT_EQ(table.rows[0].difference, 4);
+    EXPECT_EQ(table.rows[2].points, 6);
+    EXPECT_EQ(table.places, places("2", "3", "1"));
 
-    // A three-way tie on 5 points ends 6, 5, 6: no first place.
+    // A three-way tie on 5 points with differences 1, -1, 0 is broken by the differences.
     table = Standings(boxesOf({{{1, 2}, {2, 0}}, {{2, 3}, {1, 0}}, {{3, 1}, {1, 0}}}));
-    EXPECT_EQ(table.rankScores, (std::array<int, 3>{6, 5, 6}));
-    EXPECT_EQ(table.places, places("2", "3", "2"));
+    EXPECT_EQ(table.places, places("1", "3", "2"));
 
     // Level on points and difference at the top: two second places, no first.
     table = Standings(boxesOf(
         {{{1, 2}, {1, 1}}, {{2, 1}, {1, 1}}, {{1, 3}, {1, 0}}, {{3, 1}, {0, 1}}, {{2, 3}, {1, 0}}, {{3, 2}, {0, 1}}}));
     EXPECT_EQ(table.places, places("2", "2", "3"));
+
+    // Level at the bottom: two second places, no third.
+    table = Standings(boxesOf({{{1, 2}, {1, 0}}, {{1, 3}, {1, 0}}}));
+    EXPECT_EQ(table.places, places("1", "2", "2"));
 }
 
 TEST(Standings, NegativeScoresCountWithTheirSign) {
