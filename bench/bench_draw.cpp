@@ -35,7 +35,6 @@ void writeFiles() {
 void BM_FillWithEveryUsedTeamRejected(benchmark::State &state) {
     FillRequest request;
     request.poolFile = DataFile::Teams4;
-    request.totalListLines = 5 * kListLines;
     request.teams = {QByteArray(), QByteArray(), QByteArray()};
     request.exclude = request.teams;
     request.previous = {QByteArray("a"), QByteArray("b"), QByteArray("c")};

@@ -47,6 +47,44 @@ QString playerCannotDrawMessage(const QString &player, const QString &poolFile) 
         .arg(player, poolFile);
 }
 
+// One player's draw, decided by the lines rather than by luck: every line that
+// passes every rule has the same chance, as drawing again until one passes would
+// give it. Without such a line, the list has run dry when some line fails only
+// because the log holds it, and cannot serve the player otherwise.
+struct PlayerDraw {
+    FillOutcome::End end = FillOutcome::End::Filled;
+    QByteArrayView team;
+};
+
+PlayerDraw drawForPlayer(const LineFile &lines, const Candidates &candidates, const UsedTeams *used, Random &random) {
+    qsizetype passing = 0;
+    bool usedOnly = false;
+    const auto passes = [&](QByteArrayView line) {
+        if (!candidates.acceptable(line)) {
+            return false;
+        }
+        if (used && used->contains(line)) {
+            usedOnly = true;
+            return false;
+        }
+        return true;
+    };
+    for (const QByteArrayView line : lines) {
+        passing += passes(line) ? 1 : 0;
+    }
+    if (passing == 0) {
+        return {usedOnly ? FillOutcome::End::Exhausted : FillOutcome::End::NoCandidate, {}};
+    }
+    qsizetype chosen = random.below(static_cast<int>(qMin<qsizetype>(passing, std::numeric_limits<int>::max())));
+    for (const QByteArrayView line : lines) {
+        if (passes(line) && chosen-- == 0) {
+            return {FillOutcome::End::Filled, line};
+        }
+    }
+    Q_UNREACHABLE();
+    return {};
+}
+
 } // namespace
 
 Result<FillOutcome> fillTeams(const FillRequest &request, Random &random) {
@@ -71,53 +109,28 @@ Result<FillOutcome> fillTeams(const FillRequest &request, Random &random) {
         used.emplace(std::move(log).value());
     }
 
-    const LineFile &lines = pool.value();
-    const qsizetype n = lines.size();
     for (int player = 0; player < 3; ++player) {
         if (!isEmpty(outcome.teams[player])) {
             continue;
         }
         const Candidates candidates(request, outcome.teams, player);
-        for (qsizetype attempt = 1;; ++attempt) {
-            // An empty list reads as one empty line, the line that reading past
-            // its end gives.
-            const QByteArrayView candidate =
-                n > 0 ? lines[random.below(static_cast<int>(qMin<qsizetype>(n, std::numeric_limits<int>::max())))]
-                      : QByteArrayView("");
-            const bool acceptable = candidates.acceptable(candidate);
-            if (attempt > request.totalListLines) {
-                // From here on the fill cannot succeed: the next acceptable
-                // candidate ends it. Whether there is one at all decides how.
-                bool anyAcceptable = acceptable;
-                for (qsizetype i = 0; i < n && !anyAcceptable; ++i) {
-                    anyAcceptable = candidates.acceptable(lines[i]);
-                }
-                if (!anyAcceptable) {
-                    outcome.end = FillOutcome::End::NoCandidate;
-                    outcome.player = player;
-                    outcome.teams = request.teams;
-                    const QString name =
-                        request.players[player].isEmpty() ? QString::number(player + 1) : request.players[player];
-                    outcome.message = playerCannotDrawMessage(name, request.poolFile);
-                    return outcome;
-                }
-                outcome.end = FillOutcome::End::Exhausted;
-                outcome.player = player;
-                outcome.message = ExhaustedMessage(request.poolFile);
-                if (acceptable) {
-                    outcome.teams[player] = candidate.toByteArray();
-                }
-                return outcome;
-            }
-            if (!acceptable) {
-                continue;
-            }
-            if (used && used->contains(candidate)) {
-                continue;
-            }
-            outcome.teams[player] = candidate.toByteArray();
-            break;
+        const PlayerDraw drawn = drawForPlayer(pool.value(), candidates, used ? &*used : nullptr, random);
+        if (drawn.end == FillOutcome::End::Filled) {
+            outcome.teams[player] = drawn.team.toByteArray();
+            continue;
         }
+        outcome.end = drawn.end;
+        outcome.player = player;
+        if (drawn.end == FillOutcome::End::Exhausted) {
+            outcome.message = ExhaustedMessage(request.poolFile);
+        } else {
+            // Nothing is drawn: the user can change the exclusions or the list and fill again.
+            outcome.teams = request.teams;
+            const QString name =
+                request.players[player].isEmpty() ? QString::number(player + 1) : request.players[player];
+            outcome.message = playerCannotDrawMessage(name, request.poolFile);
+        }
+        return outcome;
     }
     return outcome;
 }

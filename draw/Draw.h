@@ -19,7 +19,6 @@ using TeamText = std::optional<QByteArray>;
 
 struct FillRequest {
     QString poolFile;                // the list of the run
-    qsizetype totalListLines = 0;    // the attempt limit of one player's draw
     std::array<TeamText, 3> teams;   // the team fields before the fill
     std::array<TeamText, 3> exclude; // the "Кроме:" teams; empty when none is chosen
     std::array<TeamText, 3> previous;
@@ -41,15 +40,13 @@ struct FillOutcome {
     QString message;               // what to show for Exhausted and NoCandidate
 };
 
-// Draws a team for every empty field, player 1 first. A candidate is drawn
-// again when another player holds it, when the player excluded it, when it was
-// the player's own team last time (skipPrevious) or when it stands in the
-// used-teams log (skipAllUsed). Once a player has needed more attempts than
-// there are lines in all lists together, the next candidate that no other
-// player holds, and that is neither excluded nor the previous team, ends the
-// fill as Exhausted; when no line of the list could ever be such a candidate,
-// the fill ends as NoCandidate with every field as it was before. The list
-// and the log are each read once. File errors are failures; nothing is drawn then.
+// Draws a team for every empty field, player 1 first. A line of the list cannot
+// go to a player when another player holds it, when the player excluded it, when
+// it was the player's own team last time (skipPrevious) or when it stands in the
+// used-teams log (skipAllUsed); each line that can is equally likely. When no
+// line can, the fill ends as Exhausted if some line is kept out by the log alone,
+// and as NoCandidate, with every field as it was before, otherwise. The list and
+// the log are each read once. File errors are failures; nothing is drawn then.
 Result<FillOutcome> fillTeams(const FillRequest &request, Random &random);
 
 // The team whose draw brings up the congratulation.

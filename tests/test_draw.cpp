@@ -28,7 +28,6 @@ protected:
         writeLines("pool.txt", {"A", "B", "C", "D", "E"});
         write(DataFile::UsedTeamsLog, {});
         request.poolFile = "pool.txt";
-        request.totalListLines = 50;
         request.teams = {QByteArray(), QByteArray(), QByteArray()};
         request.exclude = request.teams;
         request.previous = request.teams;
@@ -116,17 +115,38 @@ TEST_F(TeamDraw, ListThatHasRunDryEndsWithItsMessage) {
     EXPECT_EQ(outcome.player, 0);
     EXPECT_EQ(outcome.message, QStringLiteral("Клубы 4,5* кончились. Перезапустите!"));
     EXPECT_EQ(read(DataFile::UsedTeamsLog), logBefore);
+}
 
-    // The limit counts attempts before the log is asked: with no attempts to
-    // spare even a free team ends the draw.
+TEST_F(TeamDraw, OneTeamLeftIsAlwaysFoundAndNeverCalledRunDry) {
+    // Nine lines, of which only "I" can go to player 1: the others are used,
+    // excluded or his previous team. Luck must not decide whether he gets it.
+    writeLines("pool.txt", {"A", "B", "C", "D", "E", "F", "G", "H", "I"});
+    writeLines(DataFile::UsedTeamsLog, {"A", "B", "C", "D", "E", "F"});
+    request.skipAllUsed = true;
+    request.teams = {QByteArray(), t("X"), t("Y")};
+    request.exclude = {t("G"), TeamText(), TeamText()};
+    request.previous = {t("H"), TeamText(), TeamText()};
+    for (std::uint64_t seed = 0; seed < 400; ++seed) {
+        randomGenerator().fix(seed);
+        const FillOutcome outcome = fill();
+        ASSERT_EQ(outcome.end, FillOutcome::End::Filled) << seed;
+        ASSERT_EQ(outcome.teams[0], t("I")) << seed;
+    }
+    // With the log rule off the used teams come back, each as likely as "I".
     request.skipAllUsed = false;
-    request.totalListLines = 0;
-    EXPECT_EQ(fill().end, FillOutcome::End::Exhausted);
+    std::map<QByteArray, int> drawn;
+    for (std::uint64_t seed = 0; seed < 700; ++seed) {
+        randomGenerator().fix(seed);
+        ++drawn[*fill().teams[0]];
+    }
+    EXPECT_EQ(drawn.size(), 7u);
+    for (const auto &[team, count] : drawn) {
+        EXPECT_GT(count, 60) << team.constData() << " is drawn about 100 times in 700";
+    }
 }
 
 TEST_F(TeamDraw, ListWithNothingForAPlayerStopsWithoutEndingTheProgram) {
     writeLines("pool.txt", {"A", "B"});
-    request.totalListLines = 2;
     request.players = {QStringLiteral("Вася"), QStringLiteral("Петя"), QStringLiteral("Коля")};
     const FillOutcome outcome = fill();
     EXPECT_EQ(outcome.end, FillOutcome::End::NoCandidate);
@@ -134,7 +154,7 @@ TEST_F(TeamDraw, ListWithNothingForAPlayerStopsWithoutEndingTheProgram) {
     EXPECT_TRUE(outcome.message.contains(QStringLiteral("«Коля»"))) << outcome.message.toStdString();
     EXPECT_EQ(outcome.teams, request.teams) << "nothing is drawn";
 
-    // An empty list reads as one empty line, which the empty "Кроме:" box rejects.
+    // An empty list has nothing for anyone.
     write("pool.txt", {});
     const FillOutcome empty = fill();
     EXPECT_EQ(empty.end, FillOutcome::End::NoCandidate);
