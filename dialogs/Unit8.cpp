@@ -43,7 +43,7 @@ void TForm8::openLog() {
         messages().error(log.error());
         return;
     }
-    ui->Memo1->setPlainText(editorText(log.value()).text);
+    showLog(log.value());
 
     const UsedTeams used{LineFile(log.value())};
     const std::array<std::pair<QLabel *, QString>, 5> markers = {{
@@ -66,6 +66,11 @@ void TForm8::openLog() {
     activateWindow();
 }
 
+void TForm8::showLog(const QByteArray &bytes) {
+    m_shownLog = bytes;
+    ui->Memo1->setPlainText(editorText(bytes).text);
+}
+
 void TForm8::Button1Click() {
     ui->Memo1->setReadOnly(false);
     ui->Button3->setEnabled(true);
@@ -83,12 +88,12 @@ void TForm8::Button2Click() {
         return;
     }
     // The markers and the editing state stay as they are.
-    const Result<EditorText> log = loadEditorText(DataFile::UsedTeamsLog);
+    const Result<QByteArray> log = readFileBytes(DataFile::UsedTeamsLog);
     if (!log.ok()) {
         messages().error(log.error());
         return;
     }
-    ui->Memo1->setPlainText(log.value().text);
+    showLog(log.value());
 }
 
 void TForm8::Button3Click() {
@@ -98,11 +103,23 @@ void TForm8::Button3Click() {
         messages().error(bytes.error());
         return;
     }
+    // "Расписание" appends to the log while the window is open; those teams are
+    // not overwritten without asking.
+    const Result<QByteArray> onDisk = readFileBytes(DataFile::UsedTeamsLog);
+    if (!onDisk.ok() || onDisk.value() != m_shownLog) {
+        if (messages().askYesNo(kLogChangedQuestion) != Messages::Answer::Yes) {
+            if (onDisk.ok()) {
+                showLog(onDisk.value());
+            }
+            return;
+        }
+    }
     const Status written = writeFileBytes(DataFile::UsedTeamsLog, bytes.value());
     if (!written.ok()) {
         messages().error(written.error());
         return;
     }
+    m_shownLog = bytes.value();
     // The markers keep their colours until the window is opened again.
     ui->Memo1->setReadOnly(true);
     ui->Button3->setEnabled(false);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QWidget>
 #include <memory>
 
@@ -21,15 +22,22 @@ public:
     explicit TForm8(QWidget *parent = nullptr);
     ~TForm8() override;
 
+    inline static const QString kLogChangedQuestion =
+        QStringLiteral("Файл all_last.txt изменился после того, как окно его показало (например, «Расписание» "
+                       "добавило команды). Записать текст из окна поверх файла?\n\n«Нет» — ничего не записывать и "
+                       "показать файл, какой он сейчас, чтобы внести правку заново.");
+
 public slots:
     // Loads the log, colours the markers and shows the window. A file that
     // cannot be read stops there, and the window is not shown.
     void openLog();
 
 private:
+    void showLog(const QByteArray &bytes);
     void Button1Click(); // "Править"
     void Button2Click(); // "Очистить"
     void Button3Click(); // "Сохранить"
 
     std::unique_ptr<Ui::TForm8> ui;
+    QByteArray m_shownLog; // the log as the memo was filled from it, or as last saved
 };

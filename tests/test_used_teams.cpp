@@ -162,3 +162,44 @@ TEST_F(UsedTeamsWindow, EditingSurvivesClosingAndAnUnstorableCharacterStopsTheSa
     EXPECT_TRUE(editing());
     form().close();
 }
+
+TEST_F(UsedTeamsWindow, TeamsAppendedWhileTheWindowIsOpenAreNotOverwrittenWithoutAsking) {
+    writeStandardFiles();
+    start();
+    writeLines(DataFile::UsedTeamsLog, {"A", "B"});
+    open();
+    button("Button1")->click();
+    memo()->setPlainText(QStringLiteral("A"));
+    // "Расписание" appends a tournament meanwhile.
+    program->Form1->findChild<QPushButton *>("Button2")->click();
+    program->Form1->findChild<QPushButton *>("Button1")->click();
+    const QByteArray appended = read(DataFile::UsedTeamsLog);
+    ASSERT_EQ(splitLines(appended).size(), 5);
+
+    boxes.answers = {Messages::Answer::No};
+    button("Button3")->click();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, TForm8::kLogChangedQuestion);
+    EXPECT_EQ(read(DataFile::UsedTeamsLog), appended);
+    EXPECT_EQ(memo()->toPlainText(), QString::fromLatin1(splitLines(appended).join('\n') + '\n'))
+        << "the window shows the log as it is now";
+    EXPECT_TRUE(editing());
+
+    // Once the window shows the file as it is, a save asks nothing; after it,
+    // another save of the same file asks nothing either.
+    memo()->setPlainText(QStringLiteral("A\nB"));
+    button("Button3")->click();
+    EXPECT_EQ(read(DataFile::UsedTeamsLog), "A\r\nB");
+    button("Button1")->click();
+    button("Button3")->click();
+    EXPECT_EQ(boxes.shown.size(), 1u);
+
+    // Asked and answered Yes, the window's text goes over the file.
+    writeLines(DataFile::UsedTeamsLog, {"changed"});
+    memo()->setPlainText(QStringLiteral("mine"));
+    button("Button1")->click();
+    boxes.answers = {Messages::Answer::Yes};
+    button("Button3")->click();
+    EXPECT_EQ(read(DataFile::UsedTeamsLog), "mine");
+    form().close();
+}
