@@ -90,8 +90,13 @@ Result<QByteArray> readFileBytes(const QString &fileName) {
     if (!file.exists()) {
         return Failure{fileErrorText(fileName, QStringLiteral("File not found"))};
     }
-    if (QFileInfo(fileName).isDir()) {
+    const QFileInfo info(fileName);
+    if (info.isDir()) {
         return Failure{fileErrorText(fileName, QStringLiteral("Is a directory"))};
+    }
+    // A pipe or a device would block the reading or never end it.
+    if (!info.isFile()) {
+        return Failure{fileErrorText(fileName, QStringLiteral("это не обычный файл"))};
     }
     if (!file.open(QIODevice::ReadOnly)) {
         return Failure{fileErrorText(fileName, file.errorString())};

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <sys/stat.h>
 
 using ::testing::ElementsAre;
 
@@ -146,11 +147,16 @@ TEST_F(DataFileIo, FailedRewriteKeepsTheOldFileAndNamesIt) {
     EXPECT_THAT(QDir(dir.path()).entryList(QDir::Files), ElementsAre("last.txt")) << "no temporary file is left";
 }
 
-TEST_F(DataFileIo, ReadingADirectoryFailsWithAMessage) {
+TEST_F(DataFileIo, ReadingADirectoryOrAPipeFailsWithAMessage) {
     ASSERT_TRUE(QDir(dir.path()).mkdir("gift.txt"));
     const Result<Lines> lines = readLines(QStringLiteral("gift.txt"));
     ASSERT_FALSE(lines.ok());
     EXPECT_TRUE(lines.error().contains(QStringLiteral("gift.txt")));
+    // Reading a pipe would wait for a writer that never comes.
+    ASSERT_EQ(mkfifo(QFile::encodeName(path("last.txt")).constData(), 0600), 0);
+    const Result<Lines> pipe = readLines(QStringLiteral("last.txt"));
+    ASSERT_FALSE(pipe.ok());
+    EXPECT_TRUE(pipe.error().contains(QStringLiteral("не обычный файл")));
 }
 
 TEST_F(DataFileIo, AFullDiskLeavesEveryRewrittenFileAsItWasAndSaysWhy) {

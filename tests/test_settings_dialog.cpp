@@ -318,22 +318,34 @@ TEST_F(SettingsDialog, FailedSaveKeepsTheDialogAndTheFile) {
     }
     EXPECT_TRUE(control<QCheckBox>("CheckBox1")->isChecked());
 
-    // A file that cannot be replaced: the same, with the file's name and the reason.
+    // A full disk: the same, with the file's name and the reason, and the file as it was.
     control<QLineEdit>("Edit1")->setText(QStringLiteral("Ivan"));
-    ASSERT_TRUE(QFile::remove(path(DataFile::Settings)));
-    ASSERT_TRUE(QDir(dir.path()).mkdir(DataFile::Settings));
-    pressOk();
+    {
+        const FileSizeLimit fullDisk(8);
+        pressOk();
+    }
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_TRUE(boxes.shown[1].text.contains(QDir::toNativeSeparators(path(DataFile::Settings))))
         << boxes.shown[1].text.toStdString();
+    EXPECT_EQ(read(DataFile::Settings), before);
+    EXPECT_TRUE(dialog().isVisible());
+    EXPECT_EQ(text("Label16"), QStringLiteral("Вася"));
+
+    // A file that cannot be replaced: the same.
+    ASSERT_TRUE(QFile::remove(path(DataFile::Settings)));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(DataFile::Settings));
+    pressOk();
+    ASSERT_EQ(boxes.shown.size(), 3u);
+    EXPECT_TRUE(boxes.shown[2].text.contains(QDir::toNativeSeparators(path(DataFile::Settings))))
+        << boxes.shown[2].text.toStdString();
     EXPECT_TRUE(dialog().isVisible());
     EXPECT_FALSE(program->Form1->isEnabled());
     EXPECT_EQ(text("Label16"), QStringLiteral("Вася"));
 
     // Reading fails the same way; the controls keep their states.
     leaveAndComeBack(program->Form1.get());
-    ASSERT_EQ(boxes.shown.size(), 3u);
-    EXPECT_TRUE(boxes.shown[2].text.contains(DataFile::Settings));
+    ASSERT_EQ(boxes.shown.size(), 4u);
+    EXPECT_TRUE(boxes.shown[3].text.contains(DataFile::Settings));
     EXPECT_TRUE(control<QCheckBox>("CheckBox1")->isChecked());
     closeAll();
 }
