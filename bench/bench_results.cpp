@@ -52,13 +52,13 @@ void BM_WriteTournament(benchmark::State &state) {
         state.SkipWithError("cannot open the database");
         return;
     }
-    const QSqlDatabase db = opened.value()->database();
+    const StatsConnection &connection = *opened.value();
     const std::array<PlayerFigures, 3> tournament = {
         PlayerFigures{playerName(17), "3", "1", "0", "7", "2", "5", "10", "1"},
         PlayerFigures{playerName(50000), "0", "2", "2", "4", "6", "-2", "2", "3"},
         PlayerFigures{playerName(99999), "1", "1", "2", "3", "6", "-3", "4", "2"}};
     for (auto _ : state) {
-        if (!writeTournament(db, tournament).ok()) {
+        if (!writeTournament(connection, tournament).ok()) {
             state.SkipWithError("the write failed");
             break;
         }

@@ -164,7 +164,7 @@ void TForm9::BitBtn1Click() {
                    labels[4]->text(), labels[5]->text(), labels[6]->text(), labels[8]->text()};
     }
     const Status written = writeTournament(
-        m_connection->database(), rows, [this](int done) { ui->ProgressBar1->setValue(done == 3 ? 100 : 33 * done); });
+        *m_connection, rows, [this](int done) { ui->ProgressBar1->setValue(done == 3 ? 100 : 33 * done); });
     // After a failed write as after a good one the table is read afresh: a rollback
     // ends the grid's pending read of the rows.
     reopenTable(m_table->orderColumn());

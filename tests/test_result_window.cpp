@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QDate>
+#include <QDir>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QLocale>
@@ -317,5 +318,20 @@ TEST_F(ResultWindowInProgram, ADatabaseThatCannotBeOpenedEndsTheProgramAfterAMes
     start();
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("Microsoft Access")));
+    EXPECT_EQ(endedWith, std::vector<int>{1});
+
+    // Another program's write in progress outlasts the wait.
+    program.reset();
+    boxes.shown.clear();
+    endedWith.clear();
+    ASSERT_TRUE(QFile::remove(path(StatsDb::FileName)));
+    makeStatsDatabase(path(StatsDb::FileName));
+    OtherProgram other(path(StatsDb::FileName));
+    other.holdExclusive();
+    start();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("занят другой программой")))
+        << boxes.shown[0].text.toStdString();
+    EXPECT_TRUE(boxes.shown[0].text.contains(QDir::toNativeSeparators(path(StatsDb::FileName))));
     EXPECT_EQ(endedWith, std::vector<int>{1});
 }
