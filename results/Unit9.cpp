@@ -53,6 +53,10 @@ TForm9::TForm9(QWidget *parent) : QWidget(parent, Qt::Window), ui(std::make_uniq
     connect(ui->BitBtn1, &QPushButton::clicked, this, &TForm9::BitBtn1Click);
     connect(ui->Button2, &QPushButton::clicked, this, &TForm9::Button2Click);
     connect(ui->DBGrid1->horizontalHeader(), &QHeaderView::sectionClicked, this, &TForm9::DBGrid1TitleClick);
+    for (QLineEdit *edit : {ui->Edit1, ui->Edit2, ui->Edit3, ui->Edit4, ui->Edit5, ui->Edit6, ui->Edit7, ui->Edit8,
+                            ui->Edit9, ui->Edit10, ui->Edit11, ui->Edit12}) {
+        connect(edit, &QLineEdit::textChanged, this, &TForm9::scoreEdited);
+    }
 
     FormCreate();
 }
@@ -216,6 +220,10 @@ void TForm9::Button2Click() {
     ui->ProgressBar1->setValue(0);
     ui->Button1->setEnabled(true);
     ui->BitBtn1->setEnabled(true);
+}
+
+void TForm9::scoreEdited() {
+    ui->BitBtn1->setEnabled(false);
 }
 
 void TForm9::DBGrid1TitleClick(int column) {

@@ -52,6 +52,8 @@ private:
     void Button2Click();
     void DBGrid1TitleClick(int column);
     void DBGrid1ConfirmedDelete();
+    // A score box changed: the figures shown no longer follow from the boxes.
+    void scoreEdited();
     // Runs a read of the table (a reload or a new order), keeping the widths the
     // user gave the columns.
     Status rereadTable(const std::function<Status()> &read);

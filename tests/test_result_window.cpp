@@ -456,6 +456,26 @@ TEST_F(ResultWindow, TheIdleWindowLeavesALargeTableFreeForOtherPrograms) {
     EXPECT_EQ(grid()->model()->rowCount(), 303);
 }
 
+TEST_F(ResultWindow, EditingAScoreAfterTheComputationDisablesTheWriteUntilTheNext) {
+    computeExample();
+    const QStringList computed = row(0);
+    ASSERT_TRUE(control<QPushButton>("BitBtn1")->isEnabled());
+    QTest::keyClicks(edit(1), QStringLiteral("1"));
+    EXPECT_FALSE(control<QPushButton>("BitBtn1")->isEnabled());
+    QTest::keyClick(edit(1), Qt::Key_Return);
+    EXPECT_TRUE(rows().isEmpty()) << "the figures shown no longer follow from the scores";
+    EXPECT_TRUE(boxes.shown.empty());
+
+    click("Button1");
+    ASSERT_NE(row(0), computed);
+    EXPECT_TRUE(control<QPushButton>("BitBtn1")->isEnabled());
+    QTest::keyClick(edit(1), Qt::Key_Return);
+    const QStringList figures = row(0);
+    EXPECT_EQ(rows().value(0), QStringList({figures[7], figures[4], figures[5], figures[6], figures[0], figures[1],
+                                            figures[2], figures[3], "1", "0", "0"})
+                                   .join(u' '));
+}
+
 TEST_F(ResultWindow, GridActionsUnderAnotherProgramsLockChangeNothingAndSayWhy) {
     execOnStats(path(StatsDb::FileName),
                 {QStringLiteral("INSERT INTO stat (Игрок, Очки) VALUES ('А', 3), ('Б', 2), ('В', 1)")});
