@@ -5,8 +5,11 @@
 #include <QDir>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <fcntl.h>
+#include <future>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -194,9 +197,20 @@ TEST_F(StatsDatabaseTest, OpeningNamesTheFileAndTheReason) {
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.mdb")));
     EXPECT_TRUE(failure(QStringLiteral("folder.mdb")).contains(QStringLiteral("Is a directory")));
 
-    // Reading the header of a pipe without a writer would wait for ever.
-    ASSERT_EQ(mkfifo(path(QStringLiteral("pipe.mdb")).toLocal8Bit().constData(), 0600), 0);
+    // Opening a pipe without a writer to read its header would wait for ever.
+    // Should that happen, a writer comes by after a while, so that the check
+    // below fails instead of hanging.
+    const QByteArray pipe = path(QStringLiteral("pipe.mdb")).toLocal8Bit();
+    ASSERT_EQ(mkfifo(pipe.constData(), 0600), 0);
+    std::promise<void> refused;
+    std::thread writer([&pipe, done = refused.get_future()] {
+        if (done.wait_for(std::chrono::seconds(5)) == std::future_status::timeout) {
+            ::close(::open(pipe.constData(), O_WRONLY | O_NONBLOCK));
+        }
+    });
     EXPECT_TRUE(failure(QStringLiteral("pipe.mdb")).contains(QStringLiteral("не обычный файл")));
+    refused.set_value();
+    writer.join();
     ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), path(QStringLiteral("device.mdb"))));
     EXPECT_TRUE(failure(QStringLiteral("device.mdb")).contains(QStringLiteral("не обычный файл")));
 
