@@ -4,6 +4,7 @@
 #include "Text.h"
 
 #include <QCollator>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDriver>
@@ -13,6 +14,7 @@
 #include <QVariant>
 #include <memory>
 #include <sqlite3.h>
+#include <thread>
 
 namespace {
 
@@ -63,6 +65,38 @@ bool registerRussianCollation(const QSqlDatabase &db) {
     return true;
 }
 
+// Each sleep of the wait for another program's lock: short, so that the wait ends
+// soon after the lock does.
+constexpr std::chrono::milliseconds kLockPollStep{10};
+
+std::chrono::milliseconds defaultWait = StatsConnection::kProgramLockWait;
+
+} // namespace
+
+struct StatsConnection::LockWaitState {
+    std::chrono::milliseconds wait{0};
+    int depth = 0;
+    std::chrono::steady_clock::time_point deadline{};
+};
+
+namespace {
+
+// SQLite's busy handler: sleeps while the deadline is ahead, so that SQLite tries
+// the lock again; gives up (0) once it has passed. Outside a scope each busy
+// statement starts its own deadline (attempt 0 is the first call for a lock).
+int waitForLock(void *context, int attempt) {
+    auto *state = static_cast<StatsConnection::LockWaitState *>(context);
+    const auto now = std::chrono::steady_clock::now();
+    if (state->depth == 0 && attempt == 0) {
+        state->deadline = now + state->wait;
+    }
+    if (now >= state->deadline) {
+        return 0;
+    }
+    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(kLockPollStep, state->deadline - now));
+    return 1;
+}
+
 // A value bound as text, never as NULL: an empty label text is an empty text.
 QVariant text(const QString &value) {
     return value.isNull() ? QVariant(QStringLiteral("")) : QVariant(value);
@@ -83,13 +117,109 @@ bool isInteger(const QString &value) {
     return ok;
 }
 
-Failure statementFailure(const QString &name, const QSqlQuery &query) {
-    return Failure{QStringLiteral("Игрок «%1» не записан в базу: %2").arg(name, query.lastError().text())};
+// SQLite's primary result code of a failed statement (the driver passes it on as
+// the native code), or -1 when there is none.
+int sqliteResultCode(const QSqlError &error) {
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok);
+    // An extended code carries the primary one in its low byte.
+    return ok ? code & 0xff : -1;
+}
+
+// The cause of a failure other than a lock, as the user reads it.
+QString causeText(int code) {
+    switch (code) {
+    case SQLITE_READONLY:
+        return QStringLiteral("в файл нельзя записывать: он или его папка открыты только для чтения");
+    case SQLITE_FULL:
+        return QStringLiteral("на диске не хватает места");
+    case SQLITE_IOERR:
+        return QStringLiteral("ошибка чтения или записи на диске");
+    case SQLITE_CANTOPEN:
+        return QStringLiteral("не открывается сам файл или журнал записи рядом с ним");
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return QStringLiteral("нет доступа к файлу");
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return QStringLiteral("файл повреждён или это не база SQLite");
+    case SQLITE_CONSTRAINT:
+        return QStringLiteral("база отказалась принять запись");
+    default:
+        return QStringLiteral("ошибка базы SQLite");
+    }
+}
+
+QString displayPath(const QString &fileName) {
+    return QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath());
+}
+
+const QString kNothingWritten = QStringLiteral("\nВ базу ничего не записано.");
+
+// Ends a transaction that did not commit. A failed rollback is told too: the
+// transaction then stays open and the next write does not start.
+QString rolledBack(const QSqlDatabase &db, const QString &failure) {
+    QSqlQuery rollback(db);
+    if (rollback.exec(QStringLiteral("ROLLBACK"))) {
+        return failure + kNothingWritten;
+    }
+    return failure + QStringLiteral("\nНачатую запись не удалось отменить: %1").arg(rollback.lastError().text());
 }
 
 } // namespace
 
-Result<std::unique_ptr<StatsConnection>> StatsConnection::open(const QString &fileName) {
+bool isLockedError(const QSqlError &error) {
+    const int code = sqliteResultCode(error);
+    return code == SQLITE_BUSY || code == SQLITE_LOCKED;
+}
+
+QString databaseErrorText(const QString &filePath, const QSqlError &error) {
+    if (isLockedError(error)) {
+        return QStringLiteral("Файл базы статистики «%1» занят другой программой. Закройте её и попробуйте снова.")
+            .arg(filePath);
+    }
+    return QStringLiteral("Файл базы статистики «%1»: %2.\n(%3)")
+        .arg(filePath, causeText(sqliteResultCode(error)), error.text());
+}
+
+StatsConnection::StatsConnection(QString name, QString filePath)
+    : m_name(std::move(name)), m_filePath(std::move(filePath)), m_lockWait(std::make_unique<LockWaitState>()) {
+    m_lockWait->wait = defaultWait;
+}
+
+void StatsConnection::setDefaultLockWait(std::chrono::milliseconds wait) {
+    defaultWait = wait;
+}
+
+std::chrono::milliseconds StatsConnection::defaultLockWait() {
+    return defaultWait;
+}
+
+std::chrono::milliseconds StatsConnection::lockWait() const {
+    return m_lockWait->wait;
+}
+
+void StatsConnection::setLockWait(std::chrono::milliseconds wait) {
+    m_lockWait->wait = wait;
+}
+
+StatsConnection::LockWaitScope::LockWaitScope(const StatsConnection &connection) : m_connection(connection) {
+    LockWaitState &state = *connection.m_lockWait;
+    if (state.depth++ == 0) {
+        state.deadline = std::chrono::steady_clock::now() + state.wait;
+    }
+}
+
+StatsConnection::LockWaitScope::~LockWaitScope() {
+    --m_connection.m_lockWait->depth;
+}
+
+namespace {
+
+// The checks that need no SQLite: the file is there, it is a regular file (a
+// pipe or a device would block the reads below, or never end), and it is not a
+// Microsoft Access database.
+Status checkStatsFile(const QString &fileName) {
     const QFileInfo info(fileName);
     if (!info.exists()) {
         return Failure{fileErrorText(fileName, QStringLiteral("File not found"))};
@@ -97,38 +227,57 @@ Result<std::unique_ptr<StatsConnection>> StatsConnection::open(const QString &fi
     if (info.isDir()) {
         return Failure{fileErrorText(fileName, QStringLiteral("Is a directory"))};
     }
-    {
-        QFile file(fileName);
-        if (!file.open(QIODevice::ReadOnly)) {
-            return Failure{fileErrorText(fileName, file.errorString())};
-        }
-        if (isAccessDatabase(file.read(32))) {
-            return Failure{fileErrorText(
-                fileName, QStringLiteral("это база Microsoft Access, а программе нужна база SQLite с таблицей stat"))};
-        }
+    if (!info.isFile()) {
+        return Failure{fileErrorText(
+            fileName,
+            QStringLiteral("это не обычный файл (канал, устройство или сокет), а программе нужна база SQLite"))};
     }
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return Failure{fileErrorText(fileName, file.errorString())};
+    }
+    if (isAccessDatabase(file.read(32))) {
+        return Failure{fileErrorText(
+            fileName, QStringLiteral("это база Microsoft Access, а программе нужна база SQLite с таблицей stat"))};
+    }
+    return {};
+}
 
+} // namespace
+
+Result<std::unique_ptr<StatsConnection>> StatsConnection::open(const QString &fileName) {
+    if (const Status checked = checkStatsFile(fileName); !checked.ok()) {
+        return Failure{checked.error()};
+    }
     // Declared first, so that on a failure the connection is removed after the
     // handles below are gone.
-    std::unique_ptr<StatsConnection> connection(new StatsConnection(newConnectionName()));
+    std::unique_ptr<StatsConnection> connection(new StatsConnection(newConnectionName(), displayPath(fileName)));
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection->m_name);
     if (!db.isValid()) {
         return Failure{
             fileErrorText(fileName, QStringLiteral("нет драйвера SQLite (QSQLITE): %1").arg(db.lastError().text()))};
     }
     // A URI with mode=rw opens only an existing file; the fully encoded URL keeps a
-    // '#' or '?' in the path from being read as the end of the file name.
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
-    db.setDatabaseName(QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded) +
+    // '#' or '?' in the path from being read as the end of the file name. The
+    // driver's own wait for a lock is off: the busy handler below replaces it.
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=0"));
+    db.setDatabaseName(QUrl::fromLocalFile(QFileInfo(fileName).absoluteFilePath()).toString(QUrl::FullyEncoded) +
                        QStringLiteral("?mode=rw"));
     if (!db.open()) {
         return Failure{fileErrorText(fileName, db.lastError().text())};
     }
+    if (sqlite3 *const handle = connection->handle()) {
+        sqlite3_busy_handler(handle, waitForLock, connection->m_lockWait.get());
+    }
     // Any file "opens"; the first statement shows whether it is a database with the
     // table and the columns that the program uses.
+    const LockWaitScope wait(*connection);
     QSqlQuery probe(db);
     if (!probe.exec(QStringLiteral("SELECT id, Игрок, Побед, Ничьих, Поражений, Забито, Пропущено, Разница, Очки, "
                                    "Первый, Второй, Третий FROM stat LIMIT 0"))) {
+        if (isLockedError(probe.lastError())) {
+            return Failure{databaseErrorText(connection->filePath(), probe.lastError())};
+        }
         return Failure{fileErrorText(fileName, probe.lastError().text())};
     }
     connection->m_russianCollation = registerRussianCollation(db);
@@ -149,6 +298,10 @@ QSqlDatabase StatsConnection::database() const {
     return QSqlDatabase::database(m_name, false);
 }
 
+sqlite3 *StatsConnection::handle() const {
+    return sqliteHandle(database());
+}
+
 Status checkPlayerFigures(const PlayerFigures &figures) {
     if (figures.place != u"1" && figures.place != u"2" && figures.place != u"3") {
         return Failure{QStringLiteral("Места ещё не посчитаны: сначала нажмите «Посчитать результат».")};
@@ -167,13 +320,12 @@ Status checkPlayerFigures(const PlayerFigures &figures) {
     return {};
 }
 
-Status WritePlayerStats(const QSqlDatabase &db, const QString &name, const QString &wins, const QString &draws,
-                        const QString &losses, const QString &scored, const QString &conceded,
-                        const QString &difference, const QString &points, const QString &place) {
-    Status checked = checkPlayerFigures({name, wins, draws, losses, scored, conceded, difference, points, place});
-    if (!checked.ok()) {
-        return checked;
-    }
+namespace {
+
+// One player's figures added to "stat": the update of the player's row when the
+// lookup finds it, else the insert of a new row. An invalid error on success.
+QSqlError writePlayer(const QSqlDatabase &db, const PlayerFigures &row) {
+    const auto &[name, wins, draws, losses, scored, conceded, difference, points, place] = row;
     const QString first = place == u"1" ? QStringLiteral("1") : QStringLiteral("0");
     const QString second = place == u"2" ? QStringLiteral("1") : QStringLiteral("0");
     const QString third = place == u"3" ? QStringLiteral("1") : QStringLiteral("0");
@@ -182,7 +334,7 @@ Status WritePlayerStats(const QSqlDatabase &db, const QString &name, const QStri
     lookup.prepare(QStringLiteral("SELECT Игрок FROM stat WHERE Игрок=:x"));
     lookup.bindValue(QStringLiteral(":x"), text(name));
     if (!lookup.exec()) {
-        return statementFailure(name, lookup);
+        return lookup.lastError();
     }
     // The first row's name, or the empty text when there is none; and whether a
     // second row follows.
@@ -227,40 +379,68 @@ Status WritePlayerStats(const QSqlDatabase &db, const QString &name, const QStri
         return {};
     }
     if (!command.exec()) {
-        return statementFailure(name, command);
+        return command.lastError();
     }
     return {};
 }
 
-Status writeTournament(const QSqlDatabase &db, const std::array<PlayerFigures, 3> &rows,
+} // namespace
+
+Status WritePlayerStats(const QSqlDatabase &db, const QString &name, const QString &wins, const QString &draws,
+                        const QString &losses, const QString &scored, const QString &conceded,
+                        const QString &difference, const QString &points, const QString &place) {
+    const PlayerFigures row{name, wins, draws, losses, scored, conceded, difference, points, place};
+    if (Status checked = checkPlayerFigures(row); !checked.ok()) {
+        return checked;
+    }
+    if (const QSqlError error = writePlayer(db, row); error.isValid()) {
+        return Failure{QStringLiteral("Игрок «%1» не записан в базу: %2").arg(name, error.text())};
+    }
+    return {};
+}
+
+Status writeTournament(const StatsConnection &connection, const std::array<PlayerFigures, 3> &rows,
                        const std::function<void(int)> &afterRow) {
-    const QString nothingWritten = QStringLiteral("\nВ базу ничего не записано.");
     for (const PlayerFigures &row : rows) {
         if (const Status checked = checkPlayerFigures(row); !checked.ok()) {
-            return Failure{checked.error() + nothingWritten};
+            return Failure{checked.error() + kNothingWritten};
         }
     }
-    QSqlDatabase connection = db;
-    if (!connection.transaction()) {
-        return Failure{QStringLiteral("Запись в базу не началась: %1").arg(connection.lastError().text()) +
-                       nothingWritten};
+    const StatsConnection::LockWaitScope wait(connection);
+    const QSqlDatabase db = connection.database();
+    // IMMEDIATE takes the file for writing at once: while another program writes,
+    // the write stops here, before any row.
+    QSqlQuery begin(db);
+    if (!begin.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        return Failure{databaseErrorText(connection.filePath(), begin.lastError()) + kNothingWritten};
     }
     for (int k = 0; k < 3; ++k) {
-        const PlayerFigures &row = rows[k];
-        const Status written = WritePlayerStats(connection, row.name, row.wins, row.draws, row.losses, row.scored,
-                                                row.conceded, row.difference, row.points, row.place);
-        if (!written.ok()) {
-            connection.rollback();
-            return Failure{written.error() + nothingWritten};
+        if (const QSqlError error = writePlayer(db, rows[k]); error.isValid()) {
+            const QString failure = QStringLiteral("Игрок «%1» не записан в базу.\n").arg(rows[k].name) +
+                                    databaseErrorText(connection.filePath(), error);
+            return Failure{rolledBack(db, failure)};
         }
         if (afterRow) {
             afterRow(k + 1);
         }
     }
-    if (!connection.commit()) {
-        const QString reason = connection.lastError().text();
-        connection.rollback();
-        return Failure{QStringLiteral("Запись в базу не завершилась: %1").arg(reason) + nothingWritten};
+    // A reader of another program keeps the commit waiting; when the wait runs
+    // out the transaction is still open and is rolled back.
+    QSqlQuery commit(db);
+    if (!commit.exec(QStringLiteral("COMMIT"))) {
+        return Failure{rolledBack(db, databaseErrorText(connection.filePath(), commit.lastError()))};
+    }
+    return {};
+}
+
+Status deleteStatRow(const StatsConnection &connection, const QVariant &id) {
+    const StatsConnection::LockWaitScope wait(connection);
+    QSqlQuery command(connection.database());
+    command.prepare(QStringLiteral("DELETE FROM stat WHERE id=:id"));
+    command.bindValue(QStringLiteral(":id"), id);
+    if (!command.exec()) {
+        return Failure{QStringLiteral("Строка не удалена из базы.\n") +
+                       databaseErrorText(connection.filePath(), command.lastError())};
     }
     return {};
 }

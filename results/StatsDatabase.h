@@ -4,9 +4,14 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QVariant>
 #include <array>
+#include <chrono>
 #include <functional>
 #include <memory>
+
+class QSqlError;
+struct sqlite3;
 
 // The statistics database: the table "stat" of the SQLite file
 // "base.mdb" in the working directory. The name is the one the data folder always
@@ -21,27 +26,77 @@ inline const QString RussianCollation = QStringLiteral("russian");
 // One open connection to the database, on a connection name of its own, so that
 // several windows (in tests) can each have one. Destroying it removes the
 // connection; every model and query on it must be gone by then.
+//
+// When another program holds the file (a write in progress, or an open read that
+// keeps a write from finishing), SQLite reports it busy. The connection then
+// waits, in short sleeps, for the other program to let go, but only up to a
+// deadline: every statement of one operation together waits at most lockWait().
+// An operation is the life of a LockWaitScope; a statement outside any scope
+// waits lockWait() on its own.
 class StatsConnection {
 public:
-    // Opens an existing file read-write; the program never creates it. Checks that
-    // the file is SQLite with the table "stat" and its twelve columns, and says so
-    // when it is a Microsoft Access database. The failure names the file.
+    // What the program waits for another program's lock before it gives up.
+    static constexpr std::chrono::milliseconds kProgramLockWait{2000};
+
+    // Opens an existing regular file read-write; the program never creates it.
+    // Checks that the file is SQLite with the table "stat" and its twelve columns,
+    // and says so when it is a Microsoft Access database. The check waits for
+    // another program's lock as one operation. The failure names the file.
     static Result<std::unique_ptr<StatsConnection>> open(const QString &fileName);
     ~StatsConnection();
     StatsConnection(const StatsConnection &) = delete;
     StatsConnection &operator=(const StatsConnection &) = delete;
 
+    // The wait of connections opened from now on (tests shorten it).
+    static void setDefaultLockWait(std::chrono::milliseconds wait);
+    static std::chrono::milliseconds defaultLockWait();
+
     QSqlDatabase database() const;
+    // The SQLite connection under the Qt one, for what Qt SQL does not offer;
+    // nullptr when the driver does not give it.
+    sqlite3 *handle() const;
+    // The file's absolute path as the user reads it in messages.
+    const QString &filePath() const { return m_filePath; }
     // False when the collation "russian" could not be registered on the SQLite
     // handle; the player column is then ordered by code point.
     bool hasRussianCollation() const { return m_russianCollation; }
 
+    std::chrono::milliseconds lockWait() const;
+    void setLockWait(std::chrono::milliseconds wait);
+
+    // One operation: from its start, the statements run while it lives wait at
+    // most lockWait() in all for another program's lock. A scope opened inside
+    // another keeps the outer deadline.
+    class LockWaitScope {
+    public:
+        explicit LockWaitScope(const StatsConnection &connection);
+        ~LockWaitScope();
+        LockWaitScope(const LockWaitScope &) = delete;
+        LockWaitScope &operator=(const LockWaitScope &) = delete;
+
+    private:
+        const StatsConnection &m_connection;
+    };
+
+    struct LockWaitState;
+
 private:
-    explicit StatsConnection(QString name) : m_name(std::move(name)) {}
+    StatsConnection(QString name, QString filePath);
 
     QString m_name;
+    QString m_filePath;
     bool m_russianCollation = false;
+    // Handed to SQLite's busy handler; outlives the SQLite connection.
+    std::unique_ptr<LockWaitState> m_lockWait;
 };
+
+// True when a statement failed because another connection holds the file
+// (SQLITE_BUSY or SQLITE_LOCKED), told by SQLite's result code.
+bool isLockedError(const QSqlError &error);
+// What went wrong with the database file, in the user's words: the file's path
+// and the cause. A lock says which program to close; other causes add SQLite's
+// own text as detail.
+QString databaseErrorText(const QString &filePath, const QSqlError &error);
 
 // One row of the result window as the write takes it: the texts of its labels.
 struct PlayerFigures {
@@ -69,10 +124,17 @@ Status WritePlayerStats(const QSqlDatabase &db, const QString &name, const QStri
                         const QString &difference, const QString &points, const QString &place);
 
 // Writes the three rows of one tournament in one transaction: all three players or
-// none. Nothing starts unless every row passes checkPlayerFigures. afterRow(k) runs
-// once the k-th row (1-based) is written.
-Status writeTournament(const QSqlDatabase &db, const std::array<PlayerFigures, 3> &rows,
+// none. Nothing starts unless every row passes checkPlayerFigures. The write takes
+// the file for writing before the first row, so that another program's lock
+// stops it before anything is done; a failed row or a failed commit is rolled
+// back. afterRow(k) runs once the k-th row (1-based) is written. One operation
+// for the lock wait.
+Status writeTournament(const StatsConnection &connection, const std::array<PlayerFigures, 3> &rows,
                        const std::function<void(int)> &afterRow = {});
+
+// Deletes the row of "stat" with this id; one operation for the lock wait. The
+// failure says why the row stays.
+Status deleteStatRow(const StatsConnection &connection, const QVariant &id);
 
 // Makes a new database file from the schema text (data/base.sql): the build makes
 // the empty database that ships with it, and tests make theirs. Fails when the

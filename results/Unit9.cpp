@@ -7,11 +7,11 @@
 #include "WidgetMessages.h"
 #include "ui_Unit9.h"
 
+#include <QApplication>
 #include <QDate>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLocale>
-#include <QSqlError>
 #include <QStyle>
 
 namespace {
@@ -19,6 +19,16 @@ namespace {
 constexpr int kIdWidth = 30;
 constexpr int kPlayerWidth = 70;
 constexpr int kCounterWidth = 63;
+
+// The wait cursor while the database is at work: a lock of another program can
+// keep it busy for a while. Restored before any message is shown.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
 
 } // namespace
 
@@ -43,6 +53,10 @@ TForm9::TForm9(QWidget *parent) : QWidget(parent, Qt::Window), ui(std::make_uniq
     connect(ui->BitBtn1, &QPushButton::clicked, this, &TForm9::BitBtn1Click);
     connect(ui->Button2, &QPushButton::clicked, this, &TForm9::Button2Click);
     connect(ui->DBGrid1->horizontalHeader(), &QHeaderView::sectionClicked, this, &TForm9::DBGrid1TitleClick);
+    for (QLineEdit *edit : {ui->Edit1, ui->Edit2, ui->Edit3, ui->Edit4, ui->Edit5, ui->Edit6, ui->Edit7, ui->Edit8,
+                            ui->Edit9, ui->Edit10, ui->Edit11, ui->Edit12}) {
+        connect(edit, &QLineEdit::textChanged, this, &TForm9::scoreEdited);
+    }
 
     FormCreate();
 }
@@ -56,19 +70,30 @@ TForm9::~TForm9() {
 void TForm9::FormCreate() {
     ui->Label2->setText(QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
 
-    Result<std::unique_ptr<StatsConnection>> opened = StatsConnection::open(StatsDb::FileName);
-    if (!opened.ok()) {
+    Status ready;
+    {
+        const WaitCursor busy;
+        Result<std::unique_ptr<StatsConnection>> opened = StatsConnection::open(StatsDb::FileName);
+        ready = opened.status();
+        if (opened.ok()) {
+            m_connection = std::move(opened).value();
+        }
+    }
+    if (!ready.ok()) {
         messages().error(
-            QStringLiteral("Не открывается база статистики, программа будет закрыта.\n%1").arg(opened.error()));
+            QStringLiteral("Не открывается база статистики, программа будет закрыта.\n%1").arg(ready.error()));
         endProgram(1);
         return;
     }
-    m_connection = std::move(opened).value();
     m_table = std::make_unique<StatTable>(*m_connection);
     ui->DBGrid1->setModel(m_table.get());
-    if (!m_table->select()) {
+    {
+        const WaitCursor busy;
+        ready = m_table->reload();
+    }
+    if (!ready.ok()) {
         messages().error(QStringLiteral("Не открывается таблица stat базы статистики, программа будет закрыта.\n%1")
-                             .arg(m_table->lastError().text()));
+                             .arg(ready.error()));
         endProgram(1);
         return;
     }
@@ -163,11 +188,20 @@ void TForm9::BitBtn1Click() {
         rows[r] = {labels[7]->text(), labels[0]->text(), labels[1]->text(), labels[2]->text(), labels[3]->text(),
                    labels[4]->text(), labels[5]->text(), labels[6]->text(), labels[8]->text()};
     }
-    const Status written = writeTournament(
-        m_connection->database(), rows, [this](int done) { ui->ProgressBar1->setValue(done == 3 ? 100 : 33 * done); });
-    // After a failed write as after a good one the table is read afresh: a rollback
-    // ends the grid's pending read of the rows.
-    reopenTable(m_table->orderColumn());
+    Status written;
+    Status reread;
+    {
+        const WaitCursor busy;
+        // The write and the reading that shows it wait for another program as one.
+        const StatsConnection::LockWaitScope wait(*m_connection);
+        written = writeTournament(*m_connection, rows,
+                                  [this](int done) { ui->ProgressBar1->setValue(done == 3 ? 100 : 33 * done); });
+        // After a failed write nothing in the file changed, and the grid keeps
+        // what it shows.
+        if (written.ok()) {
+            reread = rereadTable([this] { return m_table->reload(); });
+        }
+    }
     if (!written.ok()) {
         // Nothing was stored, whatever row the write had reached.
         ui->ProgressBar1->setValue(0);
@@ -176,6 +210,10 @@ void TForm9::BitBtn1Click() {
     }
     ui->BitBtn1->setEnabled(false);
     ui->Button1->setEnabled(false);
+    if (!reread.ok()) {
+        messages().error(QStringLiteral("Результаты записаны в базу, но таблицу статистики не удалось перечитать.\n%1")
+                             .arg(reread.error()));
+    }
 }
 
 void TForm9::Button2Click() {
@@ -184,31 +222,38 @@ void TForm9::Button2Click() {
     ui->BitBtn1->setEnabled(true);
 }
 
+void TForm9::scoreEdited() {
+    ui->BitBtn1->setEnabled(false);
+}
+
 void TForm9::DBGrid1TitleClick(int column) {
-    if (m_table && column != m_table->orderColumn()) {
-        reopenTable(column);
+    if (!m_table || column == m_table->orderColumn()) {
+        return;
+    }
+    Status ordered;
+    {
+        const WaitCursor busy;
+        ordered = rereadTable([this, column] { return m_table->orderBy(column); });
+    }
+    if (!ordered.ok()) {
+        messages().error(QStringLiteral("Таблицу статистики не удалось перечитать.\n%1").arg(ordered.error()));
     }
 }
 
-void TForm9::reopenTable(int orderColumn) {
-    if (!m_table) {
-        return;
-    }
-    // Reading the table afresh resets the grid's columns; the widths that the user
-    // gave them are kept.
+Status TForm9::rereadTable(const std::function<Status()> &read) {
+    // A new reading resets the grid's columns; the widths that the user gave them
+    // are kept.
     QHeaderView *const header = ui->DBGrid1->horizontalHeader();
     std::vector<int> widths;
     widths.reserve(header->count());
     for (int column = 0; column < header->count(); ++column) {
         widths.push_back(header->sectionSize(column));
     }
-    const bool ok = orderColumn == m_table->orderColumn() ? m_table->reopen() : m_table->orderBy(orderColumn);
+    const Status status = read();
     for (int column = 0; column < static_cast<int>(widths.size()) && column < header->count(); ++column) {
         header->resizeSection(column, widths[column]);
     }
-    if (!ok) {
-        messages().error(m_table->lastError().text());
-    }
+    return status;
 }
 
 void TForm9::DBGrid1ConfirmedDelete() {
@@ -219,10 +264,21 @@ void TForm9::DBGrid1ConfirmedDelete() {
     if (messages().askOkCancel(QStringLiteral("Delete record?")) != Messages::Answer::Ok) {
         return;
     }
-    if (!m_table->removeRow(current.row()) || !m_table->submitAll()) {
-        const QString reason = m_table->lastError().text();
-        m_table->revertAll();
-        messages().error(reason);
+    Status deleted;
+    Status reread;
+    {
+        const WaitCursor busy;
+        const StatsConnection::LockWaitScope wait(*m_connection);
+        deleted = m_table->deleteRow(current.row());
+        if (deleted.ok()) {
+            reread = rereadTable([this] { return m_table->reload(); });
+        }
+    }
+    if (!deleted.ok()) {
+        messages().error(deleted.error());
+    } else if (!reread.ok()) {
+        messages().error(QStringLiteral("Строка удалена из базы, но таблицу статистики не удалось перечитать.\n%1")
+                             .arg(reread.error()));
     }
 }
 

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "Result.h"
+
 #include <QString>
 #include <QStringList>
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
 
 class QLabel;
@@ -49,8 +52,11 @@ private:
     void Button2Click();
     void DBGrid1TitleClick(int column);
     void DBGrid1ConfirmedDelete();
-    // Reads the table afresh, keeping the widths the user gave the columns.
-    void reopenTable(int orderColumn);
+    // A score box changed: the figures shown no longer follow from the boxes.
+    void scoreEdited();
+    // Runs a read of the table (a reload or a new order), keeping the widths the
+    // user gave the columns.
+    Status rereadTable(const std::function<Status()> &read);
     void showInWindow();
 
     std::unique_ptr<Ui::TForm9> ui;

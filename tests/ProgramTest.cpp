@@ -8,6 +8,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <sqlite3.h>
 
 void makeStatsDatabase(const QString &fileName) {
     const Result<QByteArray> schema = readFileBytes(QStringLiteral(KORVANA_SCHEMA));
@@ -54,6 +55,56 @@ void execOnStats(const QString &fileName, const QStringList &statements) {
         check.commit();
     }
     QSqlDatabase::removeDatabase(kCheckConnection);
+}
+
+OtherProgram::OtherProgram(const QString &fileName) : m_fileName(fileName) {
+    EXPECT_EQ(sqlite3_open_v2(fileName.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+}
+
+OtherProgram::~OtherProgram() {
+    release();
+    sqlite3_close(m_db);
+}
+
+void OtherProgram::exec(const char *statement) {
+    char *message = nullptr;
+    EXPECT_EQ(sqlite3_exec(m_db, statement, nullptr, nullptr, &message), SQLITE_OK)
+        << statement << ": " << (message ? message : "");
+    sqlite3_free(message);
+}
+
+void OtherProgram::holdExclusive() {
+    exec("BEGIN EXCLUSIVE");
+}
+
+void OtherProgram::holdRead() {
+    exec("BEGIN");
+    ASSERT_EQ(sqlite3_prepare_v2(m_db, "SELECT id FROM stat", -1, &m_read, nullptr), SQLITE_OK);
+    const int step = sqlite3_step(m_read);
+    EXPECT_TRUE(step == SQLITE_ROW || step == SQLITE_DONE) << sqlite3_errmsg(m_db);
+}
+
+void OtherProgram::release() {
+    sqlite3_finalize(m_read);
+    m_read = nullptr;
+    if (!sqlite3_get_autocommit(m_db)) {
+        exec("ROLLBACK");
+    }
+}
+
+bool OtherProgram::writesAtOnce() {
+    if (sqlite3_exec(m_db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        return false;
+    }
+    return sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+bool OtherProgram::newReaderReadsAtOnce() const {
+    sqlite3 *reader = nullptr;
+    EXPECT_EQ(sqlite3_open_v2(m_fileName.toUtf8().constData(), &reader, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    const bool read = sqlite3_exec(reader, "SELECT count(*) FROM stat", nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(reader);
+    return read;
 }
 
 TForm1 &ProgramTest::start() {

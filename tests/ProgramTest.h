@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Program.h"
+#include "StatsDatabase.h"
 #include "Support.h"
 
 #include <QApplication>
@@ -8,7 +9,11 @@
 #include <QLabel>
 #include <QStringList>
 #include <QWidget>
+#include <chrono>
 #include <memory>
+
+struct sqlite3;
+struct sqlite3_stmt;
 
 // Makes an empty statistics database from the schema in data/base.sql.
 void makeStatsDatabase(const QString &fileName);
@@ -19,12 +24,52 @@ QStringList statRows(const QString &fileName);
 // Runs statements on the database file through a connection of the test's own.
 void execOnStats(const QString &fileName, const QStringList &statements);
 
+// How long the connections of a test wait for another program's lock: long
+// enough to be a wait, short enough to keep the tests quick.
+inline constexpr std::chrono::milliseconds kTestLockWait{200};
+
+// Another program on the statistics file: a connection of the test's own, through
+// SQLite itself, that never waits for a lock.
+class OtherProgram {
+public:
+    explicit OtherProgram(const QString &fileName);
+    ~OtherProgram();
+    OtherProgram(const OtherProgram &) = delete;
+    OtherProgram &operator=(const OtherProgram &) = delete;
+
+    // A write in progress: no other connection may read or write.
+    void holdExclusive();
+    // An open read: a statement stepped once and not finished inside a
+    // transaction. Others may still read and write, but no write can commit.
+    void holdRead();
+    // Ends what is held, without changing the file.
+    void release();
+    // Takes the file for writing at once and commits; false when another
+    // connection stands in the way.
+    bool writesAtOnce();
+    // Reads "stat" at once on a connection of its own; false when a write that
+    // is about to commit keeps new readers out.
+    bool newReaderReadsAtOnce() const;
+
+private:
+    void exec(const char *statement);
+
+    QString m_fileName;
+    sqlite3 *m_db = nullptr;
+    sqlite3_stmt *m_read = nullptr;
+};
+
 // Window tests: the whole program with its eight windows, created in a
 // temporary working directory. After each test no window may be left on screen.
 class ProgramTest : public WorkDirTest {
 protected:
+    void SetUp() override {
+        WorkDirTest::SetUp();
+        StatsConnection::setDefaultLockWait(kTestLockWait);
+    }
     void TearDown() override {
         program.reset();
+        StatsConnection::setDefaultLockWait(StatsConnection::kProgramLockWait);
         for (QWidget *window : QApplication::topLevelWidgets()) {
             EXPECT_FALSE(window->isVisible()) << "left open: " << window->objectName().toStdString();
             if (window->isVisible()) {

@@ -5,7 +5,9 @@
 #include "Unit9.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDate>
+#include <QDir>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QLocale>
@@ -13,8 +15,14 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTableView>
 #include <QTest>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -83,6 +91,33 @@ protected:
         return values;
     }
     QStringList rows() const { return statRows(path(StatsDb::FileName)); }
+    QString databasePath() const { return QDir::toNativeSeparators(path(StatsDb::FileName)); }
+
+    void clickTitle(int column) const {
+        QHeaderView *header = grid()->horizontalHeader();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
+    }
+    // Vasya, Petya and Kolya with the worked example computed, ready to be written.
+    void computeExample() {
+        if (!form) {
+            open();
+        }
+        form->openForStatistics({QStringLiteral("Вася"), QStringLiteral("Петя"), QStringLiteral("Коля")});
+        click("Button2");
+        typeScores(kExample);
+        click("Button1");
+    }
+    // The window's own connection to the database.
+    static QSqlDatabase windowDatabase() {
+        for (const QString &name : QSqlDatabase::connectionNames()) {
+            if (name.startsWith(QStringLiteral("korvana-stat-"))) {
+                return QSqlDatabase::database(name, false);
+            }
+        }
+        ADD_FAILURE() << "the window has no connection";
+        return {};
+    }
 
     std::unique_ptr<TForm9> form;
 };
@@ -209,7 +244,7 @@ TEST_F(ResultWindow, AWriteWithoutAComputationWritesNothingAndSaysWhy) {
 }
 
 TEST_F(ResultWindow, AFailedWriteStoresNothingKeepsTheButtonsAndARetryCountsOnce) {
-    // More rows than the grid reads at once, so that its read is still pending.
+    // More rows than a grid that reads as it scrolls would read at once.
     QStringList statements;
     for (int k = 0; k < 300; ++k) {
         statements.append(QStringLiteral("INSERT INTO stat (Игрок) VALUES ('игрок %1')").arg(k));
@@ -245,10 +280,6 @@ TEST_F(ResultWindow, TitleClicksOrderTheGridAndTheOrderAndWidthsSurviveAWrite) {
     EXPECT_EQ(gridColumn(1), (QStringList{"Ёжик", "Яна", "аня"})) << "the index user";
 
     QHeaderView *header = grid()->horizontalHeader();
-    const auto clickTitle = [header](int column) {
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                          QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
-    };
     clickTitle(8);
     EXPECT_EQ(gridColumn(8), (QStringList{"1", "5", "9"}));
     clickTitle(8);
@@ -280,6 +311,195 @@ TEST_F(ResultWindow, CtrlDeleteDeletesTheCurrentRowAfterTheQuestion) {
     EXPECT_EQ(gridColumn(1), (QStringList{"А", "В"}));
     QTest::keyClick(grid(), Qt::Key_Delete);
     EXPECT_EQ(boxes.shown.size(), 2u) << "Delete alone deletes nothing";
+}
+
+TEST_F(ResultWindow, AnotherProgramsLockFailsTheWriteWithOneMessageAndARetryCountsOnce) {
+    execOnStats(path(StatsDb::FileName), {QStringLiteral("INSERT INTO stat (Игрок) VALUES ('Алла'), ('Яна')")});
+    OtherProgram other(path(StatsDb::FileName));
+    const std::pair<const char *, std::function<void()>> locks[] = {
+        {"a write in progress", [&other] { other.holdExclusive(); }},
+        {"an open read", [&other] { other.holdRead(); }},
+    };
+    open();
+    const QStringList before = rows();
+    // The rows after n tournaments.
+    const auto tournaments = [&before](int n) {
+        QStringList expected = before;
+        if (n == 0) {
+            return expected;
+        }
+        for (const char *figures :
+             {"Вася 3 1 0 7 2 5 10 1 0 0", "Петя 0 2 2 4 6 -2 2 0 0 1", "Коля 1 1 2 3 6 -3 4 0 1 0"}) {
+            QStringList fields = QString::fromUtf8(figures).split(u' ');
+            for (qsizetype k = 1; k < fields.size(); ++k) {
+                fields[k] = QString::number(fields[k].toInt() * n);
+            }
+            expected.append(fields.join(u' '));
+        }
+        return expected;
+    };
+    std::vector<bool> waitCursorAtProgress;
+    std::vector<bool> cursorAtMessage;
+    QObject::connect(control<QProgressBar>("ProgressBar1"), &QProgressBar::valueChanged,
+                     [&waitCursorAtProgress](int value) {
+                         if (value > 0) {
+                             waitCursorAtProgress.push_back(QApplication::overrideCursor() &&
+                                                            QApplication::overrideCursor()->shape() == Qt::WaitCursor);
+                         }
+                     });
+    boxes.onShow = [&cursorAtMessage] { cursorAtMessage.push_back(QApplication::overrideCursor() != nullptr); };
+    int written = 0;
+    for (const auto &[lock, hold] : locks) {
+        SCOPED_TRACE(lock);
+        computeExample();
+        const QStringList shown = gridColumn(1);
+        boxes.shown.clear();
+        cursorAtMessage.clear();
+        hold();
+        click("BitBtn1");
+        ASSERT_EQ(boxes.shown.size(), 1u) << "one message, and no reading of the grid after the failure";
+        const QString message = boxes.shown[0].text;
+        EXPECT_TRUE(message.contains(QStringLiteral("занят другой программой"))) << message.toStdString();
+        EXPECT_TRUE(message.contains(databasePath())) << message.toStdString();
+        EXPECT_TRUE(message.contains(QStringLiteral("ничего не записано"))) << message.toStdString();
+        EXPECT_EQ(cursorAtMessage, std::vector<bool>{false}) << "the wait cursor is gone before the message";
+        EXPECT_EQ(gridColumn(1), shown);
+        EXPECT_EQ(control<QProgressBar>("ProgressBar1")->value(), 0);
+        EXPECT_TRUE(control<QPushButton>("BitBtn1")->isEnabled());
+        EXPECT_TRUE(control<QPushButton>("Button1")->isEnabled());
+
+        other.release();
+        EXPECT_EQ(rows(), tournaments(written));
+        click("BitBtn1");
+        EXPECT_EQ(boxes.shown.size(), 1u) << "the retry succeeds without a word";
+        EXPECT_EQ(rows(), tournaments(++written)) << "each player once";
+        EXPECT_EQ(gridColumn(1), (QStringList{"Алла", "Вася", "Коля", "Петя", "Яна"}));
+        EXPECT_FALSE(control<QPushButton>("BitBtn1")->isEnabled());
+    }
+    EXPECT_FALSE(waitCursorAtProgress.empty());
+    EXPECT_EQ(std::count(waitCursorAtProgress.begin(), waitCursorAtProgress.end(), false), 0)
+        << "the wait cursor while the rows are written";
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(ResultWindow, AWriteRefusedAsReadOnlyNamesTheFileAndTheCause) {
+    computeExample();
+    // The connection refuses to write, as SQLite does for a file it may only read.
+    QSqlQuery pragma(windowDatabase());
+    ASSERT_TRUE(pragma.exec(QStringLiteral("PRAGMA query_only = ON")));
+    click("BitBtn1");
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    const QString message = boxes.shown[0].text;
+    EXPECT_TRUE(message.contains(QStringLiteral("только для чтения"))) << message.toStdString();
+    EXPECT_TRUE(message.contains(databasePath())) << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("ничего не записано"))) << message.toStdString();
+    EXPECT_TRUE(rows().isEmpty());
+    EXPECT_TRUE(control<QPushButton>("BitBtn1")->isEnabled());
+
+    ASSERT_TRUE(pragma.exec(QStringLiteral("PRAGMA query_only = OFF")));
+    click("BitBtn1");
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(rows().size(), 3);
+}
+
+TEST_F(ResultWindow, AFileWithoutWritePermissionIsToldAsReadOnly) {
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "the superuser writes to files without write permission";
+    }
+    ASSERT_EQ(chmod(path(StatsDb::FileName).toLocal8Bit().constData(), 0444), 0);
+    computeExample();
+    click("BitBtn1");
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("только для чтения"))) << boxes.shown[0].text.toStdString();
+    EXPECT_TRUE(boxes.shown[0].text.contains(databasePath()));
+    EXPECT_TRUE(rows().isEmpty());
+}
+
+TEST_F(ResultWindow, AWriteThatCommittedIsReportedAsWrittenWhenTheGridCannotBeReadAgain) {
+    execOnStats(path(StatsDb::FileName), {QStringLiteral("INSERT INTO stat (Игрок) VALUES ('Алла')")});
+    computeExample();
+    clickTitle(1);
+    // Without its collation the connection can no longer order the players the
+    // Russian way; the write does not need it.
+    sqlite3 *handle = *static_cast<sqlite3 *const *>(windowDatabase().driver()->handle().constData());
+    ASSERT_EQ(sqlite3_create_collation_v2(handle, "russian", SQLITE_UTF16_ALIGNED, nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    click("BitBtn1");
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    const QString message = boxes.shown[0].text;
+    EXPECT_TRUE(message.startsWith(QStringLiteral("Результаты записаны в базу, но таблицу статистики не удалось")))
+        << message.toStdString();
+    EXPECT_FALSE(message.contains(QStringLiteral("ничего не записано")));
+    EXPECT_EQ(rows().size(), 4);
+    EXPECT_EQ(gridColumn(1), QStringList{"Алла"}) << "the rows shown before";
+    EXPECT_EQ(control<QProgressBar>("ProgressBar1")->value(), 100);
+    EXPECT_FALSE(control<QPushButton>("BitBtn1")->isEnabled());
+    EXPECT_FALSE(control<QPushButton>("Button1")->isEnabled());
+}
+
+TEST_F(ResultWindow, TheIdleWindowLeavesALargeTableFreeForOtherPrograms) {
+    QStringList statements;
+    for (int k = 0; k < 300; ++k) {
+        statements.append(QStringLiteral("INSERT INTO stat (Игрок) VALUES ('игрок %1')").arg(k, 3, 10, QChar(u'0')));
+    }
+    execOnStats(path(StatsDb::FileName), statements);
+    open();
+    OtherProgram other(path(StatsDb::FileName));
+    EXPECT_TRUE(other.writesAtOnce()) << "after the first reading";
+    EXPECT_EQ(grid()->model()->rowCount(), 300);
+    clickTitle(1);
+    EXPECT_TRUE(other.writesAtOnce()) << "after a new order";
+    computeExample();
+    click("BitBtn1");
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(other.writesAtOnce()) << "after a write";
+    EXPECT_EQ(grid()->model()->rowCount(), 303);
+}
+
+TEST_F(ResultWindow, EditingAScoreAfterTheComputationDisablesTheWriteUntilTheNext) {
+    computeExample();
+    const QStringList computed = row(0);
+    ASSERT_TRUE(control<QPushButton>("BitBtn1")->isEnabled());
+    QTest::keyClicks(edit(1), QStringLiteral("1"));
+    EXPECT_FALSE(control<QPushButton>("BitBtn1")->isEnabled());
+    QTest::keyClick(edit(1), Qt::Key_Return);
+    EXPECT_TRUE(rows().isEmpty()) << "the figures shown no longer follow from the scores";
+    EXPECT_TRUE(boxes.shown.empty());
+
+    click("Button1");
+    ASSERT_NE(row(0), computed);
+    EXPECT_TRUE(control<QPushButton>("BitBtn1")->isEnabled());
+    QTest::keyClick(edit(1), Qt::Key_Return);
+    const QStringList figures = row(0);
+    EXPECT_EQ(rows().value(0), QStringList({figures[7], figures[4], figures[5], figures[6], figures[0], figures[1],
+                                            figures[2], figures[3], "1", "0", "0"})
+                                   .join(u' '));
+}
+
+TEST_F(ResultWindow, GridActionsUnderAnotherProgramsLockChangeNothingAndSayWhy) {
+    execOnStats(path(StatsDb::FileName),
+                {QStringLiteral("INSERT INTO stat (Игрок, Очки) VALUES ('А', 3), ('Б', 2), ('В', 1)")});
+    open().openForStatistics({});
+    grid()->setCurrentIndex(grid()->model()->index(1, 1));
+    OtherProgram other(path(StatsDb::FileName));
+    other.holdExclusive();
+    boxes.answers = {Messages::Answer::Ok};
+    QTest::keyClick(grid(), Qt::Key_Delete, Qt::ControlModifier);
+    clickTitle(8);
+    ASSERT_EQ(boxes.shown.size(), 3u);
+    EXPECT_TRUE(boxes.shown[1].text.contains(QStringLiteral("не удалена"))) << boxes.shown[1].text.toStdString();
+    EXPECT_TRUE(boxes.shown[2].text.contains(QStringLiteral("не удалось перечитать")))
+        << boxes.shown[2].text.toStdString();
+    for (const std::size_t k : {1u, 2u}) {
+        EXPECT_TRUE(boxes.shown[k].text.contains(QStringLiteral("занят другой программой")));
+        EXPECT_TRUE(boxes.shown[k].text.contains(databasePath()));
+    }
+    EXPECT_EQ(gridColumn(1), (QStringList{"А", "Б", "В"}));
+
+    other.release();
+    EXPECT_EQ(rows().size(), 3);
+    clickTitle(8);
+    EXPECT_EQ(gridColumn(1), (QStringList{"В", "Б", "А"})) << "the same click once the file is free";
 }
 
 // The result window within the whole program.
@@ -317,5 +537,20 @@ TEST_F(ResultWindowInProgram, ADatabaseThatCannotBeOpenedEndsTheProgramAfterAMes
     start();
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("Microsoft Access")));
+    EXPECT_EQ(endedWith, std::vector<int>{1});
+
+    // Another program's write in progress outlasts the wait.
+    program.reset();
+    boxes.shown.clear();
+    endedWith.clear();
+    ASSERT_TRUE(QFile::remove(path(StatsDb::FileName)));
+    makeStatsDatabase(path(StatsDb::FileName));
+    OtherProgram other(path(StatsDb::FileName));
+    other.holdExclusive();
+    start();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("занят другой программой")))
+        << boxes.shown[0].text.toStdString();
+    EXPECT_TRUE(boxes.shown[0].text.contains(QDir::toNativeSeparators(path(StatsDb::FileName))));
     EXPECT_EQ(endedWith, std::vector<int>{1});
 }

@@ -5,6 +5,11 @@
 #include <QDir>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <fcntl.h>
+#include <future>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -23,6 +28,7 @@ class StatsDatabaseTest : public WorkDirTest {
 protected:
     void SetUp() override {
         WorkDirTest::SetUp();
+        StatsConnection::setDefaultLockWait(kTestLockWait);
         makeStatsDatabase(path(StatsDb::FileName));
         Result<std::unique_ptr<StatsConnection>> opened = StatsConnection::open(StatsDb::FileName);
         ASSERT_TRUE(opened.ok()) << opened.error().toStdString();
@@ -31,6 +37,7 @@ protected:
     void TearDown() override {
         connection.reset();
         EXPECT_TRUE(QSqlDatabase::connectionNames().isEmpty());
+        StatsConnection::setDefaultLockWait(StatsConnection::kProgramLockWait);
         WorkDirTest::TearDown();
     }
 
@@ -45,6 +52,24 @@ protected:
 
     std::unique_ptr<StatsConnection> connection;
 };
+
+namespace {
+
+const std::array<PlayerFigures, 3> kTournament = {row("Вася", "3", "1", "0", "7", "2", "5", "10", "1"),
+                                                  row("Петя", "0", "2", "2", "4", "6", "-2", "2", "3"),
+                                                  row("Коля", "1", "1", "2", "3", "6", "-3", "4", "2")};
+const QStringList kTournamentRows{"Вася 3 1 0 7 2 5 10 1 0 0", "Петя 0 2 2 4 6 -2 2 0 0 1",
+                                  "Коля 1 1 2 3 6 -3 4 0 1 0"};
+
+QStringList tableColumn(const StatTable &table, int k) {
+    QStringList values;
+    for (int r = 0; r < table.rowCount(); ++r) {
+        values.append(table.data(table.index(r, k)).toString());
+    }
+    return values;
+}
+
+} // namespace
 
 TEST_F(StatsDatabaseTest, InsertsANewPlayerAndAddsToAKnownOne) {
     ASSERT_TRUE(WritePlayerStats(db(), "Вася", "3", "1", "0", "7", "2", "5", "10", "1").ok());
@@ -65,15 +90,15 @@ TEST_F(StatsDatabaseTest, WritesATournamentInOneGoAndReportsEachRow) {
                                                      row("Петя", "1", "2", "1", "4", "4", "0", "5", "2"),
                                                      row("Коля", "1", "2", "1", "2", "2", "0", "5", "2")};
     std::vector<int> progress;
-    ASSERT_TRUE(writeTournament(db(), tournament, [&progress](int done) { progress.push_back(done); }).ok());
+    ASSERT_TRUE(writeTournament(*connection, tournament, [&progress](int done) { progress.push_back(done); }).ok());
     EXPECT_EQ(progress, (std::vector<int>{1, 2, 3}));
     EXPECT_EQ(rows(), (QStringList{"Вася 1 2 1 3 3 0 5 0 1 0", "Петя 1 2 1 4 4 0 5 0 1 0", "Коля 1 2 1 2 2 0 5 0 1 0"}))
         << "places 2, 2, 2 count a second place each";
 
     // The same name in two rows of one write: the second finds the first's row.
-    ASSERT_TRUE(writeTournament(db(), {row("Вася", "1", "0", "0", "1", "0", "1", "3", "1"),
-                                       row("Вася", "0", "0", "1", "0", "1", "-1", "0", "3"),
-                                       row("Коля", "0", "0", "0", "0", "0", "0", "0", "2")})
+    ASSERT_TRUE(writeTournament(*connection, {row("Вася", "1", "0", "0", "1", "0", "1", "3", "1"),
+                                              row("Вася", "0", "0", "1", "0", "1", "-1", "0", "3"),
+                                              row("Коля", "0", "0", "0", "0", "0", "0", "0", "2")})
                     .ok());
     EXPECT_EQ(rows(),
               (QStringList{"Вася 2 2 2 4 4 0 8 1 1 1", "Петя 1 2 1 4 4 0 5 0 1 0", "Коля 1 2 1 2 2 0 5 0 2 0"}));
@@ -92,9 +117,9 @@ TEST_F(StatsDatabaseTest, FiguresAndPlacesAreCheckedBeforeAnythingIsWritten) {
     const QStringList before = rows();
 
     // A write without a computation: the places are still "0".
-    Status written = writeTournament(db(), {row("Вася", "00", "00", "00", "00", "00", "00", "00", "0"),
-                                            row("Петя", "00", "00", "00", "00", "00", "00", "00", "0"),
-                                            row("Коля", "00", "00", "00", "00", "00", "00", "00", "0")});
+    Status written = writeTournament(*connection, {row("Вася", "00", "00", "00", "00", "00", "00", "00", "0"),
+                                                   row("Петя", "00", "00", "00", "00", "00", "00", "00", "0"),
+                                                   row("Коля", "00", "00", "00", "00", "00", "00", "00", "0")});
     ASSERT_FALSE(written.ok());
     EXPECT_TRUE(written.error().contains(QStringLiteral("«Посчитать результат»"))) << written.error().toStdString();
     EXPECT_TRUE(written.error().contains(QStringLiteral("ничего не записано")));
@@ -102,9 +127,9 @@ TEST_F(StatsDatabaseTest, FiguresAndPlacesAreCheckedBeforeAnythingIsWritten) {
     // SQLite would add "", "abc" and "1.5" without a word, so the third row stops
     // the whole write before the first is stored.
     for (const char *bad : {"", "abc", "1.5", " 1", "+1", "99999999999999999999"}) {
-        written = writeTournament(db(), {row("Вася", "1", "0", "0", "1", "0", "1", "3", "1"),
-                                         row("Петя", "0", "1", "0", "0", "0", "0", "1", "2"),
-                                         row("Коля", "0", "0", "1", bad, "1", "-1", "0", "3")});
+        written = writeTournament(*connection, {row("Вася", "1", "0", "0", "1", "0", "1", "3", "1"),
+                                                row("Петя", "0", "1", "0", "0", "0", "0", "1", "2"),
+                                                row("Коля", "0", "0", "1", bad, "1", "-1", "0", "3")});
         ASSERT_FALSE(written.ok()) << bad;
         EXPECT_TRUE(written.error().contains(QStringLiteral("Забито"))) << written.error().toStdString();
     }
@@ -120,14 +145,14 @@ TEST_F(StatsDatabaseTest, AFailedStatementRollsBackTheTournamentAndARetryCountsO
                                                      row("Петя", "1", "0", "1", "2", "3", "-1", "3", "2"),
                                                      row("Коля", "0", "0", "2", "1", "4", "-3", "0", "3")};
     std::vector<int> progress;
-    const Status failed = writeTournament(db(), tournament, [&progress](int done) { progress.push_back(done); });
+    const Status failed = writeTournament(*connection, tournament, [&progress](int done) { progress.push_back(done); });
     ASSERT_FALSE(failed.ok());
     EXPECT_TRUE(failed.error().contains(QStringLiteral("Коля refused"))) << failed.error().toStdString();
     EXPECT_EQ(progress, (std::vector<int>{1, 2}));
     EXPECT_EQ(rows(), QStringList{"Вася 1 0 0 1 0 1 3 1 0 0"});
 
     exec(QStringLiteral("DROP TRIGGER refuse"));
-    ASSERT_TRUE(writeTournament(db(), tournament).ok());
+    ASSERT_TRUE(writeTournament(*connection, tournament).ok());
     EXPECT_EQ(rows(),
               (QStringList{"Вася 3 0 0 6 1 5 9 2 0 0", "Петя 1 0 1 2 3 -1 3 0 1 0", "Коля 0 0 2 1 4 -3 0 0 0 1"}));
 }
@@ -172,6 +197,23 @@ TEST_F(StatsDatabaseTest, OpeningNamesTheFileAndTheReason) {
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.mdb")));
     EXPECT_TRUE(failure(QStringLiteral("folder.mdb")).contains(QStringLiteral("Is a directory")));
 
+    // Opening a pipe without a writer to read its header would wait for ever.
+    // Should that happen, a writer comes by after a while, so that the check
+    // below fails instead of hanging.
+    const QByteArray pipe = path(QStringLiteral("pipe.mdb")).toLocal8Bit();
+    ASSERT_EQ(mkfifo(pipe.constData(), 0600), 0);
+    std::promise<void> refused;
+    std::thread writer([&pipe, done = refused.get_future()] {
+        if (done.wait_for(std::chrono::seconds(5)) == std::future_status::timeout) {
+            ::close(::open(pipe.constData(), O_WRONLY | O_NONBLOCK));
+        }
+    });
+    EXPECT_TRUE(failure(QStringLiteral("pipe.mdb")).contains(QStringLiteral("не обычный файл")));
+    refused.set_value();
+    writer.join();
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), path(QStringLiteral("device.mdb"))));
+    EXPECT_TRUE(failure(QStringLiteral("device.mdb")).contains(QStringLiteral("не обычный файл")));
+
     exec(QStringLiteral("ALTER TABLE stat DROP COLUMN Третий"));
     EXPECT_TRUE(failure(StatsDb::FileName).contains(QStringLiteral("Третий")));
 }
@@ -204,25 +246,96 @@ TEST_F(StatsDatabaseTest, TheGridOrdersByTheIndexThenByAClickedColumnAscending) 
         }
         return values;
     };
-    ASSERT_TRUE(table.select());
+    ASSERT_TRUE(table.reload().ok());
     EXPECT_EQ(table.columnCount(), 12);
     EXPECT_EQ(table.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Игрок"));
     EXPECT_EQ(column(1), (QStringList{"Ёжик", "Алла", "Борис", "Ежов", "Яна", "аня"})) << "the index: code points";
     EXPECT_FALSE(table.flags(table.index(0, 1)) & Qt::ItemIsEditable);
 
-    ASSERT_TRUE(table.orderBy(1));
+    ASSERT_TRUE(table.orderBy(1).ok());
     // Ё sorts as Е, case aside.
     const QStringList russian{"Алла", "аня", "Борис", "Ёжик", "Ежов", "Яна"};
     EXPECT_EQ(column(1), russian);
-    ASSERT_TRUE(table.orderBy(1));
+    ASSERT_TRUE(table.orderBy(1).ok());
     EXPECT_EQ(column(1), russian) << "no toggle";
 
-    ASSERT_TRUE(table.orderBy(8));
+    ASSERT_TRUE(table.orderBy(8).ok());
     EXPECT_EQ(column(8), (QStringList{"2", "4", "6", "8", "10", "12"})) << "numbers, not texts";
 
-    ASSERT_TRUE(table.orderBy(1));
+    ASSERT_TRUE(table.orderBy(1).ok());
     ASSERT_TRUE(WritePlayerStats(db(), "Вера", "1", "0", "0", "1", "0", "1", "3", "1").ok());
-    ASSERT_TRUE(table.reopen());
+    ASSERT_TRUE(table.reload().ok());
     EXPECT_EQ(column(1), (QStringList{"Алла", "аня", "Борис", "Вера", "Ёжик", "Ежов", "Яна"}))
         << "the order survives the reopening";
+}
+
+TEST_F(StatsDatabaseTest, AReaderThatKeepsTheCommitWaitingHasTheWriteRolledBack) {
+    OtherProgram other(path(StatsDb::FileName));
+    other.holdRead();
+    std::vector<int> progress;
+    const Status failed =
+        writeTournament(*connection, kTournament, [&progress](int done) { progress.push_back(done); });
+    ASSERT_FALSE(failed.ok());
+    EXPECT_EQ(progress, (std::vector<int>{1, 2, 3})) << "only the commit waited";
+    EXPECT_TRUE(failed.error().contains(QStringLiteral("занят другой программой"))) << failed.error().toStdString();
+    EXPECT_TRUE(failed.error().contains(QStringLiteral("ничего не записано")));
+    // Rolled back at once: the commit's hold on the file, which keeps new
+    // readers out, is gone.
+    EXPECT_TRUE(other.newReaderReadsAtOnce());
+
+    other.release();
+    EXPECT_TRUE(rows().isEmpty());
+    ASSERT_TRUE(writeTournament(*connection, kTournament).ok()) << "no transaction was left open";
+    EXPECT_EQ(rows(), kTournamentRows);
+}
+
+TEST_F(StatsDatabaseTest, ALockThatClearsWithinTheWaitOnlyDelaysTheWrite) {
+    connection->setLockWait(std::chrono::seconds(20));
+    OtherProgram other(path(StatsDb::FileName));
+    other.holdExclusive();
+    std::thread releaser([&other] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        other.release();
+    });
+    const Status written = writeTournament(*connection, kTournament);
+    releaser.join();
+    ASSERT_TRUE(written.ok()) << written.error().toStdString();
+    EXPECT_EQ(rows(), kTournamentRows);
+}
+
+TEST_F(StatsDatabaseTest, FailuresAreToldByTheirSqliteCodeNotByTheirText) {
+    const auto text = [](const char *code) {
+        return databaseErrorText(QStringLiteral("/data/base.mdb"),
+                                 QSqlError(QStringLiteral("Unable to fetch row"), QStringLiteral("database is locked"),
+                                           QSqlError::StatementError, QString::fromLatin1(code)));
+    };
+    for (const char *busy : {"5", "6", "517"}) {
+        EXPECT_TRUE(
+            text(busy).startsWith(QStringLiteral("Файл базы статистики «/data/base.mdb» занят другой программой")))
+            << busy;
+        EXPECT_FALSE(text(busy).contains(QStringLiteral("database is locked"))) << busy;
+    }
+    const QString readOnly = text("8");
+    EXPECT_TRUE(readOnly.contains(QStringLiteral("«/data/base.mdb»: в файл нельзя записывать")))
+        << readOnly.toStdString();
+    EXPECT_TRUE(readOnly.contains(QStringLiteral("database is locked"))) << "SQLite's text follows as detail";
+}
+
+TEST_F(StatsDatabaseTest, TheGridShowsCellsThatAreNotIntegersAsTheyAreStored) {
+    // A file edited by hand: the counters hold whatever SQLite accepted.
+    exec(QStringLiteral("INSERT INTO stat (id, Игрок, Побед, Очки) VALUES (1, 'Алла', 'много', 1.5), "
+                        "(2, NULL, 3000000000, -2147483648), (3, 7, 4, 4)"));
+    StatTable table(*connection);
+    ASSERT_TRUE(table.reload().ok());
+    ASSERT_EQ(table.rowCount(), 3);
+    EXPECT_EQ(tableColumn(table, 1), (QStringList{"", "7", "Алла"})) << "NULL first, then a number, then texts";
+    EXPECT_EQ(tableColumn(table, 2), (QStringList{"3000000000", "4", "много"}));
+    EXPECT_EQ(tableColumn(table, 8), (QStringList{"-2147483648", "4", "1.5"}));
+    EXPECT_TRUE(table.data(table.index(0, 1)).toString().isNull());
+
+    // The first row goes; the odd cells stay with their rows.
+    ASSERT_TRUE(table.deleteRow(0).ok());
+    EXPECT_EQ(tableColumn(table, 2), (QStringList{"4", "много"}));
+    EXPECT_EQ(tableColumn(table, 8), (QStringList{"4", "1.5"}));
+    EXPECT_EQ(rows(), (QStringList{"Алла много 0 0 0 0 0 1.5 0 0 0", "7 4 0 0 0 0 0 4 0 0 0"}));
 }
