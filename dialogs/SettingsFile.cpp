@@ -28,6 +28,13 @@ Result<SettingsShown> readSettingsShown(const QString &fileName) {
     return settingsShown(lines.value());
 }
 
+namespace {
+
+const std::array<QByteArrayView, 3> kSettingsMarkers = {SettingsMarker::Players, SettingsMarker::Gift,
+                                                        SettingsMarker::LogAllTeams};
+
+} // namespace
+
 Result<Lines> settingsFileLines(const SettingsChosen &chosen) {
     SettingsValues values;
     values.askAtStart = chosen.askAtStart;
@@ -42,6 +49,17 @@ Result<Lines> settingsFileLines(const SettingsChosen &chosen) {
                                .arg(describeCharacter(*bad), DataFile::Settings)};
         }
         values.players[k] = toCp1251(chosen.players[k]).value();
+        // The file is read by looking for the first line that equals a section's
+        // marker, so a name spelled as a marker would be taken for it and the
+        // values after it would be read from the wrong lines.
+        for (const QByteArrayView marker : kSettingsMarkers) {
+            if (values.players[k] == marker) {
+                return Failure{QStringLiteral("Имя игрока %1 «%2» совпадает с названием раздела файла %3. "
+                                              "Исправьте имя: настройки не сохранены.")
+                                   .arg(k + 1)
+                                   .arg(chosen.players[k], DataFile::Settings)};
+            }
+        }
     }
     values.randomGifts = chosen.randomGifts;
     values.logAllTeams = chosen.logAllTeams;

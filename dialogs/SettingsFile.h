@@ -40,7 +40,9 @@ struct SettingsChosen {
 };
 
 // The lines of the whole file. Fails, naming the player and the character, when
-// a name holds a character that Windows-1251 cannot represent or a line break.
+// a name holds a character that Windows-1251 cannot represent or a line break;
+// fails, naming the player, when a name is one of the file's section markers
+// ("[players]", "[gift]", "[log all teams]").
 Result<Lines> settingsFileLines(const SettingsChosen &chosen);
 // Replaces the file as a whole; on any failure the file stays as it was.
 Status saveSettings(const QString &fileName, const SettingsChosen &chosen);

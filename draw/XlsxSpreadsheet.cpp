@@ -222,6 +222,10 @@ QString xmlSafe(const QString &text) {
 
 // ---- the sheet -----------------------------------------------------------------
 
+// The last column (XFD) and row of a sheet.
+constexpr int kLastColumn = 16384;
+constexpr int kLastRow = 1048576;
+
 struct CellRef {
     int column = 0; // 1-based, A = 1
     int row = 0;    // 1-based
@@ -255,17 +259,22 @@ std::optional<CellRef> parseCellRef(QStringView text) {
         return std::nullopt;
     }
     ref.row = digits.toInt();
-    if (ref.column > 16384 || ref.row > 1048576) {
+    if (ref.column > kLastColumn || ref.row > kLastRow) {
         return std::nullopt;
     }
     return ref;
 }
 
-// The column of a cell reference such as "C9"; 0 when it has none.
+// The column of a cell reference such as "C9"; 0 when it names none, as when
+// its letters go past the last column (XFD). The count stops there, so that a
+// long run of letters cannot overflow.
 int columnOf(const char *ref) {
     int column = 0;
     for (; *ref >= 'A' && *ref <= 'Z'; ++ref) {
         column = column * 26 + (*ref - 'A' + 1);
+        if (column > kLastColumn) {
+            return 0;
+        }
     }
     return column;
 }
@@ -313,6 +322,11 @@ pugi::xml_node cellElement(pugi::xml_node row, const CellRef &ref) {
     for (pugi::xml_node cell : row.children("c")) {
         const pugi::xml_attribute r = cell.attribute("r");
         const int column = r ? columnOf(r.value()) : previous + 1;
+        if (column == 0) {
+            // A reference that names no column: the cell is left as it is, and
+            // neither matches nor places a cell.
+            continue;
+        }
         previous = column;
         if (column == ref.column) {
             return cell;

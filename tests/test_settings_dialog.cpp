@@ -97,6 +97,30 @@ TEST(SettingsFile, RefusesNamesThatWouldNotComeBackAsTyped) {
     ASSERT_TRUE(settingsFileLines(chosen).ok());
 }
 
+// A name spelled as a section marker would be found in place of the marker, and
+// the values after it read from the wrong lines: "0" for the gifts came back as
+// random gifts. A file that lacks a name line shows the marker as the name.
+TEST(SettingsFile, RefusesANameSpelledAsASectionMarker) {
+    SettingsChosen chosen;
+    chosen.randomGifts = false;
+    chosen.logAllTeams = false;
+    for (const char *marker : {"[gift]", "[log all teams]", "[players]"}) {
+        chosen.players = {QStringLiteral("A"), QString::fromLatin1(marker), QStringLiteral("C")};
+        const Result<Lines> lines = settingsFileLines(chosen);
+        ASSERT_FALSE(lines.ok()) << marker;
+        EXPECT_TRUE(lines.error().contains(QStringLiteral("Имя игрока 2"))) << lines.error().toStdString();
+        EXPECT_TRUE(lines.error().contains(QString::fromLatin1(marker))) << lines.error().toStdString();
+    }
+
+    // Only the whole line counts as the marker, as the reader compares it.
+    chosen.players = {QStringLiteral("[gift] "), QStringLiteral("[Gift]"), QStringLiteral("gift")};
+    const Result<Lines> lines = settingsFileLines(chosen);
+    ASSERT_TRUE(lines.ok());
+    const SettingsShown shown = settingsShown(lines.value());
+    EXPECT_FALSE(shown.randomGifts);
+    EXPECT_EQ(readPlayerNames(lines.value()), (PlayerNames{"[gift] ", "[Gift]", "gift"}));
+}
+
 // ---- the window ------------------------------------------------------------------------
 
 class SettingsDialog : public ProgramTest {

@@ -17,6 +17,8 @@
 #include <quazip.h>
 #include <quazipfile.h>
 #include <quazipnewinfo.h>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -351,6 +353,40 @@ TEST_F(SpreadsheetTest, KeepsRowsAndCellsInOrderAndJoinsWhatTheSheetHasAlready) 
     EXPECT_EQ(drawing.value("(//xdr:cNvPr)[2]/@id"), "2");
     EXPECT_TRUE(parts.count("xl/media/image2.png"));
     EXPECT_EQ(Xml(parts["xl/worksheets/_rels/sheet1.xml.rels"]).document.select_nodes("//Relationship").size(), 2u);
+}
+
+// A reference whose letters go past the last column (XFD) names no cell: reading
+// it overflowed the column count. Such a cell is left as it is, and the cells
+// around it are found and filled as usual.
+TEST_F(SpreadsheetTest, LeavesACellWhoseReferenceIsPastTheLastColumnAsItIs) {
+    QByteArray sheetXml = readZip(tournamentTemplatePath())["xl/worksheets/sheet1.xml"];
+    ASSERT_TRUE(sheetXml.contains("<c r=\"A2\" s=\"4\"/>"));
+    sheetXml.replace("<c r=\"A2\" s=\"4\"/>",
+                     "<c r=\"AAAAAAAAAAAAAAAAAAAA2\" s=\"7\"/><c r=\"XFE2\"/><c r=\"A2\" s=\"4\"/>");
+    const QString variant = variantTemplate({{"xl/worksheets/sheet1.xml", sheetXml}});
+
+    auto sheet = makeXlsxSpreadsheet(path("out"));
+    ASSERT_TRUE(sheet->open(variant).ok());
+    for (const char *ref : {"a2", "B2", "XFD2"}) {
+        ASSERT_TRUE(sheet->putRange(QString::fromLatin1(ref), QString::fromLatin1(ref)).ok()) << ref;
+    }
+    const Result<Spreadsheet::Shown> shown = sheet->show();
+    ASSERT_TRUE(shown.ok()) << shown.error().toStdString();
+
+    const Xml xml(readZip(shown.value().file)["xl/worksheets/sheet1.xml"]);
+    const pugi::xml_node row = xml.root().child("sheetData").find_child_by_attribute("row", "r", "2");
+    std::vector<std::string> refs;
+    for (const pugi::xml_node c : row.children("c")) {
+        refs.emplace_back(c.attribute("r").value());
+    }
+    EXPECT_EQ(refs,
+              (std::vector<std::string>{"AAAAAAAAAAAAAAAAAAAA2", "XFE2", "A2", "B2", "E2", "F2", "G2", "H2", "XFD2"}));
+    const pugi::xml_node past = row.first_child();
+    EXPECT_STREQ(past.attribute("s").value(), "7");
+    EXPECT_FALSE(past.first_child()) << "the cell past the last column stays empty";
+    EXPECT_STREQ(cell(xml, "A2").attribute("s").value(), "4") << "the framed cell is the one filled";
+    EXPECT_STREQ(cell(xml, "A2").child("is").child_value("t"), "a2");
+    EXPECT_STREQ(row.find_child_by_attribute("c", "r", "XFD2").child("is").child_value("t"), "XFD2");
 }
 
 // LibreOffice opens the filled workbook and prints it with the names and the picture.
