@@ -21,8 +21,6 @@
 #include <QTableView>
 #include <QTest>
 #include <sqlite3.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -400,19 +398,6 @@ TEST_F(ResultWindow, AWriteRefusedAsReadOnlyNamesTheFileAndTheCause) {
     click("BitBtn1");
     EXPECT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(rows().size(), 3);
-}
-
-TEST_F(ResultWindow, AFileWithoutWritePermissionIsToldAsReadOnly) {
-    if (geteuid() == 0) {
-        GTEST_SKIP() << "the superuser writes to files without write permission";
-    }
-    ASSERT_EQ(chmod(path(StatsDb::FileName).toLocal8Bit().constData(), 0444), 0);
-    computeExample();
-    click("BitBtn1");
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("только для чтения"))) << boxes.shown[0].text.toStdString();
-    EXPECT_TRUE(boxes.shown[0].text.contains(databasePath()));
-    EXPECT_TRUE(rows().isEmpty());
 }
 
 TEST_F(ResultWindow, AWriteThatCommittedIsReportedAsWrittenWhenTheGridCannotBeReadAgain) {
