@@ -98,13 +98,13 @@ Result<FillOutcome> fillTeams(const FillRequest &request, Random &random) {
     random.seedFromClock();
     Result<LineFile> pool = readLineFile(request.poolFile);
     if (!pool.ok()) {
-        return Failure{pool.error()};
+        return pool.status();
     }
     std::optional<UsedTeams> used;
     if (request.skipAllUsed) {
         Result<LineFile> log = readLineFile(DataFile::UsedTeamsLog);
         if (!log.ok()) {
-            return Failure{log.error()};
+            return log.status();
         }
         used.emplace(std::move(log).value());
     }

@@ -17,7 +17,7 @@ QString drawFrom(GiftRange range, Random &random) {
 Result<std::optional<GiftDraw>> drawGifts(Random &random) {
     Result<Lines> settings = readLines(DataFile::Settings);
     if (!settings.ok()) {
-        return Failure{settings.error()};
+        return settings.status();
     }
     const qsizetype marker = findMarker(settings.value(), SettingsMarker::Gift);
     if (marker < 0 || lineAt(settings.value(), marker + 1) != "1") {

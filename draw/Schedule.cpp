@@ -90,10 +90,6 @@ Result<std::array<QByteArray, 3>> teamsForFile(const std::array<QString, 3> &tea
     return bytes;
 }
 
-Result<LogAppend> appendToUsedTeamsLog(const std::array<QByteArray, 3> &teams) {
-    const Result<Appended> appended = appendLines(DataFile::UsedTeamsLog, {teams[0], teams[1], teams[2]});
-    if (!appended.ok()) {
-        return Failure{appended.error()};
-    }
-    return LogAppend{appended.value().created};
+Status appendToUsedTeamsLog(const std::array<QByteArray, 3> &teams) {
+    return appendLines(DataFile::UsedTeamsLog, {teams[0], teams[1], teams[2]});
 }

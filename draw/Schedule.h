@@ -32,11 +32,8 @@ Result<std::array<QByteArray, 3>> teamsForFile(const std::array<QString, 3> &tea
 inline const QString kLogCreatedMessage = QStringLiteral("file not found, new");
 
 // Appends the three teams to the used-teams log in player order, one line each.
-// A log that does not exist is created with them (`created` comes back true);
-// the window tells the user with kLogCreatedMessage beforehand. A last line without a
-// line end gets one first, so that no team is glued onto it. The three lines go
-// in whole or not at all: a failed append leaves the log as it was.
-struct LogAppend {
-    bool created = false;
-};
-Result<LogAppend> appendToUsedTeamsLog(const std::array<QByteArray, 3> &teams);
+// A log that does not exist is created with them; the window tells the user with
+// kLogCreatedMessage beforehand. A last line without a line end gets one first,
+// so that no team is glued onto it. The three lines go in whole or not at all: a
+// failed append leaves the log as it was.
+Status appendToUsedTeamsLog(const std::array<QByteArray, 3> &teams);

@@ -25,7 +25,7 @@ std::unique_ptr<Spreadsheet> makeTournamentSpreadsheet() {
 Result<SheetExport> exportTournamentSheet(Spreadsheet &sheet, const TournamentSheet &values,
                                           const QString &templatePath) {
     if (Status opened = sheet.open(templatePath); !opened.ok()) {
-        return Failure{opened.error()};
+        return opened;
     }
     const std::array<std::pair<const char *, const QString *>, 12> cells = {{
         {"a2", &values.players[0]},
@@ -43,11 +43,11 @@ Result<SheetExport> exportTournamentSheet(Spreadsheet &sheet, const TournamentSh
     }};
     for (const auto &[cell, value] : cells) {
         if (Status put = sheet.putRange(QString::fromLatin1(cell), *value); !put.ok()) {
-            return Failure{put.error()};
+            return put;
         }
     }
     if (Status selected = sheet.select(QStringLiteral("e8")); !selected.ok()) {
-        return Failure{selected.error()};
+        return selected;
     }
 
     SheetExport outcome;
@@ -57,12 +57,12 @@ Result<SheetExport> exportTournamentSheet(Spreadsheet &sheet, const TournamentSh
         outcome.notices.append(QStringLiteral("Картинка приза не найдена, таблица без неё: %1")
                                    .arg(QDir::toNativeSeparators(values.prizePicture)));
     } else if (Status added = sheet.addPicture(values.prizePicture, true, true, 263, 115, 60, 60); !added.ok()) {
-        return Failure{added.error()};
+        return added;
     }
 
     Result<Spreadsheet::Shown> shown = sheet.show();
     if (!shown.ok()) {
-        return Failure{shown.error()};
+        return shown.status();
     }
     outcome.file = shown.value().file;
     outcome.desktopOpened = shown.value().desktopOpened;

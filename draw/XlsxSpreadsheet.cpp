@@ -771,7 +771,7 @@ Result<Spreadsheet::Shown> XlsxSpreadsheet::show() {
     }
     Result<QString> file = writeSheetFile(m_outputFolder, *bytes);
     if (!file.ok()) {
-        return Failure{file.error()};
+        return file.status();
     }
     pruneSheetFolder(m_outputFolder);
     const bool opened = openWithDesktop(QUrl::fromLocalFile(file.value()));

@@ -111,7 +111,7 @@ Result<QByteArray> readFileBytes(const QString &fileName) {
 Result<Lines> readLines(const QString &fileName) {
     Result<QByteArray> bytes = readFileBytes(fileName);
     if (!bytes.ok()) {
-        return Failure{bytes.error()};
+        return bytes.status();
     }
     return splitLines(bytes.value());
 }
@@ -119,13 +119,17 @@ Result<Lines> readLines(const QString &fileName) {
 Result<LineFile> readLineFile(const QString &fileName) {
     Result<QByteArray> bytes = readFileBytes(fileName);
     if (!bytes.ok()) {
-        return Failure{bytes.error()};
+        return bytes.status();
     }
     return LineFile(std::move(bytes).value());
 }
 
 Status writeLines(const QString &fileName, const Lines &lines) {
     return writeFileBytes(fileName, joinLines(lines));
+}
+
+Status appendLines(const QString &fileName, const Lines &lines) {
+    return appendOnNewLine(fileName, joinLines(lines));
 }
 
 QByteArray lineAt(const Lines &lines, qsizetype index) {

@@ -81,6 +81,8 @@ Result<LineFile> readLineFile(const QString &fileName);
 // Replaces the whole file (see writeFileBytes): a crash or a failed write leaves
 // the old content.
 Status writeLines(const QString &fileName, const Lines &lines);
+// Appends the lines, one each, whole or not at all (see appendOnNewLine).
+Status appendLines(const QString &fileName, const Lines &lines);
 
 // The line at a 0-based index, or an empty line where the file has none.
 QByteArray lineAt(const Lines &lines, qsizetype index);

@@ -1,7 +1,5 @@
 #include "FileWriting.h"
 
-#include "DataFiles.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -205,31 +203,31 @@ Status writeFileBytes(const QString &fileName, QByteArrayView bytes) {
 namespace {
 
 // Whether the file ends in a line end; false for an empty file.
+Failure appendFailure(const QString &fileName, int errnum) {
+    return Failure{QStringLiteral("Не удалось дописать файл %1: %2. В файл ничего не добавлено.")
+                       .arg(nativePath(fileName), systemErrorText(errnum))};
+}
+
 Result<bool> endsWithLineEnd(int fd, off_t size, const QString &fileName) {
     if (size == 0) {
         return false;
     }
     char last = 0;
     if (::pread(fd, &last, 1, size - 1) != 1) {
-        return Failure{fileErrorText(fileName, systemErrorText(errno))};
+        return appendFailure(fileName, errno);
     }
     return last == '\n' || last == '\r';
 }
 
-Failure appendFailure(const QString &fileName, int errnum) {
-    return Failure{QStringLiteral("Не удалось дописать файл %1: %2. В файл ничего не добавлено.")
-                       .arg(nativePath(fileName), systemErrorText(errnum))};
-}
-
 } // namespace
 
-Result<Appended> appendLines(const QString &fileName, const QList<QByteArray> &lines) {
+Status appendOnNewLine(const QString &fileName, QByteArrayView bytes) {
     const QByteArray path = QFile::encodeName(fileName);
-    Appended result;
+    bool created = false;
     int raw = ::open(path.constData(), O_RDWR | O_APPEND | O_CLOEXEC);
     if (raw < 0 && errno == ENOENT) {
         raw = ::open(path.constData(), O_RDWR | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        result.created = raw >= 0;
+        created = raw >= 0;
     }
     if (raw < 0) {
         return appendFailure(fileName, errno);
@@ -244,18 +242,18 @@ Result<Appended> appendLines(const QString &fileName, const QList<QByteArray> &l
     }
     const Result<bool> ended = endsWithLineEnd(fd.get(), info.st_size, fileName);
     if (!ended.ok()) {
-        return Failure{ended.error()};
+        return ended.status();
     }
-    QByteArray bytes = info.st_size > 0 && !ended.value() ? QByteArray("\r\n") : QByteArray();
-    bytes.append(joinLines(lines));
+    QByteArray whole = info.st_size > 0 && !ended.value() ? QByteArray("\r\n") : QByteArray();
+    whole.append(bytes);
 
-    int error = writeAll(fd.get(), bytes);
+    int error = writeAll(fd.get(), whole);
     if (error == 0 && ::fsync(fd.get()) != 0) {
         error = errno;
     }
     if (error != 0) {
         // Whatever part went out is cut off again: the file holds whole lines only.
-        if (result.created) {
+        if (created) {
             ::unlink(path.constData());
         } else if (::ftruncate(fd.get(), info.st_size) != 0 || ::fsync(fd.get()) != 0) {
             return Failure{appendFailure(fileName, error).text +
@@ -268,7 +266,7 @@ Result<Appended> appendLines(const QString &fileName, const QList<QByteArray> &l
     if (!fd.close()) {
         return appendFailure(fileName, errno);
     }
-    return result;
+    return {};
 }
 
 Status writeNewFile(const QString &path, QByteArrayView bytes) {

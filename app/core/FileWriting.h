@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -22,14 +21,11 @@ QString systemErrorText(int errnum);
 // did not exist is created. A symbolic link keeps pointing at the file it names.
 Status writeFileBytes(const QString &fileName, QByteArrayView bytes);
 
-// Appends lines, each followed by CR LF, all of them or none: a short or failed
-// write cuts the file back to its old length. A last line without a line end gets
-// one first, so that nothing is glued onto it. A file that does not exist is
-// created; `created` tells so.
-struct Appended {
-    bool created = false;
-};
-Result<Appended> appendLines(const QString &fileName, const QList<QByteArray> &lines);
+// Appends bytes that hold whole lines, all of them or none: a short or failed
+// write cuts the file back to its old length, and a file that the append made is
+// removed again. A last line without a line end gets one first, so that nothing
+// is glued onto it. A file that does not exist is created.
+Status appendOnNewLine(const QString &fileName, QByteArrayView bytes);
 
 // Writes a file that must not exist yet, so that it appears only whole: the bytes
 // go to a hidden temporary file in the same folder, which takes the name once it

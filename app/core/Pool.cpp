@@ -58,11 +58,11 @@ Status BuildPoolRemainder(const QString &listFile) {
 Result<bool> IsListExhausted(const QString &listFile, const QString &logFile) {
     Result<LineFile> list = readLineFile(listFile);
     if (!list.ok()) {
-        return Failure{list.error()};
+        return list.status();
     }
     Result<LineFile> log = readLineFile(logFile);
     if (!log.ok()) {
-        return Failure{log.error()};
+        return log.status();
     }
     return isExhausted(list.value(), UsedTeams(std::move(log).value()));
 }
@@ -70,7 +70,7 @@ Result<bool> IsListExhausted(const QString &listFile, const QString &logFile) {
 Result<bool> FileHasLine(const QString &fileName, QByteArrayView text) {
     Result<QByteArray> bytes = readFileBytes(fileName);
     if (!bytes.ok()) {
-        return Failure{bytes.error()};
+        return bytes.status();
     }
     for (const QByteArrayView line : splitLineViews(bytes.value())) {
         if (line == text) {
@@ -87,7 +87,7 @@ QString ExhaustedMessage(const QString &listFile) {
 Result<int> ReadLogAllTeams(const QString &settingsFile) {
     Result<Lines> settings = readLines(settingsFile);
     if (!settings.ok()) {
-        return Failure{settings.error()};
+        return settings.status();
     }
     return logAllTeams(settings.value());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 #include <optional>
 #include <utility>
 
@@ -27,6 +28,8 @@ template <typename T> class [[nodiscard]] Result {
 public:
     Result(T value) : m_value(std::move(value)) {}
     Result(Failure failure) : m_error(std::move(failure.text)) {}
+    // The failure of an earlier step, handed on: `return step.status();`.
+    Result(const Status &failed) : m_error(failed.error()) { Q_ASSERT(!failed.ok()); }
 
     bool ok() const { return m_value.has_value(); }
     const T &value() const & { return *m_value; }

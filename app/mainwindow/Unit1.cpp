@@ -243,7 +243,7 @@ void TForm1::Button1Click() {
     // the schedule before anything is written.
     const Result<std::array<QByteArray, 3>> logged = teamsForFile(teams, DataFile::UsedTeamsLog);
     const Result<Fixtures> round =
-        logged.ok() ? drawFirstRound(teams, randomGenerator()) : Result<Fixtures>(Failure{logged.error()});
+        logged.ok() ? drawFirstRound(teams, randomGenerator()) : Result<Fixtures>(logged.status());
     if (!round.ok()) {
         showFirstRound(nullptr);
         messages().error(round.error());
@@ -258,7 +258,7 @@ void TForm1::Button1Click() {
     if (!QFileInfo::exists(DataFile::UsedTeamsLog)) {
         messages().information(kLogCreatedMessage);
     }
-    const Result<LogAppend> appended = appendToUsedTeamsLog(logged.value());
+    const Status appended = appendToUsedTeamsLog(logged.value());
     if (!appended.ok()) {
         messages().error(appended.error());
     }

@@ -58,7 +58,7 @@ EditorText editorText(QByteArrayView bytes) {
 Result<EditorText> loadEditorText(const QString &fileName) {
     const Result<QByteArray> bytes = readFileBytes(fileName);
     if (!bytes.ok()) {
-        return Failure{bytes.error()};
+        return bytes.status();
     }
     return editorText(bytes.value());
 }

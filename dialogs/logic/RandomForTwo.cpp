@@ -26,7 +26,7 @@ Result<TwoTeams> drawTwoTeams(TwoPlayerKind kind, Random &random) {
 
     Result<LineFile> read = readLineFile(teams.list);
     if (!read.ok()) {
-        return Failure{read.error()};
+        return read.status();
     }
     const LineFile &lines = read.value();
     const auto cannotServe = [&teams] {

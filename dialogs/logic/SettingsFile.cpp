@@ -23,7 +23,7 @@ SettingsShown settingsShown(const Lines &settings) {
 Result<SettingsShown> readSettingsShown(const QString &fileName) {
     Result<Lines> lines = readLines(fileName);
     if (!lines.ok()) {
-        return Failure{lines.error()};
+        return lines.status();
     }
     return settingsShown(lines.value());
 }
@@ -69,7 +69,7 @@ Result<Lines> settingsFileLines(const SettingsChosen &chosen) {
 Status saveSettings(const QString &fileName, const SettingsChosen &chosen) {
     const Result<Lines> lines = settingsFileLines(chosen);
     if (!lines.ok()) {
-        return Failure{lines.error()};
+        return lines.status();
     }
     return writeLines(fileName, lines.value());
 }

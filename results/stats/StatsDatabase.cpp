@@ -247,7 +247,7 @@ Status checkStatsFile(const QString &fileName) {
 
 Result<std::unique_ptr<StatsConnection>> StatsConnection::open(const QString &fileName) {
     if (const Status checked = checkStatsFile(fileName); !checked.ok()) {
-        return Failure{checked.error()};
+        return checked;
     }
     // Declared first, so that on a failure the connection is removed after the
     // handles below are gone.
