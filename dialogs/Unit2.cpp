@@ -3,16 +3,14 @@
 #include "DataFiles.h"
 #include "EditorText.h"
 #include "Seams.h"
+#include "WidgetMessages.h"
 #include "ui_Unit2.h"
 
 #include <QIcon>
 #include <QStyle>
 #include <QTextDocument>
 
-TForm2::TForm2(QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint),
-      ui(std::make_unique<Ui::TForm2>()) {
+TForm2::TForm2(QWidget *parent) : QWidget(parent, fixedWindowFlags()), ui(std::make_unique<Ui::TForm2>()) {
     ui->setupUi(this);
     setFixedSize(218, 481);
     move(344, 120);
@@ -35,9 +33,7 @@ TForm2::TForm2(QWidget *parent)
 TForm2::~TForm2() = default;
 
 void TForm2::openLists() {
-    show();
-    raise();
-    activateWindow();
+    bringToFront(this);
     // Unsaved edits are replaced by the files; a tab keeps its viewing or editing state.
     for (const Tab &tab : m_tabs) {
         const Result<EditorText> list = loadEditorText(tab.file);

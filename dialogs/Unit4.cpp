@@ -1,6 +1,7 @@
 #include "Unit4.h"
 
 #include "DataFiles.h"
+#include "WidgetMessages.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -27,9 +28,7 @@ QString TForm4::picturePath() {
 }
 
 void TForm4::showCongratulation() {
-    show();
-    raise();
-    activateWindow();
+    bringToFront(this);
 }
 
 bool TForm4::event(QEvent *event) {

@@ -3,6 +3,7 @@
 #include "DataFiles.h"
 #include "GiftCatalogue.h"
 #include "Seams.h"
+#include "WidgetMessages.h"
 #include "ui_Unit51.h"
 
 #include <QGuiApplication>
@@ -12,8 +13,7 @@
 
 TForm5::TForm5(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::TForm5>()) {
     ui->setupUi(this);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(fixedWindowFlags());
     setFixedSize(size());
 }
 
@@ -52,10 +52,7 @@ bool TForm5::showCatalogueFrom(const QString &pictureFolder) {
             frame.moveCenter(screen->availableGeometry().center());
             move(frame.topLeft());
         }
-        show();
-    } else {
-        raise();
     }
-    activateWindow();
+    bringToFront(this);
     return true;
 }

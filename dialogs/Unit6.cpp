@@ -42,8 +42,7 @@ QIcon checkMarkIcon() {
 
 TForm6::TForm6(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::TForm6>()) {
     ui->setupUi(this);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(fixedWindowFlags());
     setFixedSize(size());
     ui->BitBtn1->setIcon(checkMarkIcon());
 
@@ -65,12 +64,7 @@ void TForm6::openWith(const QStringList &players) {
     for (int k = 0; k < 3; ++k) {
         edits[k]->setText(players.value(k));
     }
-    if (isVisible()) {
-        raise();
-    } else {
-        show();
-    }
-    activateWindow();
+    bringToFront(this);
 }
 
 std::array<QRadioButton *, 3> TForm6::kindButtons() const {

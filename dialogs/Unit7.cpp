@@ -3,12 +3,11 @@
 #include "RandomForTwo.h"
 #include "Seams.h"
 #include "Text.h"
+#include "WidgetMessages.h"
 #include "ui_Unit7.h"
 
 TForm7::TForm7(QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
-      ui(std::make_unique<Ui::TForm7>()) {
+    : QWidget(parent, fixedWindowFlags() | Qt::WindowStaysOnTopHint), ui(std::make_unique<Ui::TForm7>()) {
     ui->setupUi(this);
     setFixedSize(225, 88);
     ui->Label1->hide();

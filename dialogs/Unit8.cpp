@@ -4,6 +4,7 @@
 #include "EditorText.h"
 #include "Pool.h"
 #include "Seams.h"
+#include "WidgetMessages.h"
 #include "ui_Unit8.h"
 
 #include <QColor>
@@ -61,9 +62,7 @@ void TForm8::openLog() {
         }
         showExhausted(marker, isExhausted(list.value(), used));
     }
-    show();
-    raise();
-    activateWindow();
+    bringToFront(this);
 }
 
 void TForm8::showLog(const QByteArray &bytes) {

@@ -118,17 +118,11 @@ std::array<QLabel *, 9> TForm9::rowLabels(int row) const {
     }
 }
 
-void TForm9::showInWindow() {
-    show();
-    raise();
-    activateWindow();
-}
-
 void TForm9::openForStatistics(const QStringList &players) {
     ui->Label29->setText(players.value(0));
     ui->Label30->setText(players.value(1));
     ui->Label31->setText(players.value(2));
-    showInWindow();
+    bringToFront(this);
 }
 
 void TForm9::openAfterFinalTable(const std::array<QString, 3> &teams, const std::array<QString, 3> &players) {
@@ -141,7 +135,7 @@ void TForm9::openAfterFinalTable(const std::array<QString, 3> &teams, const std:
         names[k]->setText(players[k]);
     }
     ui->Button1->setEnabled(true);
-    showInWindow();
+    bringToFront(this);
 }
 
 void TForm9::Button1Click() {

@@ -57,7 +57,6 @@ private:
     // Runs a read of the table (a reload or a new order), keeping the widths the
     // user gave the columns.
     Status rereadTable(const std::function<Status()> &read);
-    void showInWindow();
 
     std::unique_ptr<Ui::TForm9> ui;
     // The model goes before the connection that it uses.

@@ -58,8 +58,7 @@ const QString TForm1::kCredits =
 TForm1::TForm1(QWidget *parent)
     : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()), m_newSpreadsheet(makeTournamentSpreadsheet) {
     ui->setupUi(this);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(fixedWindowFlags() | Qt::WindowMinimizeButtonHint);
     setClientHeight(kClientHeight);
     // Team and player names come from files and are shown as they stand, never as markup.
     for (QLabel *label : findChildren<QLabel *>()) {

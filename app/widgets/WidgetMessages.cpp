@@ -72,6 +72,17 @@ bool pressButtonForEnter(QWidget *window, const QKeyEvent *event) {
     return false;
 }
 
+Qt::WindowFlags fixedWindowFlags() {
+    return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+           Qt::WindowCloseButtonHint;
+}
+
+void bringToFront(QWidget *window) {
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 QFont programFont() {
     const QString preferred = QStringLiteral("MS Sans Serif");
     if (QFontDatabase::families().contains(preferred)) {

@@ -22,6 +22,13 @@ class QWidget;
 // pressed; the caller passes the key on otherwise.
 bool pressButtonForEnter(QWidget *window, const QKeyEvent *event);
 
+// The frame of the program's fixed windows: a title with the system menu and a
+// close button, no maximise button. The main window adds the minimise button.
+Qt::WindowFlags fixedWindowFlags();
+// Shows a window, or brings it forward when it is on screen already, and gives
+// it the focus.
+void bringToFront(QWidget *window);
+
 // The font of every window: "MS Sans Serif" at 8 points where it is installed,
 // else the desktop's sans-serif font at 8 points.
 QFont programFont();
