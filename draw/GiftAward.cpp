@@ -3,6 +3,7 @@
 #include "DataFiles.h"
 #include "GiftCatalogue.h"
 #include "Seams.h"
+#include "Settings.h"
 #include "Text.h"
 
 namespace {
@@ -15,12 +16,11 @@ QString drawFrom(GiftRange range, Random &random) {
 } // namespace
 
 Result<std::optional<GiftDraw>> drawGifts(Random &random) {
-    Result<Lines> settings = readLines(DataFile::Settings);
+    const Result<Settings> settings = readSettings(DataFile::Settings);
     if (!settings.ok()) {
         return settings.status();
     }
-    const qsizetype marker = findMarker(settings.value(), SettingsMarker::Gift);
-    if (marker < 0 || lineAt(settings.value(), marker + 1) != "1") {
+    if (!settings.value().randomGifts()) {
         return std::optional<GiftDraw>();
     }
     random.seedFromClock();

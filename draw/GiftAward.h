@@ -16,9 +16,8 @@ struct GiftDraw {
     QString scorerPrize;
 };
 
-// Draws the three gifts when the settings say that gifts are decided at random:
-// the line after "[gift]" is exactly "1". Any other value, or a settings file
-// without "[gift]", means no award (an empty optional). The draws are made in
+// Draws the three gifts when the settings say that gifts are decided at random
+// (Settings::randomGifts); otherwise there is no award (an empty optional). The draws are made in
 // the order third place, second place, scorer, each uniform over its range.
 Result<std::optional<GiftDraw>> drawGifts(Random &random);
 

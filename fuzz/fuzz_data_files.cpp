@@ -2,6 +2,7 @@
 // readers, and checks the invariants that the rest of the program relies on.
 #include "DataFiles.h"
 #include "Pool.h"
+#include "Settings.h"
 #include "Text.h"
 
 #include <cstdint>
@@ -35,9 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     (void)checkCp1251Text(bytes);
 
-    (void)readPlayerNames(lines);
-    (void)readGiftValue(lines);
-    (void)logAllTeams(lines);
+    (void)parseSettings(lines).logAllTeamsNumber();
     const UsedTeams used(file);
     if (countMatches(file, used) < file.size() || !poolRemainder(file, used).isEmpty()) {
         std::abort();

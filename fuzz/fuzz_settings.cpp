@@ -2,7 +2,6 @@
 // checks that what the window shows agrees with the lower readers, and that
 // saving what it shows and reading the saved file again shows the same.
 #include "DataFiles.h"
-#include "Pool.h"
 #include "SettingsFile.h"
 #include "Text.h"
 
@@ -20,8 +19,8 @@ void check(bool condition, const char *what) {
 }
 
 // The window's log check box: ticked when the file says 1.
-bool logAllTeamsTicked(const Lines &settings) {
-    const Result<int> value = logAllTeams(settings);
+bool logAllTeamsTicked(const Settings &settings) {
+    const Result<int> value = settings.logAllTeamsNumber();
     return value.ok() && value.value() == 1;
 }
 
@@ -30,20 +29,17 @@ bool logAllTeamsTicked(const Lines &settings) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     const QByteArrayView bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
     const Lines lines = splitLines(bytes);
-
-    const SettingsShown shown = settingsShown(lines);
-    const PlayerNames names = readPlayerNames(lines);
-    const QByteArray gift = readGiftValue(lines);
-    const Result<int> logAll = logAllTeams(lines);
-    (void)logAll;
+    const Settings settings = parseSettings(lines);
+    const SettingsShown shown = settingsShown(settings);
 
     check(shown.askAtStart == (lineAt(lines, 0) == "1"), "the ask line is exactly 1");
     check(shown.kind == kNoKind || (shown.kind >= 0 && shown.kind < static_cast<int>(kKindWords.size())),
           "the kind is a button or none");
     check(shown.kind == kNoKind || lineAt(lines, 1) == kKindWords[static_cast<std::size_t>(shown.kind)],
           "the kind button is the one the line names");
-    check(shown.randomGifts == (gift != "0"), "gifts are random unless the gift line is 0");
-    for (const QByteArray &name : names) {
+    check(shown.randomGifts == (findMarker(lines, SettingsMarker::Gift) < 0 || settings.gift == "1"),
+          "gifts are random for exactly 1, or without the marker");
+    for (const QByteArray &name : settings.players) {
         check(!name.contains('\r') && !name.contains('\n'), "a player name is one line");
     }
 
@@ -51,35 +47,38 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     SettingsChosen chosen;
     chosen.askAtStart = shown.askAtStart;
     chosen.kind = shown.kind;
-    for (std::size_t k = 0; k < names.size(); ++k) {
-        chosen.players[k] = fromCp1251(names[k]);
+    for (std::size_t k = 0; k < settings.players.size(); ++k) {
+        chosen.players[k] = fromCp1251(settings.players[k]);
     }
     chosen.randomGifts = shown.randomGifts;
-    chosen.logAllTeams = logAllTeamsTicked(lines);
+    chosen.logAllTeams = logAllTeamsTicked(settings);
 
-    const Result<Lines> saved = settingsFileLines(chosen);
+    const Result<Settings> saved = chosenSettings(chosen);
     if (!saved.ok()) {
         // Only a name that cannot be stored, or that would be read as a
         // section marker, is refused.
         bool refusable = false;
-        for (std::size_t k = 0; k < names.size(); ++k) {
+        for (std::size_t k = 0; k < settings.players.size(); ++k) {
+            const QByteArray &name = settings.players[k];
             refusable = refusable || unstorableOnALine(chosen.players[k]).has_value() ||
-                        names[k] == SettingsMarker::Players || names[k] == SettingsMarker::Gift ||
-                        names[k] == SettingsMarker::LogAllTeams;
+                        name == SettingsMarker::Players || name == SettingsMarker::Gift ||
+                        name == SettingsMarker::LogAllTeams;
         }
         check(refusable, "a file with storable names is saved");
         return 0;
     }
     // What the file holds on disk, read back as the window reads it.
-    const Lines reread = splitLines(joinLines(saved.value()));
-    check(reread == saved.value(), "the saved lines read back as written");
-    const SettingsShown again = settingsShown(reread);
-    check(again.askAtStart == shown.askAtStart, "the ask choice survives saving");
-    check(again.kind == shown.kind, "the kind survives saving");
-    check(again.randomGifts == shown.randomGifts, "the gift choice survives saving");
-    check(readPlayerNames(reread) == names, "the player names survive saving");
-    check(logAllTeamsTicked(reread) == chosen.logAllTeams, "the log choice survives saving");
-    const Result<int> logAgain = logAllTeams(reread);
+    const Lines written = settingsLines(saved.value());
+    const Lines reread = splitLines(joinLines(written));
+    check(reread == written, "the saved lines read back as written");
+    const Settings again = parseSettings(reread);
+    const SettingsShown shownAgain = settingsShown(again);
+    check(shownAgain.askAtStart == shown.askAtStart, "the ask choice survives saving");
+    check(shownAgain.kind == shown.kind, "the kind survives saving");
+    check(shownAgain.randomGifts == shown.randomGifts, "the gift choice survives saving");
+    check(again.players == settings.players, "the player names survive saving");
+    check(logAllTeamsTicked(again) == chosen.logAllTeams, "the log choice survives saving");
+    const Result<int> logAgain = again.logAllTeamsNumber();
     check(logAgain.ok() && (logAgain.value() == 0 || logAgain.value() == 1), "the saved log value is 0 or 1");
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "DataFiles.h"
 #include "DataFolderLock.h"
+#include "Settings.h"
 #include "Support.h"
 #include "Text.h"
 
@@ -7,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <limits>
 #include <sys/stat.h>
 
 using ::testing::ElementsAre;
@@ -82,37 +84,64 @@ TEST(Settings, DefaultFileHasTheTenLines) {
 }
 
 TEST(Settings, WriterLeavesOutAnUnsetKind) {
-    SettingsValues values;
-    values.askAtStart = false;
+    Settings values;
+    values.askAtStart = "0";
     values.players = {cp("Вася"), cp("Петя"), cp("Коля")};
-    values.randomGifts = false;
-    values.logAllTeams = false;
+    values.gift = "0";
+    values.logAllTeams = "0";
     const Lines lines = settingsLines(values);
     EXPECT_EQ(lines,
               (Lines{"0", "[players]", cp("Вася"), cp("Петя"), cp("Коля"), "[gift]", "0", "[log all teams]", "0"}));
-    EXPECT_EQ(readPlayerNames(lines), (PlayerNames{cp("Вася"), cp("Петя"), cp("Коля")}));
-    EXPECT_EQ(readGiftValue(lines), "0");
-    EXPECT_EQ(readLogAllTeamsValue(lines), "0");
+    const Settings read = parseSettings(lines);
+    EXPECT_EQ(read.players, (PlayerNames{cp("Вася"), cp("Петя"), cp("Коля")}));
+    EXPECT_EQ(read.gift, "0");
+    EXPECT_EQ(read.logAllTeams, "0");
 }
 
 TEST(Settings, MarkersAreFoundFromTheTopAndMatchedExactly) {
     const Lines lines{"0", "[players]",       "A", "B",      "C", "[gift] ", "x", "[gift]",
                       "0", "[log all teams]", "1", "[gift]", "1"};
-    EXPECT_EQ(readPlayerNames(lines), (PlayerNames{"A", "B", "C"}));
-    EXPECT_EQ(readGiftValue(lines), "0") << "the first exact marker counts, not one with a blank";
+    EXPECT_EQ(parseSettings(lines).players, (PlayerNames{"A", "B", "C"}));
+    EXPECT_EQ(parseSettings(lines).gift, "0") << "the first exact marker counts, not one with a blank";
     EXPECT_EQ(findMarker(lines, SettingsMarker::Players), 1);
 }
 
 TEST(Settings, MissingMarkersGiveTheDefaultValues) {
-    const Lines lines{"1", "clubs"};
-    EXPECT_EQ(readPlayerNames(lines), (PlayerNames{"Player 1", "Player 2", "Player 3"}));
-    EXPECT_EQ(readGiftValue(lines), "1");
-    EXPECT_EQ(readLogAllTeamsValue(lines), "1");
+    const Settings settings = parseSettings({"1", "clubs"});
+    EXPECT_EQ(settings.players, (PlayerNames{"Player 1", "Player 2", "Player 3"}));
+    EXPECT_EQ(settings.gift, "1");
+    EXPECT_EQ(settings.logAllTeams, "1");
 }
 
 TEST(Settings, ValueLinesThatTheFileLacksAreEmpty) {
-    EXPECT_EQ(readPlayerNames({"1", "clubs", "[players]", "Only one"}), (PlayerNames{"Only one", "", ""}));
-    EXPECT_EQ(readLogAllTeamsValue({"[log all teams]"}), "");
+    EXPECT_EQ(parseSettings({"1", "clubs", "[players]", "Only one"}).players, (PlayerNames{"Only one", "", ""}));
+    EXPECT_EQ(parseSettings({"[log all teams]"}).logAllTeams, "");
+}
+
+TEST(Settings, EachValueHasOneRuleForEveryReader) {
+    // Gifts: exactly "1", or no "[gift]" at all.
+    EXPECT_TRUE(parseSettings({"1", "clubs"}).randomGifts());
+    for (const QByteArray &value : {QByteArray("0"), QByteArray(""), QByteArray("1 "), QByteArray("yes")}) {
+        EXPECT_FALSE(parseSettings({"[gift]", value}).randomGifts()) << value.constData();
+    }
+    // The used-teams mode: a whole number, read as every number of the program is.
+    EXPECT_EQ(parseSettings({"[log all teams]", "+1"}).logAllTeamsNumber().value(), 1);
+    EXPECT_FALSE(parseSettings({"[log all teams]", " 1"}).logAllTeamsNumber().ok());
+    // A name that the file could not give back is refused before anything is written.
+    Settings settings;
+    settings.players[2] = "[gift]";
+    EXPECT_FALSE(checkSettings(settings).ok());
+    settings.players[2] = "a\r\nb";
+    EXPECT_FALSE(checkSettings(settings).ok());
+}
+
+TEST(Integers, TheWholeRangeAndNothingBeyond) {
+    EXPECT_EQ(parseInteger(u"-9223372036854775808"), std::numeric_limits<qint64>::min());
+    EXPECT_EQ(parseInteger(u"+9223372036854775807"), std::numeric_limits<qint64>::max());
+    for (const char16_t *text : {u"9223372036854775808", u"-9223372036854775809", u"--1", u"+-1"}) {
+        EXPECT_FALSE(parseInteger(text).has_value()) << QString::fromUtf16(text).toStdString();
+    }
+    EXPECT_EQ(parseInt(u"-2147483648"), std::numeric_limits<int>::min());
 }
 
 class DataFileIo : public WorkDirTest {};

@@ -319,8 +319,9 @@ TEST_F(GiftDrawing, OnlyAGiftSettingOfExactlyOneAwards) {
         writeSettings({"1", "clubs", "[players]", "A", "B", "C", "[gift]", value, "[log all teams]", "1"});
         EXPECT_FALSE(draw().has_value()) << value.constData();
     }
+    // Without a "[gift]" line the default holds, as the settings window shows it.
     writeSettings({"1", "clubs", "[players]", "A", "B", "C", "[log all teams]", "1"});
-    EXPECT_FALSE(draw().has_value()) << "no [gift] line, no award";
+    EXPECT_TRUE(draw().has_value()) << "no [gift] line: gifts at random";
     QFile::remove(path(DataFile::Settings));
     EXPECT_FALSE(drawGifts(randomGenerator()).ok());
 }

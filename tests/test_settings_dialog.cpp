@@ -18,32 +18,40 @@ namespace {
 
 const Lines kTenLines = {"0", "natteams", "[players]", "A", "B", "C", "[gift]", "1", "[log all teams]", "1"};
 
+// The file that the window's choices make.
+Result<Lines> settingsFileLines(const SettingsChosen &chosen) {
+    const Result<Settings> settings = chosenSettings(chosen);
+    return settings.ok() ? Result<Lines>(settingsLines(settings.value())) : Result<Lines>(settings.status());
+}
+
 } // namespace
 
 // ---- the rules, without a window ---------------------------------------------------
 
-TEST(SettingsFile, ShowsTheFileWithOppositeDefaultsForAskAndGifts) {
+TEST(SettingsFile, ShowsTheFileByTheProgramsOneRulePerValue) {
     struct Case {
         Lines file;
         bool ask;
         int kind;
         bool gifts;
     };
+    // The kind is asked only for exactly "1"; gifts are drawn only for exactly
+    // "1", and for a file without "[gift]", as the gift award decides them.
     const Case cases[] = {
         {kTenLines, false, 1, true},
         {{"1", "random", "[players]", "A", "B", "C", "[gift]", "0"}, true, 2, false},
         // Exact comparisons: another letter case or a trailing blank is no value.
-        {{"1 ", "Clubs", "[players]", "A", "B", "C", "[gift]", "0 "}, false, kNoKind, true},
-        {{"2", "clubs ", "[gift]", ""}, false, kNoKind, true},
+        {{"1 ", "Clubs", "[players]", "A", "B", "C", "[gift]", "1 "}, false, kNoKind, false},
+        {{"2", "clubs ", "[gift]", ""}, false, kNoKind, false},
         // A file without a kind line: the names' marker stands second.
-        {{"0", "[players]", "A", "B", "C", "[gift]", "yes"}, false, kNoKind, true},
+        {{"0", "[players]", "A", "B", "C", "[gift]", "yes"}, false, kNoKind, false},
         // No "[gift]" at all, or nothing after it.
         {{"1", "clubs", "[players]", "A", "B", "C"}, true, 0, true},
-        {{"0", "natteams", "[gift]"}, false, 1, true},
+        {{"0", "natteams", "[gift]"}, false, 1, false},
         {{}, false, kNoKind, true},
     };
     for (const Case &c : cases) {
-        const SettingsShown shown = settingsShown(c.file);
+        const SettingsShown shown = settingsShown(parseSettings(c.file));
         const QByteArray file = joinLines(c.file);
         EXPECT_EQ(shown.askAtStart, c.ask) << file.toStdString();
         EXPECT_EQ(shown.kind, c.kind) << file.toStdString();
@@ -116,9 +124,9 @@ TEST(SettingsFile, RefusesANameSpelledAsASectionMarker) {
     chosen.players = {QStringLiteral("[gift] "), QStringLiteral("[Gift]"), QStringLiteral("gift")};
     const Result<Lines> lines = settingsFileLines(chosen);
     ASSERT_TRUE(lines.ok());
-    const SettingsShown shown = settingsShown(lines.value());
+    const SettingsShown shown = settingsShown(parseSettings(lines.value()));
     EXPECT_FALSE(shown.randomGifts);
-    EXPECT_EQ(readPlayerNames(lines.value()), (PlayerNames{"[gift] ", "[Gift]", "gift"}));
+    EXPECT_EQ(parseSettings(lines.value()).players, (PlayerNames{"[gift] ", "[Gift]", "gift"}));
 }
 
 // ---- the window ------------------------------------------------------------------------
@@ -209,7 +217,7 @@ TEST_F(SettingsDialog, EveryActivationShowsTheFileAgainButKeepsTypedNames) {
     EXPECT_EQ(kindsChecked(), (std::array<bool, 3>{false, false, false})) << "no kind word, nothing selected";
     EXPECT_TRUE(control<QCheckBox>("CheckBox1")->isChecked());
     EXPECT_FALSE(kind(0)->isEnabled());
-    EXPECT_TRUE(control<QCheckBox>("CheckBox4")->isChecked()) << "an empty gift line means gifts at random";
+    EXPECT_FALSE(control<QCheckBox>("CheckBox4")->isChecked()) << "an empty gift line means no gifts, as for the award";
 
     control<QCheckBox>("CheckBox1")->click();
     QTest::mouseClick(kind(0), Qt::LeftButton);
@@ -221,7 +229,7 @@ TEST_F(SettingsDialog, EveryActivationShowsTheFileAgainButKeepsTypedNames) {
     EXPECT_TRUE(control<QCheckBox>("CheckBox1")->isChecked());
     EXPECT_FALSE(kind(0)->isEnabled());
     EXPECT_TRUE(kind(0)->isChecked()) << "a line that selects nothing keeps the selection";
-    EXPECT_TRUE(control<QCheckBox>("CheckBox4")->isChecked());
+    EXPECT_FALSE(control<QCheckBox>("CheckBox4")->isChecked()) << "the file counts again";
     EXPECT_EQ(control<QLineEdit>("Edit2")->text(), QStringLiteral("Борис"));
 
     writeSettings({"0", "random", "[players]", "A", "B", "C", "[gift]", "0"});

@@ -1,4 +1,5 @@
 #include "Standings.h"
+#include "Text.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -116,11 +117,11 @@ TEST(Standings, StopsAtTheFirstBoxThatIsNotAnIntegerKeepingWhatCameBefore) {
 }
 
 TEST(Standings, ScoreBoxHoldsASignedDecimalIntegerAndNothingElse) {
-    EXPECT_EQ(scoreValue(QStringLiteral("00")), 0);
-    EXPECT_EQ(scoreValue(QStringLiteral("-7")), -7);
-    EXPECT_EQ(scoreValue(QStringLiteral("+7")), 7);
-    EXPECT_EQ(scoreValue(QStringLiteral("2147483647")), 2147483647);
+    EXPECT_EQ(parseInt(QStringLiteral("00")), 0);
+    EXPECT_EQ(parseInt(QStringLiteral("-7")), -7);
+    EXPECT_EQ(parseInt(QStringLiteral("+7")), 7);
+    EXPECT_EQ(parseInt(QStringLiteral("2147483647")), 2147483647);
     for (const char *text : {"", "-", "+", "1 ", " 1", "0x10", "1e2", "2147483648", "٣"}) {
-        EXPECT_FALSE(scoreValue(QString::fromUtf8(text))) << text;
+        EXPECT_FALSE(parseInt(QString::fromUtf8(text))) << text;
     }
 }

@@ -90,36 +90,3 @@ QByteArray lineAt(const Lines &lines, qsizetype index);
 // The directory of the running program with a final separator; pictures and
 // templates are addressed from it.
 QString programDirectory();
-
-// ---- settings.ini ---------------------------------------------------------
-
-namespace SettingsMarker {
-inline constexpr QByteArrayView Players = "[players]";
-inline constexpr QByteArrayView Gift = "[gift]";
-inline constexpr QByteArrayView LogAllTeams = "[log all teams]";
-} // namespace SettingsMarker
-
-using PlayerNames = std::array<QByteArray, 3>;
-
-struct SettingsValues {
-    bool askAtStart = true;
-    QByteArray kind; // "clubs", "natteams", "random"; empty: no kind line
-    PlayerNames players = {"Player 1", "Player 2", "Player 3"};
-    bool randomGifts = true;
-    bool logAllTeams = true;
-};
-
-// The file as the program writes it; the kind line is left out when no kind is set.
-Lines settingsLines(const SettingsValues &values);
-Lines defaultSettingsLines();
-
-// Index of the first line equal to the marker, searching from the top; -1 when
-// the file has no such line.
-qsizetype findMarker(const Lines &lines, QByteArrayView marker);
-
-// The three names after "[players]"; the default names when the marker is missing.
-PlayerNames readPlayerNames(const Lines &settings);
-// The line after "[gift]"; the default "1" when the marker is missing.
-QByteArray readGiftValue(const Lines &settings);
-// The line after "[log all teams]"; the default "1" when the marker is missing.
-QByteArray readLogAllTeamsValue(const Lines &settings);

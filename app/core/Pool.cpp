@@ -1,8 +1,6 @@
 #include "Pool.h"
 
-#include "Text.h"
-
-#include <limits>
+#include "Settings.h"
 
 UsedTeams::UsedTeams(LineFile log) : m_log(std::move(log)) {
     m_counts.reserve(m_log.size());
@@ -31,16 +29,6 @@ qsizetype countMatches(const LineFile &list, const UsedTeams &used) {
 
 bool isExhausted(const LineFile &list, const UsedTeams &used) {
     return countMatches(list, used) > list.size() - 3;
-}
-
-Result<int> logAllTeams(const Lines &settings) {
-    const QByteArray value = readLogAllTeamsValue(settings);
-    bool converted = false;
-    const qlonglong number = value.trimmed().toLongLong(&converted, 10);
-    if (!converted || number < std::numeric_limits<int>::min() || number > std::numeric_limits<int>::max()) {
-        return Failure{notAnIntegerMessage(fromCp1251(value))};
-    }
-    return static_cast<int>(number);
 }
 
 Status BuildPoolRemainder(const QString &listFile) {
@@ -85,9 +73,9 @@ QString ExhaustedMessage(const QString &listFile) {
 }
 
 Result<int> ReadLogAllTeams(const QString &settingsFile) {
-    Result<Lines> settings = readLines(settingsFile);
+    const Result<Settings> settings = readSettings(settingsFile);
     if (!settings.ok()) {
         return settings.status();
     }
-    return logAllTeams(settings.value());
+    return settings.value().logAllTeamsNumber();
 }

@@ -30,8 +30,6 @@ Lines poolRemainder(const LineFile &list, const UsedTeams &used);
 qsizetype countMatches(const LineFile &list, const UsedTeams &used);
 // True when fewer than three of the list's teams are left unused, counting every pair.
 bool isExhausted(const LineFile &list, const UsedTeams &used);
-// The whole number under "[log all teams]"; the default 1 without the marker.
-Result<int> logAllTeams(const Lines &settings);
 
 // The same operations over files, each reading its files afresh.
 
@@ -42,4 +40,5 @@ Result<bool> FileHasLine(const QString &fileName, QByteArrayView text);
 // The message that a draw shows when the list has run dry; empty for a name that
 // is not a team list.
 QString ExhaustedMessage(const QString &listFile);
+// The whole number under "[log all teams]" of the settings file.
 Result<int> ReadLogAllTeams(const QString &settingsFile);

@@ -3,12 +3,47 @@
 #include "GiftCatalogue.h"
 #include "Pool.h"
 #include "Seams.h"
+#include "Settings.h"
 #include "Text.h"
 
 #include <QFile>
 #include <algorithm>
 
+// Start-up runs as named steps. Each step returns its value together with what
+// the user must be told, in order; the sequence below tells it through the
+// message seam before the next step runs, so that a notice still comes before
+// the question that follows it, and a failed step ends the sequence.
+
 namespace {
+
+struct Notice {
+    enum class Kind { Information, Error } kind;
+    QString text;
+};
+using Notices = QList<Notice>;
+
+// A step's value with its notices; a failure ends the sequence after them.
+template <typename T> struct Step {
+    std::optional<T> value;
+    Notices notices;
+};
+
+template <typename T> Step<T> failedStep(Notices notices, const QString &error) {
+    notices.append({Notice::Kind::Error, error});
+    return {std::nullopt, std::move(notices)};
+}
+
+// Tells the notices; true when the step gave its value.
+template <typename T> bool told(const Step<T> &step) {
+    for (const Notice &notice : step.notices) {
+        if (notice.kind == Notice::Kind::Error) {
+            messages().error(notice.text);
+        } else {
+            messages().information(notice.text);
+        }
+    }
+    return step.value.has_value();
+}
 
 struct RunList {
     QString file;
@@ -17,10 +52,123 @@ struct RunList {
 };
 using RunLists = std::array<RunList, 5>;
 
-void measure(RunLists &lists, const UsedTeams &used) {
+struct ListsRead {
+    RunLists lists;
+    qsizetype totalLines = 0;
+};
+
+// The five lists, each read once; a list that is not Windows-1251 text is told.
+Step<ListsRead> readRunLists() {
+    Step<ListsRead> step{ListsRead{}, {}};
+    for (std::size_t i = 0; i < kRunLists.size(); ++i) {
+        Result<QByteArray> bytes = readFileBytes(kRunLists[i]);
+        if (!bytes.ok()) {
+            return failedStep<ListsRead>(step.notices, bytes.error());
+        }
+        if (const std::optional<TextProblem> problem = checkCp1251Text(bytes.value())) {
+            step.notices.append(
+                {Notice::Kind::Information,
+                 QStringLiteral("Файл «%1», строка %2: %3. Названия команд из него могут отображаться неверно; "
+                                "сохраните файл в кодировке Windows-1251.")
+                     .arg(kRunLists[i])
+                     .arg(problem->line)
+                     .arg(problem->reason)});
+        }
+        RunList &list = step.value->lists[i];
+        list.file = kRunLists[i];
+        list.lines = LineFile(std::move(bytes).value());
+        step.value->totalLines += list.lines.size();
+    }
+    return step;
+}
+
+// The used-teams log, made empty when it is missing.
+Step<LineFile> readOrMakeLog() {
+    if (!QFile::exists(DataFile::UsedTeamsLog)) {
+        const Status made = writeFileBytes(DataFile::UsedTeamsLog, {});
+        return made.ok() ? Step<LineFile>{LineFile(), {}} : failedStep<LineFile>({}, made.error());
+    }
+    Result<LineFile> log = readLineFile(DataFile::UsedTeamsLog);
+    return log.ok() ? Step<LineFile>{std::move(log).value(), {}} : failedStep<LineFile>({}, log.error());
+}
+
+void markExhausted(RunLists &lists, const UsedTeams &used) {
     for (RunList &list : lists) {
         list.exhausted = isExhausted(list.lines, used);
     }
+}
+
+// Keeps the log from growing to the size of all lists together, and from using
+// up every list: either empties it. The value is what the log holds afterwards.
+Step<UsedTeams> keepLogWithinLists(LineFile log, RunLists &lists, qsizetype totalLines) {
+    Notices notices;
+    const auto clear = [&notices, &log]() {
+        notices.append({Notice::Kind::Information, kAllLastClearedMessage});
+        const Status cleared = writeFileBytes(DataFile::UsedTeamsLog, {});
+        log = LineFile();
+        return cleared;
+    };
+    if (log.size() >= totalLines - 2) {
+        if (const Status cleared = clear(); !cleared.ok()) {
+            return failedStep<UsedTeams>(notices, cleared.error());
+        }
+    }
+    UsedTeams used(log);
+    markExhausted(lists, used);
+    if (std::all_of(lists.cbegin(), lists.cend(), [](const RunList &list) { return list.exhausted; })) {
+        if (const Status cleared = clear(); !cleared.ok()) {
+            return failedStep<UsedTeams>(notices, cleared.error());
+        }
+        used = UsedTeams(log);
+        markExhausted(lists, used);
+    }
+    return {std::move(used), notices};
+}
+
+// The settings; a missing file is made with the defaults, and the run goes on
+// with them even when the file cannot be written.
+struct SettingsRead {
+    Settings settings;
+    bool madeNow = false;
+};
+
+Step<SettingsRead> readOrMakeSettings() {
+    if (QFile::exists(DataFile::Settings)) {
+        Result<Settings> read = readSettings(DataFile::Settings);
+        return read.ok() ? Step<SettingsRead>{SettingsRead{std::move(read).value()}, {}}
+                         : failedStep<SettingsRead>({}, read.error());
+    }
+    Step<SettingsRead> step{SettingsRead{defaultSettings(), true},
+                            {{Notice::Kind::Information, kSettingsCreatedMessage}}};
+    if (const Status written = writeSettings(DataFile::Settings, step.value->settings); !written.ok()) {
+        step.notices.append({Notice::Kind::Error, written.error()});
+    }
+    return step;
+}
+
+// 0 clubs, 1 national teams: asked, taken from the settings, or drawn.
+int chooseKind(const StartupState &state) {
+    Random &random = randomGenerator();
+    random.seedFromClock();
+    if (state.AskAtStart == "1") {
+        switch (messages().askYesNoCancel(kKindQuestion)) {
+        case Messages::Answer::Yes:
+            return 0;
+        case Messages::Answer::No:
+            return 1;
+        default: // Cancel, or the box closed
+            return random.below(2);
+        }
+    }
+    if (state.AskAtStart == "0") {
+        if (state.DefaultKind == "natteams") {
+            return 1;
+        }
+        if (state.DefaultKind == "random") {
+            return random.below(2);
+        }
+    }
+    return 0;
 }
 
 const RunList &listOf(const RunLists &lists, const QString &file) {
@@ -47,22 +195,53 @@ QString pickList(const RunLists &lists, std::initializer_list<QString> candidate
     return open.size() == 1 ? open.front() : open[randomGenerator().below(static_cast<int>(open.size()))];
 }
 
-// Shows the failure of a file operation, if it failed; true when it did.
-template <typename Outcome> bool reportFailure(const Outcome &result) {
-    if (result.ok()) {
-        return false;
+// A list of the chosen kind that is not exhausted, else one of the other kind;
+// empty, with the message that says so, when none can serve.
+Step<QString> chooseRunList(const RunLists &lists, int kind) {
+    const std::initializer_list<QString> nationalLists = {DataFile::NatTeams45, DataFile::NatTeams5};
+    const std::initializer_list<QString> clubLists = {DataFile::Teams4, DataFile::Teams45, DataFile::Teams5};
+    QString file = pickList(lists, kind == 1 ? nationalLists : clubLists);
+    if (file.isEmpty()) {
+        file = pickList(lists, kind == 1 ? clubLists : nationalLists);
     }
-    messages().error(result.error());
-    return true;
+    if (file.isEmpty()) {
+        return {file, {{Notice::Kind::Information, kNoListMessage}}};
+    }
+    return {file, {}};
 }
 
-bool clearLog(LineFile &log) {
-    messages().information(kAllLastClearedMessage);
-    if (reportFailure(writeFileBytes(DataFile::UsedTeamsLog, {}))) {
-        return false;
+// The unused teams of the list of the run, which also go to "temp"; without a
+// list "temp" is written empty, so that no earlier run's teams stay in it.
+Step<Lines> writePoolRemainder(const RunLists &lists, const QString &runList, const UsedTeams &used) {
+    Lines remainder = runList.isEmpty() ? Lines() : poolRemainder(listOf(lists, runList).lines, used);
+    const Status written = writeLines(DataFile::PoolRemainder, remainder);
+    return written.ok() ? Step<Lines>{std::move(remainder), {}} : failedStep<Lines>({}, written.error());
+}
+
+template <typename T> Step<T> fromResult(Result<T> result) {
+    return result.ok() ? Step<T>{std::move(result).value(), {}} : failedStep<T>({}, result.error());
+}
+
+// The prize, the last tournament, the names and the used-teams mode, as far as
+// the files can be read.
+void readTheRest(StartupOutcome &outcome, const Settings &settings, const QByteArray &prizePath) {
+    const Step<Lines> gift = fromResult(readLines(DataFile::Gift));
+    if (!told(gift)) {
+        return;
     }
-    log = LineFile();
-    return true;
+    outcome.teamChoicePrize = !prizePath.isEmpty() && lineAt(*gift.value, 0) == prizePath;
+    const Step<Lines> last = fromResult(readLines(DataFile::LastTournament));
+    if (!told(last)) {
+        return;
+    }
+    for (qsizetype i = 0; i < 4; ++i) {
+        outcome.state.LastTournament[i] = lineAt(*last.value, i);
+    }
+    outcome.lastTournamentRead = true;
+    outcome.players = settings.players;
+    const Step<int> logAll = fromResult(settings.logAllTeamsNumber());
+    outcome.logAllTeams = told(logAll) && *logAll.value == 1;
+    outcome.completed = true;
 }
 
 } // namespace
@@ -74,156 +253,36 @@ QByteArray teamChoicePrizePath() {
 StartupOutcome runStartupSequence(const QByteArray &prizePath) {
     StartupOutcome outcome;
     StartupState &state = outcome.state;
-
-    // Count the lines of the five lists.
-    RunLists lists;
-    for (std::size_t i = 0; i < kRunLists.size(); ++i) {
-        lists[i].file = kRunLists[i];
-        Result<QByteArray> bytes = readFileBytes(kRunLists[i]);
-        if (reportFailure(bytes)) {
-            return outcome;
-        }
-        if (const std::optional<TextProblem> problem = checkCp1251Text(bytes.value())) {
-            messages().information(QStringLiteral("Файл «%1», строка %2: %3. Названия команд из него могут "
-                                                  "отображаться неверно; сохраните файл в кодировке Windows-1251.")
-                                       .arg(kRunLists[i])
-                                       .arg(problem->line)
-                                       .arg(problem->reason));
-        }
-        lists[i].lines = LineFile(std::move(bytes).value());
-        state.TotalListLines += lists[i].lines.size();
-    }
-
-    // Count the log, creating it empty when it is missing.
-    LineFile log;
-    if (!QFile::exists(DataFile::UsedTeamsLog)) {
-        if (reportFailure(writeFileBytes(DataFile::UsedTeamsLog, {}))) {
-            return outcome;
-        }
-    } else {
-        Result<LineFile> read = readLineFile(DataFile::UsedTeamsLog);
-        if (reportFailure(read)) {
-            return outcome;
-        }
-        log = std::move(read).value();
-    }
-    state.UsedTeamsCount = log.size();
-
-    // The log may not grow to the size of all lists together.
-    if (state.UsedTeamsCount >= state.TotalListLines - 2 && !clearLog(log)) {
+    Step<ListsRead> lists = readRunLists();
+    if (!told(lists)) {
         return outcome;
     }
-
-    // Nor may it exhaust every list.
-    UsedTeams used(log);
-    measure(lists, used);
-    if (std::all_of(lists.cbegin(), lists.cend(), [](const RunList &list) { return list.exhausted; })) {
-        if (!clearLog(log)) {
-            return outcome;
-        }
-        used = UsedTeams(log);
-        measure(lists, used);
-    }
-
-    // Settings.
-    Lines settings;
-    if (!QFile::exists(DataFile::Settings)) {
-        messages().information(kSettingsCreatedMessage);
-        settings = defaultSettingsLines();
-        // Without the file on disk the run goes on with the default values.
-        reportFailure(writeLines(DataFile::Settings, settings));
-        state.AskAtStart = "1";
-    } else {
-        Result<Lines> read = readLines(DataFile::Settings);
-        if (reportFailure(read)) {
-            return outcome;
-        }
-        settings = std::move(read).value();
-        state.AskAtStart = lineAt(settings, 0);
-        state.DefaultKind = lineAt(settings, 1);
-    }
-
-    // Kind of teams.
-    Random &random = randomGenerator();
-    random.seedFromClock();
-    state.TeamKind = 0;
-    if (state.AskAtStart == "1") {
-        switch (messages().askYesNoCancel(kKindQuestion)) {
-        case Messages::Answer::Yes:
-            state.TeamKind = 0;
-            break;
-        case Messages::Answer::No:
-            state.TeamKind = 1;
-            break;
-        default: // Cancel, or the box closed
-            state.TeamKind = random.below(2);
-            break;
-        }
-    } else if (state.AskAtStart == "0") {
-        if (state.DefaultKind == "natteams") {
-            state.TeamKind = 1;
-        } else if (state.DefaultKind == "random") {
-            state.TeamKind = random.below(2);
-        }
-    }
-
-    // The list of the run: a list of the chosen kind that is not exhausted,
-    // else one of the other kind.
-    const std::initializer_list<QString> nationalLists = {DataFile::NatTeams45, DataFile::NatTeams5};
-    const std::initializer_list<QString> clubLists = {DataFile::Teams4, DataFile::Teams45, DataFile::Teams5};
-    if (state.TeamKind == 1) {
-        state.CurrentPoolFile = pickList(lists, nationalLists);
-        if (state.CurrentPoolFile.isEmpty()) {
-            state.CurrentPoolFile = pickList(lists, clubLists);
-        }
-    } else {
-        state.TeamKind = 0;
-        state.CurrentPoolFile = pickList(lists, clubLists);
-        if (state.CurrentPoolFile.isEmpty()) {
-            state.CurrentPoolFile = pickList(lists, nationalLists);
-        }
-    }
-    if (state.CurrentPoolFile.isEmpty()) {
-        messages().information(kNoListMessage);
-    }
-
-    // The drop-downs get the unused teams of the list of the run, which are
-    // also written to "temp"; without a list "temp" is written empty, so that
-    // no earlier run's teams stay in it.
-    Lines remainder;
-    if (!state.CurrentPoolFile.isEmpty()) {
-        remainder = poolRemainder(listOf(lists, state.CurrentPoolFile).lines, used);
-    }
-    if (reportFailure(writeLines(DataFile::PoolRemainder, remainder))) {
+    state.TotalListLines = lists.value->totalLines;
+    Step<LineFile> log = readOrMakeLog();
+    if (!told(log)) {
         return outcome;
     }
-    outcome.poolItems = std::move(remainder);
-
-    // The prize of a free choice of team.
-    Result<Lines> gift = readLines(DataFile::Gift);
-    if (reportFailure(gift)) {
+    state.UsedTeamsCount = log.value->size();
+    const Step<UsedTeams> used = keepLogWithinLists(std::move(*log.value), lists.value->lists, state.TotalListLines);
+    if (!told(used)) {
         return outcome;
     }
-    outcome.teamChoicePrize = !prizePath.isEmpty() && lineAt(gift.value(), 0) == prizePath;
-
-    // The last tournament.
-    Result<Lines> last = readLines(DataFile::LastTournament);
-    if (reportFailure(last)) {
+    const Step<SettingsRead> settings = readOrMakeSettings();
+    if (!told(settings)) {
         return outcome;
     }
-    for (qsizetype i = 0; i < 4; ++i) {
-        state.LastTournament[i] = lineAt(last.value(), i);
+    // A file made just now leaves the kind to the question.
+    state.AskAtStart = settings.value->settings.askAtStart;
+    state.DefaultKind = settings.value->madeNow ? QByteArray() : settings.value->settings.kind;
+    state.TeamKind = chooseKind(state);
+    const Step<QString> runList = chooseRunList(lists.value->lists, state.TeamKind);
+    told(runList);
+    state.CurrentPoolFile = *runList.value;
+    const Step<Lines> remainder = writePoolRemainder(lists.value->lists, state.CurrentPoolFile, *used.value);
+    if (!told(remainder)) {
+        return outcome;
     }
-    outcome.lastTournamentRead = true;
-
-    // Player names.
-    outcome.players = readPlayerNames(settings);
-
-    // Used-teams mode.
-    const Result<int> logAll = logAllTeams(settings);
-    if (!reportFailure(logAll)) {
-        outcome.logAllTeams = logAll.value() == 1;
-    }
-    outcome.completed = true;
+    outcome.poolItems = *remainder.value;
+    readTheRest(outcome, settings.value->settings, prizePath);
     return outcome;
 }

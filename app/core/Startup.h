@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DataFiles.h"
+#include "Settings.h"
 
 #include <QString>
 #include <array>

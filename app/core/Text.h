@@ -19,6 +19,11 @@ QStringList fromCp1251(const QList<QByteArray> &lines);
 // such text is never written with a substitute character.
 std::optional<QByteArray> toCp1251(const QString &text);
 
+// A whole number as the program reads one from a file or a box: an optional "+"
+// or "-" and decimal digits, nothing else (no blanks), within the range of the
+// type. Empty otherwise.
+std::optional<qint64> parseInteger(QStringView text);
+std::optional<int> parseInt(QStringView text);
 // The conversion error of a text that is not a whole number.
 QString notAnIntegerMessage(const QString &text);
 

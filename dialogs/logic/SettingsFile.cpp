@@ -11,35 +11,23 @@ int kindButton(QByteArrayView line) {
     return kNoKind;
 }
 
-SettingsShown settingsShown(const Lines &settings) {
-    SettingsShown shown;
-    shown.askAtStart = lineAt(settings, 0) == "1";
-    shown.kind = kindButton(lineAt(settings, 1));
-    // Gifts are worked out at random unless the file says "0" for them.
-    shown.randomGifts = readGiftValue(settings) != "0";
-    return shown;
+SettingsShown settingsShown(const Settings &settings) {
+    return {settings.asksAtStart(), kindButton(settings.kind), settings.randomGifts()};
 }
 
 Result<SettingsShown> readSettingsShown(const QString &fileName) {
-    Result<Lines> lines = readLines(fileName);
-    if (!lines.ok()) {
-        return lines.status();
+    const Result<Settings> settings = readSettings(fileName);
+    if (!settings.ok()) {
+        return settings.status();
     }
-    return settingsShown(lines.value());
+    return settingsShown(settings.value());
 }
 
-namespace {
-
-const std::array<QByteArrayView, 3> kSettingsMarkers = {SettingsMarker::Players, SettingsMarker::Gift,
-                                                        SettingsMarker::LogAllTeams};
-
-} // namespace
-
-Result<Lines> settingsFileLines(const SettingsChosen &chosen) {
-    SettingsValues values;
-    values.askAtStart = chosen.askAtStart;
+Result<Settings> chosenSettings(const SettingsChosen &chosen) {
+    Settings settings;
+    settings.askAtStart = chosen.askAtStart ? "1" : "0";
     if (chosen.kind >= 0 && chosen.kind < static_cast<int>(kKindWords.size())) {
-        values.kind = kKindWords[chosen.kind].toByteArray();
+        settings.kind = kKindWords[chosen.kind].toByteArray();
     }
     for (std::size_t k = 0; k < chosen.players.size(); ++k) {
         if (const std::optional<char32_t> bad = unstorableOnALine(chosen.players[k])) {
@@ -48,28 +36,20 @@ Result<Lines> settingsFileLines(const SettingsChosen &chosen) {
                                .arg(k + 1)
                                .arg(describeCharacter(*bad), DataFile::Settings)};
         }
-        values.players[k] = toCp1251(chosen.players[k]).value();
-        // The file is read by looking for the first line that equals a section's
-        // marker, so a name spelled as a marker would be taken for it and the
-        // values after it would be read from the wrong lines.
-        for (const QByteArrayView marker : kSettingsMarkers) {
-            if (values.players[k] == marker) {
-                return Failure{QStringLiteral("Имя игрока %1 «%2» совпадает с названием раздела файла %3. "
-                                              "Исправьте имя: настройки не сохранены.")
-                                   .arg(k + 1)
-                                   .arg(chosen.players[k], DataFile::Settings)};
-            }
-        }
+        settings.players[k] = toCp1251(chosen.players[k]).value();
     }
-    values.randomGifts = chosen.randomGifts;
-    values.logAllTeams = chosen.logAllTeams;
-    return settingsLines(values);
+    settings.gift = chosen.randomGifts ? "1" : "0";
+    settings.logAllTeams = chosen.logAllTeams ? "1" : "0";
+    if (const Status checked = checkSettings(settings); !checked.ok()) {
+        return checked;
+    }
+    return settings;
 }
 
 Status saveSettings(const QString &fileName, const SettingsChosen &chosen) {
-    const Result<Lines> lines = settingsFileLines(chosen);
-    if (!lines.ok()) {
-        return lines.status();
+    const Result<Settings> settings = chosenSettings(chosen);
+    if (!settings.ok()) {
+        return settings.status();
     }
-    return writeLines(fileName, lines.value());
+    return writeSettings(fileName, settings.value());
 }

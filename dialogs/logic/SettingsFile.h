@@ -1,15 +1,15 @@
 #pragma once
 
-#include "DataFiles.h"
 #include "Result.h"
+#include "Settings.h"
 
 #include <QByteArrayView>
 #include <QString>
-#include <QStringList>
 #include <array>
 
-// What the settings window reads from and writes to "settings.ini". No widgets:
-// the window copies these values to and from its controls.
+// What the settings window shows of "settings.ini" and what it writes there. No
+// widgets: the window copies these values to and from its controls; the file is
+// read and written by the program's one settings reader and writer.
 
 // The words of the kind line, in the order of the window's kind buttons
 // ("Клубы", "Сборные", "Случайно").
@@ -22,12 +22,12 @@ int kindButton(QByteArrayView line);
 
 // What the window shows of the file each time it becomes active.
 struct SettingsShown {
-    bool askAtStart = true;  // line 1 is exactly "1"
-    int kind = kNoKind;      // the button that line 2 selects; kNoKind keeps the selection as it is
-    bool randomGifts = true; // the line after "[gift]" is anything but "0"; also when the marker is missing
+    bool askAtStart = true;
+    int kind = kNoKind; // the button that the kind line selects; kNoKind keeps the selection as it is
+    bool randomGifts = true;
 };
 
-SettingsShown settingsShown(const Lines &settings);
+SettingsShown settingsShown(const Settings &settings);
 Result<SettingsShown> readSettingsShown(const QString &fileName);
 
 // What the window writes when its choices are confirmed.
@@ -39,10 +39,9 @@ struct SettingsChosen {
     bool logAllTeams = true;
 };
 
-// The lines of the whole file. Fails, naming the player and the character, when
-// a name holds a character that Windows-1251 cannot represent or a line break;
-// fails, naming the player, when a name is one of the file's section markers
-// ("[players]", "[gift]", "[log all teams]").
-Result<Lines> settingsFileLines(const SettingsChosen &chosen);
+// The settings as the window's choices make them. Fails, naming the player and
+// the character, when a name holds a character that Windows-1251 cannot represent
+// or a line break, and when the file could not give a name back (checkSettings).
+Result<Settings> chosenSettings(const SettingsChosen &chosen);
 // Replaces the file as a whole; on any failure the file stays as it was.
 Status saveSettings(const QString &fileName, const SettingsChosen &chosen);

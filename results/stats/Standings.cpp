@@ -27,7 +27,7 @@ struct Reader {
     std::optional<qint64> sum(const std::array<int, 4> &indices) {
         qint64 total = 0;
         for (const int index : indices) {
-            const std::optional<int> value = scoreValue(boxes[index]);
+            const std::optional<int> value = parseInt(boxes[index]);
             if (!value) {
                 failed = true;
                 failedText = boxes[index];
@@ -61,24 +61,6 @@ QString placeOf(const std::array<RowFigures, 3> &rows, int row) {
 
 } // namespace
 
-std::optional<int> scoreValue(const QString &text) {
-    qsizetype start = 0;
-    if (!text.isEmpty() && (text[0] == u'-' || text[0] == u'+')) {
-        start = 1;
-    }
-    if (start == text.size()) {
-        return std::nullopt;
-    }
-    for (qsizetype i = start; i < text.size(); ++i) {
-        if (text[i] < u'0' || text[i] > u'9') {
-            return std::nullopt;
-        }
-    }
-    bool ok = false;
-    const int value = text.toInt(&ok);
-    return ok ? std::optional<int>(value) : std::nullopt;
-}
-
 StandingsTable Standings(const ScoreTexts &boxes) {
     StandingsTable table;
     Reader reader{boxes, {}};
@@ -99,8 +81,8 @@ StandingsTable Standings(const ScoreTexts &boxes) {
         row.difference = row.scored - row.conceded;
         // Every box of the row was read without failure by now.
         for (int m = 0; m < 4; ++m) {
-            const int own = *scoreValue(boxes[kRows[r].own[m]]);
-            const int opponent = *scoreValue(boxes[kRows[r].opponent[m]]);
+            const int own = *parseInt(boxes[kRows[r].own[m]]);
+            const int opponent = *parseInt(boxes[kRows[r].opponent[m]]);
             if (own > opponent) {
                 ++row.wins;
             } else if (own == opponent) {

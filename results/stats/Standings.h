@@ -39,7 +39,3 @@ struct StandingsTable {
 };
 
 StandingsTable Standings(const ScoreTexts &boxes);
-
-// A score box's integer: an optional sign and decimal digits, in the range of a
-// 32-bit integer, nothing else (no spaces). Empty otherwise.
-std::optional<int> scoreValue(const QString &text);

@@ -102,21 +102,6 @@ QVariant text(const QString &value) {
     return value.isNull() ? QVariant(QStringLiteral("")) : QVariant(value);
 }
 
-bool isInteger(const QString &value) {
-    qsizetype start = value.startsWith(u'-') ? 1 : 0;
-    if (start == value.size()) {
-        return false;
-    }
-    for (qsizetype i = start; i < value.size(); ++i) {
-        if (value[i] < u'0' || value[i] > u'9') {
-            return false;
-        }
-    }
-    bool ok = false;
-    value.toLongLong(&ok);
-    return ok;
-}
-
 // SQLite's primary result code of a failed statement (the driver passes it on as
 // the native code), or -1 when there is none.
 int sqliteResultCode(const QSqlError &error) {
@@ -312,7 +297,7 @@ Status checkPlayerFigures(const PlayerFigures &figures) {
         {&figures.points, u"Очки"},
     };
     for (const auto &[value, column] : columns) {
-        if (!isInteger(*value)) {
+        if (!parseInteger(*value)) {
             return Failure{QStringLiteral("Игрок «%1»: в графе «%2» стоит «%3», а нужно целое число.")
                                .arg(figures.name, QString::fromUtf16(column), *value)};
         }
