@@ -549,6 +549,19 @@ public:
     Result<Shown> show() override;
 
 private:
+    // The parts that a new picture changes, read before anything changes.
+    struct PictureParts {
+        pugi::xml_document types, sheetRels, drawing, drawingRels;
+        QString drawingPart;
+        bool joinsDrawing = false; // the sheet has a drawing already
+    };
+    Status loadPictureParts(PictureParts &parts) const;
+    Status loadDrawing(PictureParts &parts) const;
+    // Relates the sheet to the drawing (when it is new) and the drawing to the
+    // picture; the picture's relationship id.
+    QString linkPicture(PictureParts &parts, const QString &mediaPart);
+    void storePictureParts(const PictureParts &parts, const QString &mediaPart, const QByteArray &png);
+
     Status loadPart(pugi::xml_document &document, const QString &part) const;
     // A part that may not exist yet: an empty document with the root element.
     Status loadOrCreatePart(pugi::xml_document &document, const QString &part, const char *rootName,
@@ -669,23 +682,10 @@ Status XlsxSpreadsheet::select(const QString &cell) {
     return {};
 }
 
-Status XlsxSpreadsheet::addPicture(const QString &path, bool linkToFile, bool saveWithDocument, double left, double top,
-                                   double width, double height) {
-    if (m_template.isEmpty()) {
-        return notOpen(QStringLiteral("AddPicture"));
-    }
-    // The workbook goes to another application as a file of its own, so the
-    // picture always travels inside it; a picture that is neither linked nor
-    // saved has nothing to show.
-    if (!linkToFile && !saveWithDocument) {
-        return Failure{QStringLiteral("AddPicture: картинка не связана с файлом и не сохраняется в книге")};
-    }
-    const std::array<double, 4> numbers = {left, top, width, height};
-    if (std::any_of(numbers.begin(), numbers.end(), [](double v) { return !std::isfinite(v) || v < 0; }) ||
-        width <= 0 || height <= 0) {
-        return Failure{QStringLiteral("AddPicture: неверное место или размер картинки")};
-    }
+namespace {
 
+// The picture as the workbook stores it, a PNG part; a failure names the file.
+Result<QByteArray> pictureAsPng(const QString &path) {
     QImageReader reader(path);
     const QImage image = reader.read();
     if (image.isNull()) {
@@ -697,63 +697,111 @@ Status XlsxSpreadsheet::addPicture(const QString &path, bool linkToFile, bool sa
     if (!pngBuffer.open(QIODevice::WriteOnly) || !image.save(&pngBuffer, "PNG")) {
         return Failure{fileErrorText(path, QStringLiteral("Не удалось преобразовать картинку в PNG"))};
     }
+    return png;
+}
 
+Status checkPicturePlace(bool linkToFile, bool saveWithDocument, const PicturePlace &place) {
+    // The workbook goes to another application as a file of its own, so the
+    // picture always travels inside it; a picture that is neither linked nor
+    // saved has nothing to show.
+    if (!linkToFile && !saveWithDocument) {
+        return Failure{QStringLiteral("AddPicture: картинка не связана с файлом и не сохраняется в книге")};
+    }
+    const std::array<double, 4> numbers = {place.left, place.top, place.width, place.height};
+    if (std::any_of(numbers.begin(), numbers.end(), [](double v) { return !std::isfinite(v) || v < 0; }) ||
+        place.width <= 0 || place.height <= 0) {
+        return Failure{QStringLiteral("AddPicture: неверное место или размер картинки")};
+    }
+    return {};
+}
+
+} // namespace
+
+Status XlsxSpreadsheet::loadDrawing(PictureParts &parts) const {
+    const pugi::xml_node drawingRef = m_sheet.document_element().child("drawing");
+    if (!drawingRef) {
+        parts.drawingPart = m_package.freeName(QStringLiteral("xl/drawings/drawing"), QStringLiteral(".xml"));
+        newDocument(parts.drawing, "xdr:wsDr");
+        return {};
+    }
+    // The sheet has pictures already: this one joins them.
+    const pugi::xml_node relation = parts.sheetRels.document_element().find_child_by_attribute(
+        "Relationship", "Id", drawingRef.attribute("r:id").value());
+    if (!relation) {
+        return Failure{
+            fileErrorText(m_template, QStringLiteral("Шаблон таблицы повреждён (рисунки листа не найдены)"))};
+    }
+    parts.drawingPart = resolveTarget(kSheetPart, QString::fromUtf8(relation.attribute("Target").value()));
+    parts.joinsDrawing = true;
+    return loadPart(parts.drawing, parts.drawingPart);
+}
+
+Status XlsxSpreadsheet::loadPictureParts(PictureParts &parts) const {
+    Status status = loadPart(parts.types, kContentTypesPart);
+    if (status.ok()) {
+        status =
+            loadOrCreatePart(parts.sheetRels, relationshipsPart(kSheetPart), "Relationships", kPackageRelationshipsNs);
+    }
+    if (status.ok()) {
+        status = loadDrawing(parts);
+    }
+    if (status.ok()) {
+        status = loadOrCreatePart(parts.drawingRels, relationshipsPart(parts.drawingPart), "Relationships",
+                                  kPackageRelationshipsNs);
+    }
+    const pugi::xml_node root = parts.drawing.document_element();
+    const pugi::xml_node worksheet = m_sheet.document_element();
+    if (status.ok() && (!bindPrefix(root, "xdr", kSpreadsheetDrawingNs) || !bindPrefix(root, "a", kDrawingMainNs) ||
+                        !bindPrefix(root, "r", kRelationshipsNs) || !bindPrefix(worksheet, "r", kRelationshipsNs))) {
+        status = Failure{
+            fileErrorText(m_template, QStringLiteral("Шаблон таблицы повреждён (неизвестные пространства имён XML)"))};
+    }
+    return status;
+}
+
+QString XlsxSpreadsheet::linkPicture(PictureParts &parts, const QString &mediaPart) {
+    if (!parts.joinsDrawing) {
+        const QString id = addRelationship(parts.sheetRels.document_element(), kDrawingRelType,
+                                           relativeTarget(kSheetPart, parts.drawingPart));
+        insertInOrder(m_sheet.document_element(), "drawing").append_attribute("r:id") = utf8(id).constData();
+        addOverrideContentType(parts.types.document_element(), parts.drawingPart, kDrawingContentType);
+    }
+    addDefaultContentType(parts.types.document_element(), "png", "image/png");
+    return addRelationship(parts.drawingRels.document_element(), kImageRelType,
+                           relativeTarget(parts.drawingPart, mediaPart));
+}
+
+void XlsxSpreadsheet::storePictureParts(const PictureParts &parts, const QString &mediaPart, const QByteArray &png) {
+    m_package.put(mediaPart, png);
+    m_package.put(parts.drawingPart, xmlBytes(parts.drawing));
+    m_package.put(relationshipsPart(parts.drawingPart), xmlBytes(parts.drawingRels));
+    m_package.put(relationshipsPart(kSheetPart), xmlBytes(parts.sheetRels));
+    m_package.put(kContentTypesPart, xmlBytes(parts.types));
+}
+
+Status XlsxSpreadsheet::addPicture(const QString &path, bool linkToFile, bool saveWithDocument, double left, double top,
+                                   double width, double height) {
+    if (m_template.isEmpty()) {
+        return notOpen(QStringLiteral("AddPicture"));
+    }
+    const PicturePlace place{left, top, width, height};
+    if (const Status checked = checkPicturePlace(linkToFile, saveWithDocument, place); !checked.ok()) {
+        return checked;
+    }
+    const Result<QByteArray> png = pictureAsPng(path);
+    if (!png.ok()) {
+        return png.status();
+    }
     // Everything that can fail is read first, so that a failure leaves the
     // workbook as it was.
-    const QString sheetRelsPart = relationshipsPart(kSheetPart);
-    pugi::xml_document types, sheetRels, drawing, drawingRels;
-    Status status = loadPart(types, kContentTypesPart);
-    if (status.ok()) {
-        status = loadOrCreatePart(sheetRels, sheetRelsPart, "Relationships", kPackageRelationshipsNs);
-    }
-    const pugi::xml_node worksheet = m_sheet.document_element();
-    const pugi::xml_node drawingRef = worksheet.child("drawing");
-    QString drawingPart;
-    if (status.ok() && drawingRef) {
-        // The sheet has pictures already: this one joins them.
-        const pugi::xml_node relation = sheetRels.document_element().find_child_by_attribute(
-            "Relationship", "Id", drawingRef.attribute("r:id").value());
-        drawingPart = resolveTarget(kSheetPart, QString::fromUtf8(relation.attribute("Target").value()));
-        status = relation ? loadPart(drawing, drawingPart)
-                          : Failure{fileErrorText(
-                                m_template, QStringLiteral("Шаблон таблицы повреждён (рисунки листа не найдены)"))};
-    } else if (status.ok()) {
-        drawingPart = m_package.freeName(QStringLiteral("xl/drawings/drawing"), QStringLiteral(".xml"));
-        newDocument(drawing, "xdr:wsDr");
-    }
-    const QString drawingRelsPart = relationshipsPart(drawingPart);
-    if (status.ok()) {
-        status = loadOrCreatePart(drawingRels, drawingRelsPart, "Relationships", kPackageRelationshipsNs);
-    }
-    if (status.ok()) {
-        const pugi::xml_node root = drawing.document_element();
-        if (!bindPrefix(root, "xdr", kSpreadsheetDrawingNs) || !bindPrefix(root, "a", kDrawingMainNs) ||
-            !bindPrefix(root, "r", kRelationshipsNs) || !bindPrefix(worksheet, "r", kRelationshipsNs)) {
-            status = Failure{fileErrorText(
-                m_template, QStringLiteral("Шаблон таблицы повреждён (неизвестные пространства имён XML)"))};
-        }
-    }
-    if (!status.ok()) {
-        return status;
-    }
-
-    if (!drawingRef) {
-        const QString id =
-            addRelationship(sheetRels.document_element(), kDrawingRelType, relativeTarget(kSheetPart, drawingPart));
-        insertInOrder(worksheet, "drawing").append_attribute("r:id") = utf8(id).constData();
-        addOverrideContentType(types.document_element(), drawingPart, kDrawingContentType);
+    PictureParts parts;
+    if (const Status loaded = loadPictureParts(parts); !loaded.ok()) {
+        return loaded;
     }
     const QString mediaPart = m_package.freeName(QStringLiteral("xl/media/image"), QStringLiteral(".png"));
-    const QString imageId =
-        addRelationship(drawingRels.document_element(), kImageRelType, relativeTarget(drawingPart, mediaPart));
-    addDefaultContentType(types.document_element(), "png", "image/png");
-    appendPictureAnchor(drawing.document_element(), imageId, QFileInfo(path).fileName(), {left, top, width, height});
-
-    m_package.put(mediaPart, png);
-    m_package.put(drawingPart, xmlBytes(drawing));
-    m_package.put(drawingRelsPart, xmlBytes(drawingRels));
-    m_package.put(sheetRelsPart, xmlBytes(sheetRels));
-    m_package.put(kContentTypesPart, xmlBytes(types));
+    const QString imageId = linkPicture(parts, mediaPart);
+    appendPictureAnchor(parts.drawing.document_element(), imageId, QFileInfo(path).fileName(), place);
+    storePictureParts(parts, mediaPart, png.value());
     return {};
 }
 
