@@ -15,6 +15,8 @@
 #include <memory>
 #include <sqlite3.h>
 #include <thread>
+#include <variant>
+#include <vector>
 
 namespace {
 
@@ -287,19 +289,54 @@ sqlite3 *StatsConnection::handle() const {
     return sqliteHandle(database());
 }
 
+namespace {
+
+// The columns of "stat" that a tournament adds its figures to, in the order of the write.
+struct FigureColumn {
+    const char16_t *name;
+    QString PlayerFigures::*figure;
+};
+constexpr FigureColumn kFigureColumns[] = {
+    {u"Побед", &PlayerFigures::wins},         {u"Ничьих", &PlayerFigures::draws},
+    {u"Поражений", &PlayerFigures::losses},   {u"Забито", &PlayerFigures::scored},
+    {u"Пропущено", &PlayerFigures::conceded}, {u"Разница", &PlayerFigures::difference},
+    {u"Очки", &PlayerFigures::points},
+};
+// The place counts: a tournament adds 1 to the one of its place.
+constexpr const char16_t *kPlaceColumns[] = {u"Первый", u"Второй", u"Третий"};
+
+// Every column that a tournament adds to, with what it adds, in one order.
+std::vector<std::pair<QString, QVariant>> addedFigures(const PlayerFigures &row) {
+    std::vector<std::pair<QString, QVariant>> added;
+    for (const FigureColumn &column : kFigureColumns) {
+        added.emplace_back(QString::fromUtf16(column.name), text(row.*column.figure));
+    }
+    for (int k = 0; k < 3; ++k) {
+        const bool taken = row.place == QString::number(k + 1);
+        added.emplace_back(QString::fromUtf16(kPlaceColumns[k]), taken ? QStringLiteral("1") : QStringLiteral("0"));
+    }
+    return added;
+}
+
+QString columnList(const std::vector<std::pair<QString, QVariant>> &added, const QString &pattern) {
+    QStringList parts;
+    for (const auto &[column, value] : added) {
+        parts.append(pattern.arg(column));
+    }
+    return parts.join(u',');
+}
+
+} // namespace
+
 Status checkPlayerFigures(const PlayerFigures &figures) {
     if (figures.place != u"1" && figures.place != u"2" && figures.place != u"3") {
         return Failure{QStringLiteral("Места ещё не посчитаны: сначала нажмите «Посчитать результат».")};
     }
-    const std::pair<const QString *, const char16_t *> columns[] = {
-        {&figures.wins, u"Побед"},    {&figures.draws, u"Ничьих"},       {&figures.losses, u"Поражений"},
-        {&figures.scored, u"Забито"}, {&figures.conceded, u"Пропущено"}, {&figures.difference, u"Разница"},
-        {&figures.points, u"Очки"},
-    };
-    for (const auto &[value, column] : columns) {
-        if (!parseInteger(*value)) {
+    for (const FigureColumn &column : kFigureColumns) {
+        const QString &value = figures.*column.figure;
+        if (!parseInteger(value)) {
             return Failure{QStringLiteral("Игрок «%1»: в графе «%2» стоит «%3», а нужно целое число.")
-                               .arg(figures.name, QString::fromUtf16(column), *value)};
+                               .arg(figures.name, QString::fromUtf16(column.name), value)};
         }
     }
     return {};
@@ -307,61 +344,55 @@ Status checkPlayerFigures(const PlayerFigures &figures) {
 
 namespace {
 
-// One player's figures added to "stat": the update of the player's row when the
-// lookup finds it, else the insert of a new row. An invalid error on success.
-QSqlError writePlayer(const QSqlDatabase &db, const PlayerFigures &row) {
-    const auto &[name, wins, draws, losses, scored, conceded, difference, points, place] = row;
-    const QString first = place == u"1" ? QStringLiteral("1") : QStringLiteral("0");
-    const QString second = place == u"2" ? QStringLiteral("1") : QStringLiteral("0");
-    const QString third = place == u"3" ? QStringLiteral("1") : QStringLiteral("0");
+// The name of the player's row as the lookup finds it: the first row's name, or
+// the empty text when there is none; and whether a second row follows.
+struct Lookup {
+    QString readBack;
+    bool moreRows = false;
+};
 
+std::variant<Lookup, QSqlError> lookUp(const QSqlDatabase &db, const QString &name) {
     QSqlQuery lookup(db);
-    lookup.prepare(QStringLiteral("SELECT Игрок FROM stat WHERE Игрок=:x"));
-    lookup.bindValue(QStringLiteral(":x"), text(name));
+    lookup.prepare(QStringLiteral("SELECT Игрок FROM stat WHERE Игрок=?"));
+    lookup.addBindValue(text(name));
     if (!lookup.exec()) {
         return lookup.lastError();
     }
-    // The first row's name, or the empty text when there is none; and whether a
-    // second row follows.
-    const bool found = lookup.next();
-    const QString readBack = found ? lookup.value(0).toString() : QString();
-    const bool moreRows = found && lookup.next();
+    Lookup found;
+    if (lookup.next()) {
+        found.readBack = lookup.value(0).toString();
+        found.moreRows = lookup.next();
+    }
     lookup.finish();
+    return found;
+}
 
+// One player's figures added to "stat": the update of the player's row when the
+// lookup finds it, else the insert of a new row. An invalid error on success.
+QSqlError writePlayer(const QSqlDatabase &db, const PlayerFigures &row) {
+    const std::variant<Lookup, QSqlError> looked = lookUp(db, row.name);
+    if (const QSqlError *error = std::get_if<QSqlError>(&looked)) {
+        return *error;
+    }
+    const Lookup &found = std::get<Lookup>(looked);
+    const std::vector<std::pair<QString, QVariant>> added = addedFigures(row);
     QSqlQuery command(db);
-    if (readBack == name) {
+    if (found.readBack == row.name) {
         command.prepare(
-            QStringLiteral("UPDATE stat SET Побед=Побед+:q,Ничьих=Ничьих+:w,Поражений=Поражений+:e,Забито=Забито+:r,"
-                           "Пропущено=Пропущено+:t,Разница=Разница+:a,Очки=Очки+:s,Первый=Первый+:y,Второй=Второй+:u,"
-                           "Третий=Третий+:i WHERE Игрок=:m"));
-        command.bindValue(QStringLiteral(":q"), text(wins));
-        command.bindValue(QStringLiteral(":m"), text(readBack));
-        command.bindValue(QStringLiteral(":w"), text(draws));
-        command.bindValue(QStringLiteral(":e"), text(losses));
-        command.bindValue(QStringLiteral(":r"), text(scored));
-        command.bindValue(QStringLiteral(":t"), text(conceded));
-        command.bindValue(QStringLiteral(":a"), text(difference));
-        command.bindValue(QStringLiteral(":s"), text(points));
-        command.bindValue(QStringLiteral(":y"), first);
-        command.bindValue(QStringLiteral(":u"), second);
-        command.bindValue(QStringLiteral(":i"), third);
-    } else if (!moreRows) {
-        command.prepare(QStringLiteral("INSERT INTO Stat (Игрок,Побед,Ничьих,Поражений,Забито,Пропущено,Разница,Очки,"
-                                       "Первый,Второй,Третий) VALUES (:q,:w,:e,:r,:t,:y,:a,:s,:u,:i,:o)"));
-        command.bindValue(QStringLiteral(":q"), text(name));
-        command.bindValue(QStringLiteral(":w"), text(wins));
-        command.bindValue(QStringLiteral(":e"), text(draws));
-        command.bindValue(QStringLiteral(":r"), text(losses));
-        command.bindValue(QStringLiteral(":t"), text(scored));
-        command.bindValue(QStringLiteral(":y"), text(conceded));
-        command.bindValue(QStringLiteral(":a"), text(difference));
-        command.bindValue(QStringLiteral(":s"), text(points));
-        command.bindValue(QStringLiteral(":u"), first);
-        command.bindValue(QStringLiteral(":i"), second);
-        command.bindValue(QStringLiteral(":o"), third);
+            QStringLiteral("UPDATE stat SET %1 WHERE Игрок=?").arg(columnList(added, QStringLiteral("%1=%1+?"))));
+    } else if (!found.moreRows) {
+        command.prepare(QStringLiteral("INSERT INTO stat (Игрок,%1) VALUES (?%2)")
+                            .arg(columnList(added, QStringLiteral("%1")), QStringLiteral(",?").repeated(added.size())));
+        command.addBindValue(text(row.name));
     } else {
         // Two or more rows and the first differs from the name: nothing is written.
         return {};
+    }
+    for (const auto &[column, value] : added) {
+        command.addBindValue(value);
+    }
+    if (found.readBack == row.name) {
+        command.addBindValue(text(found.readBack));
     }
     if (!command.exec()) {
         return command.lastError();
