@@ -9,28 +9,29 @@
 
 namespace {
 
-bool same(const TeamText &a, QByteArrayView line) {
-    return a && *a == line;
+// A control's text that stands in the file as the line; an unencodable text equals no line.
+bool isLine(const TeamText &text, QByteArrayView line) {
+    return text && *text == line;
 }
 
 // The rules of one player's draw that do not depend on the log.
-class Candidates {
+class PlayerRules {
 public:
-    Candidates(const FillRequest &request, const std::array<TeamText, 3> &teams, int player)
+    PlayerRules(const FillRequest &request, const std::array<TeamText, 3> &teams, int player)
         : m_teams(teams), m_player(player), m_exclude(request.exclude[player]),
           m_previous(request.skipPrevious ? request.previous[player] : TeamText()) {}
 
     // Another player holds the line (an empty field holds the empty line).
     bool heldByOther(QByteArrayView line) const {
         for (int other = 0; other < 3; ++other) {
-            if (other != m_player && same(m_teams[other], line)) {
+            if (other != m_player && isLine(m_teams[other], line)) {
                 return true;
             }
         }
         return false;
     }
     bool acceptable(QByteArrayView line) const {
-        return !heldByOther(line) && !same(m_exclude, line) && !same(m_previous, line);
+        return !heldByOther(line) && !isLine(m_exclude, line) && !isLine(m_previous, line);
     }
 
 private:
@@ -56,11 +57,11 @@ struct PlayerDraw {
     QByteArrayView team;
 };
 
-PlayerDraw drawForPlayer(const LineFile &lines, const Candidates &candidates, const UsedTeams *used, Random &random) {
+PlayerDraw drawForPlayer(const LineFile &lines, const PlayerRules &rules, const UsedTeams *used, Random &random) {
     qsizetype passing = 0;
     bool usedOnly = false;
     const auto passes = [&](QByteArrayView line) {
-        if (!candidates.acceptable(line)) {
+        if (!rules.acceptable(line)) {
             return false;
         }
         if (used && used->contains(line)) {
@@ -90,8 +91,9 @@ PlayerDraw drawForPlayer(const LineFile &lines, const Candidates &candidates, co
 Result<FillOutcome> fillTeams(const FillRequest &request, Random &random) {
     FillOutcome outcome;
     outcome.teams = request.teams;
-    const auto isEmpty = [](const TeamText &team) { return team && team->isEmpty(); };
-    if (!isEmpty(outcome.teams[0]) && !isEmpty(outcome.teams[1]) && !isEmpty(outcome.teams[2])) {
+    // A field to fill: empty. A text that Windows-1251 cannot hold is a team typed by hand.
+    const auto wantsTeam = [](const TeamText &team) { return team && team->isEmpty(); };
+    if (!wantsTeam(outcome.teams[0]) && !wantsTeam(outcome.teams[1]) && !wantsTeam(outcome.teams[2])) {
         return outcome;
     }
 
@@ -110,11 +112,11 @@ Result<FillOutcome> fillTeams(const FillRequest &request, Random &random) {
     }
 
     for (int player = 0; player < 3; ++player) {
-        if (!isEmpty(outcome.teams[player])) {
+        if (!wantsTeam(outcome.teams[player])) {
             continue;
         }
-        const Candidates candidates(request, outcome.teams, player);
-        const PlayerDraw drawn = drawForPlayer(pool.value(), candidates, used ? &*used : nullptr, random);
+        const PlayerRules rules(request, outcome.teams, player);
+        const PlayerDraw drawn = drawForPlayer(pool.value(), rules, used ? &*used : nullptr, random);
         if (drawn.end == FillOutcome::End::Filled) {
             outcome.teams[player] = drawn.team.toByteArray();
             continue;

@@ -41,12 +41,14 @@ QStringList sortedForDisplay(const Lines &teams) {
     return sorted;
 }
 
-TeamText teamText(const QString &text) {
+// A control's text as the bytes of the data files; none when Windows-1251 cannot hold it.
+TeamText asFileText(const QString &text) {
     return toCp1251(text);
 }
 
-QString shown(const TeamText &team, const QString &fallback) {
-    return team ? fromCp1251(*team) : fallback;
+// A drawn team as a control shows it; a field that the fill left alone keeps its text.
+QString asControlText(const TeamText &team, const QString &kept) {
+    return team ? fromCp1251(*team) : kept;
 }
 
 } // namespace
@@ -200,9 +202,9 @@ void TForm1::Button2Click() {
     const QStringList names = playerNames();
     for (int k = 0; k < 3; ++k) {
         request.players[k] = names[k];
-        request.teams[k] = teamText(fields[k]->text());
-        request.exclude[k] = teamText(excludes[k]->currentText());
-        request.previous[k] = teamText(previous[k]->text());
+        request.teams[k] = asFileText(fields[k]->text());
+        request.exclude[k] = asFileText(excludes[k]->currentText());
+        request.previous[k] = asFileText(previous[k]->text());
     }
 
     const Result<FillOutcome> fill = fillTeams(request, randomGenerator());
@@ -212,7 +214,7 @@ void TForm1::Button2Click() {
     }
     const FillOutcome &outcome = fill.value();
     for (int k = 0; k < 3; ++k) {
-        fields[k]->setText(shown(outcome.teams[k], fields[k]->text()));
+        fields[k]->setText(asControlText(outcome.teams[k], fields[k]->text()));
     }
     switch (outcome.end) {
     case FillOutcome::End::Exhausted:

@@ -19,7 +19,7 @@ constexpr std::array<RowBoxes, 3> kRows = {{
 
 // Reads the boxes of one sum in order; the text of the first box that is not an
 // integer ends the computation.
-struct Reader {
+struct ScoreSums {
     const ScoreTexts &boxes;
     QString failedText;
     bool failed = false;
@@ -63,16 +63,16 @@ QString placeOf(const std::array<RowFigures, 3> &rows, int row) {
 
 StandingsTable Standings(const ScoreTexts &boxes) {
     StandingsTable table;
-    Reader reader{boxes, {}};
+    ScoreSums sums{boxes, {}};
     for (int r = 0; r < 3; ++r) {
         RowFigures &row = table.rows[r];
-        const std::optional<qint64> scored = reader.sum(kRows[r].own);
+        const std::optional<qint64> scored = sums.sum(kRows[r].own);
         if (!scored) {
             break;
         }
         row.scored = *scored;
         table.scoredOfNextRow = true;
-        const std::optional<qint64> conceded = reader.sum(kRows[r].opponent);
+        const std::optional<qint64> conceded = sums.sum(kRows[r].opponent);
         if (!conceded) {
             break;
         }
@@ -94,8 +94,8 @@ StandingsTable Standings(const ScoreTexts &boxes) {
         row.points = 3 * row.wins + row.draws;
         table.rowsDone = r + 1;
     }
-    if (reader.failed) {
-        table.error = notAnIntegerMessage(reader.failedText);
+    if (sums.failed) {
+        table.error = notAnIntegerMessage(sums.failedText);
         return table;
     }
     for (int r = 0; r < 3; ++r) {

@@ -100,7 +100,7 @@ int waitForLock(void *context, int attempt) {
 }
 
 // A value bound as text, never as NULL: an empty label text is an empty text.
-QVariant text(const QString &value) {
+QVariant boundText(const QString &value) {
     return value.isNull() ? QVariant(QStringLiteral("")) : QVariant(value);
 }
 
@@ -309,7 +309,7 @@ constexpr const char16_t *kPlaceColumns[] = {u"Первый", u"Второй", u
 std::vector<std::pair<QString, QVariant>> addedFigures(const PlayerFigures &row) {
     std::vector<std::pair<QString, QVariant>> added;
     for (const FigureColumn &column : kFigureColumns) {
-        added.emplace_back(QString::fromUtf16(column.name), text(row.*column.figure));
+        added.emplace_back(QString::fromUtf16(column.name), boundText(row.*column.figure));
     }
     for (int k = 0; k < 3; ++k) {
         const bool taken = row.place == QString::number(k + 1);
@@ -354,7 +354,7 @@ struct Lookup {
 std::variant<Lookup, QSqlError> lookUp(const QSqlDatabase &db, const QString &name) {
     QSqlQuery lookup(db);
     lookup.prepare(QStringLiteral("SELECT Игрок FROM stat WHERE Игрок=?"));
-    lookup.addBindValue(text(name));
+    lookup.addBindValue(boundText(name));
     if (!lookup.exec()) {
         return lookup.lastError();
     }
@@ -383,7 +383,7 @@ QSqlError writePlayer(const QSqlDatabase &db, const PlayerFigures &row) {
     } else if (!found.moreRows) {
         command.prepare(QStringLiteral("INSERT INTO stat (Игрок,%1) VALUES (?%2)")
                             .arg(columnList(added, QStringLiteral("%1")), QStringLiteral(",?").repeated(added.size())));
-        command.addBindValue(text(row.name));
+        command.addBindValue(boundText(row.name));
     } else {
         // Two or more rows and the first differs from the name: nothing is written.
         return {};
@@ -392,7 +392,7 @@ QSqlError writePlayer(const QSqlDatabase &db, const PlayerFigures &row) {
         command.addBindValue(value);
     }
     if (found.readBack == row.name) {
-        command.addBindValue(text(found.readBack));
+        command.addBindValue(boundText(found.readBack));
     }
     if (!command.exec()) {
         return command.lastError();
