@@ -178,10 +178,6 @@ void StatsConnection::setDefaultLockWait(std::chrono::milliseconds wait) {
     defaultWait = wait;
 }
 
-std::chrono::milliseconds StatsConnection::defaultLockWait() {
-    return defaultWait;
-}
-
 std::chrono::milliseconds StatsConnection::lockWait() const {
     return m_lockWait->wait;
 }

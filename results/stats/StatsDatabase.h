@@ -49,7 +49,6 @@ public:
 
     // The wait of connections opened from now on (tests shorten it).
     static void setDefaultLockWait(std::chrono::milliseconds wait);
-    static std::chrono::milliseconds defaultLockWait();
 
     QSqlDatabase database() const;
     // The SQLite connection under the Qt one, for what Qt SQL does not offer;
