@@ -81,8 +81,7 @@ QByteArray joinLines(const Lines &lines) {
 }
 
 QString fileErrorText(const QString &fileName, const QString &reason) {
-    const QString path = QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath());
-    return QStringLiteral("%1: %2").arg(reason, path);
+    return QStringLiteral("%1: %2").arg(reason, displayPath(fileName));
 }
 
 Result<QByteArray> readFileBytes(const QString &fileName) {

@@ -24,10 +24,6 @@ QByteArray randomSuffix() {
     return suffix;
 }
 
-QString nativePath(const QString &fileName) {
-    return QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath());
-}
-
 // A file descriptor that is closed on every way out unless the close is checked.
 class Descriptor {
 public:
@@ -131,7 +127,7 @@ Failure writeFailure(const QString &fileName, int errnum, bool existed) {
     const QString outcome =
         existed ? QStringLiteral("Прежнее содержимое файла не изменено.") : QStringLiteral("Файл не создан.");
     return Failure{QStringLiteral("Не удалось сохранить файл %1: %2. %3")
-                       .arg(nativePath(fileName), systemErrorText(errnum), outcome)};
+                       .arg(displayPath(fileName), systemErrorText(errnum), outcome)};
 }
 
 // Writes the temporary file whole; 0 or the errno of the step that failed.
@@ -147,6 +143,10 @@ int fillTemporary(Descriptor &fd, QByteArrayView bytes, const struct stat *old) 
 }
 
 } // namespace
+
+QString displayPath(const QString &fileName) {
+    return QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath());
+}
 
 QString systemErrorText(int errnum) {
     switch (errnum) {
@@ -205,7 +205,7 @@ namespace {
 // Whether the file ends in a line end; false for an empty file.
 Failure appendFailure(const QString &fileName, int errnum) {
     return Failure{QStringLiteral("Не удалось дописать файл %1: %2. В файл ничего не добавлено.")
-                       .arg(nativePath(fileName), systemErrorText(errnum))};
+                       .arg(displayPath(fileName), systemErrorText(errnum))};
 }
 
 Result<bool> endsWithLineEnd(int fd, off_t size, const QString &fileName) {

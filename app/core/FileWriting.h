@@ -11,6 +11,9 @@
 // write, the sync and the close are checked; whatever fails, the user reads one
 // message that names the file and the cause.
 
+// A file's absolute path as messages show it.
+QString displayPath(const QString &fileName);
+
 // The cause of a failed system call as the user reads it: "на диске не осталось
 // места" for ENOSPC, and so on; the system's own text for the rare ones.
 QString systemErrorText(int errnum);

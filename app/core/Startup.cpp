@@ -33,6 +33,11 @@ template <typename T> Step<T> failedStep(Notices notices, const QString &error) 
     return {std::nullopt, std::move(notices)};
 }
 
+// A step without notices: the value, or the failure.
+template <typename T> Step<T> fromResult(Result<T> result) {
+    return result.ok() ? Step<T>{std::move(result).value(), {}} : failedStep<T>({}, result.error());
+}
+
 // Tells the notices; true when the step gave its value.
 template <typename T> bool told(const Step<T> &step) {
     for (const Notice &notice : step.notices) {
@@ -88,8 +93,7 @@ Step<LineFile> readOrMakeLog() {
         const Status made = writeFileBytes(DataFile::UsedTeamsLog, {});
         return made.ok() ? Step<LineFile>{LineFile(), {}} : failedStep<LineFile>({}, made.error());
     }
-    Result<LineFile> log = readLineFile(DataFile::UsedTeamsLog);
-    return log.ok() ? Step<LineFile>{std::move(log).value(), {}} : failedStep<LineFile>({}, log.error());
+    return fromResult(readLineFile(DataFile::UsedTeamsLog));
 }
 
 void markExhausted(RunLists &lists, const UsedTeams &used) {
@@ -216,10 +220,6 @@ Step<Lines> writePoolRemainder(const RunLists &lists, const QString &runList, co
     Lines remainder = runList.isEmpty() ? Lines() : poolRemainder(listOf(lists, runList).lines, used);
     const Status written = writeLines(DataFile::PoolRemainder, remainder);
     return written.ok() ? Step<Lines>{std::move(remainder), {}} : failedStep<Lines>({}, written.error());
-}
-
-template <typename T> Step<T> fromResult(Result<T> result) {
-    return result.ok() ? Step<T>{std::move(result).value(), {}} : failedStep<T>({}, result.error());
 }
 
 // The prize, the last tournament, the names and the used-teams mode, as far as

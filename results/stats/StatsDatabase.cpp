@@ -4,7 +4,6 @@
 #include "Text.h"
 
 #include <QCollator>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDriver>
@@ -135,10 +134,6 @@ QString causeText(int code) {
     default:
         return QStringLiteral("ошибка базы SQLite");
     }
-}
-
-QString displayPath(const QString &fileName) {
-    return QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath());
 }
 
 const QString kNothingWritten = QStringLiteral("\nВ базу ничего не записано.");
