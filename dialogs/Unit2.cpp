@@ -2,12 +2,12 @@
 
 #include "DataFiles.h"
 #include "EditorText.h"
+#include "Icons.h"
 #include "Seams.h"
 #include "WidgetMessages.h"
 #include "ui_Unit2.h"
 
 #include <QIcon>
-#include <QStyle>
 #include <QTextDocument>
 
 TForm2::TForm2(QWidget *parent) : QWidget(parent, fixedWindowFlags()), ui(std::make_unique<Ui::TForm2>()) {
@@ -22,7 +22,7 @@ TForm2::TForm2(QWidget *parent) : QWidget(parent, fixedWindowFlags()), ui(std::m
         {ui->Memo2, ui->Label2, ui->Button2, ui->BitBtn2, DataFile::NatTeams45},
         {ui->Memo5, ui->Label5, ui->Button5, ui->BitBtn5, DataFile::NatTeams5},
     }};
-    const QIcon check = QIcon::fromTheme(QStringLiteral("dialog-ok"), style()->standardIcon(QStyle::SP_DialogOkButton));
+    const QIcon check = checkMarkIcon();
     for (const Tab &tab : m_tabs) {
         tab.ok->setIcon(check);
         connect(tab.edit, &QPushButton::clicked, this, [this, &tab] { ButtonClick(tab); });

@@ -1,6 +1,7 @@
 #include "Unit6.h"
 
 #include "DataFiles.h"
+#include "Icons.h"
 #include "Seams.h"
 #include "SettingsFile.h"
 #include "WidgetMessages.h"
@@ -9,36 +10,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
-#include <QPainter>
-#include <QPainterPath>
-
-namespace {
-
-// The green tick of an OK button, drawn here so that it looks the same on
-// every desktop.
-QIcon checkMarkIcon() {
-    QIcon icon;
-    for (const int side : {16, 32}) {
-        QPixmap pixmap(side, side);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.scale(side / 16.0, side / 16.0);
-        QPainterPath tick;
-        tick.moveTo(2.5, 8.5);
-        tick.lineTo(6.5, 12.5);
-        tick.lineTo(13.5, 3.5);
-        painter.setPen(QPen(QColor(0, 100, 0), 3.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        painter.drawPath(tick);
-        painter.setPen(QPen(QColor(40, 170, 40), 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        painter.drawPath(tick);
-        painter.end();
-        icon.addPixmap(pixmap);
-    }
-    return icon;
-}
-
-} // namespace
 
 TForm6::TForm6(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::TForm6>()) {
     ui->setupUi(this);

@@ -3,6 +3,7 @@
 #include "Draw.h"
 #include "FinalTable.h"
 #include "GiftAward.h"
+#include "Icons.h"
 #include "Pool.h"
 #include "Schedule.h"
 #include "Seams.h"
@@ -70,8 +71,7 @@ TForm1::TForm1(QWidget *parent)
     for (QLabel *fixture : {ui->Label6, ui->Label7, ui->Label8, ui->Label10, ui->Label11, ui->Label14, ui->Label15}) {
         fixture->hide();
     }
-    ui->BitBtn1->setIcon(
-        QIcon::fromTheme(QStringLiteral("document-print"), style()->standardIcon(QStyle::SP_FileDialogDetailedView)));
+    ui->BitBtn1->setIcon(printerIcon());
 
     m_poolModel = new QStringListModel(this);
     for (QComboBox *box : teamDropDowns()) {
