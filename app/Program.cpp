@@ -1,5 +1,7 @@
 #include "Program.h"
 
+#include "DataFolderLock.h"
+#include "StatsDatabase.h"
 #include "Unit1.h"
 #include "Unit2.h"
 #include "Unit4.h"
@@ -8,42 +10,145 @@
 #include "Unit7.h"
 #include "Unit8.h"
 #include "Unit9.h"
+#include "WidgetMessages.h"
 
-Program::Program()
-    : Form1(std::make_unique<TForm1>()), Form2(std::make_unique<TForm2>()), Form4(std::make_unique<TForm4>()),
-      Form6(std::make_unique<TForm6>()), Form5(std::make_unique<TForm5>()), Form7(std::make_unique<TForm7>()),
-      Form8(std::make_unique<TForm8>()), Form9(std::make_unique<TForm9>()) {
-    connectWindows();
+#include <QApplication>
+#include <QDesktopServices>
+
+Program::Program() : Form1(std::make_unique<TForm1>()), m_startDate(QDate::currentDate()) {
+    // A start-up that already ended the program leaves the database alone.
+    if (!pendingProgramEnd()) {
+        m_statistics = TForm9::openDatabase();
+    }
+    connectMainWindow();
 }
 
-void Program::connectWindows() {
+void Program::connectMainWindow() {
     TForm1 *const main = Form1.get();
-    QObject::connect(main, &TForm1::twoPlayerDrawRequested, Form7.get(), &QWidget::show);
-    QObject::connect(main, &TForm1::congratulationRequested, Form4.get(), &TForm4::showCongratulation);
-    QObject::connect(main, &TForm1::teamListsRequested, Form2.get(), &TForm2::openLists);
-    QObject::connect(main, &TForm1::usedTeamsRequested, Form8.get(), &TForm8::openLog);
+    QObject::connect(main, &TForm1::twoPlayerDrawRequested, main, [this] { form7().show(); });
+    QObject::connect(main, &TForm1::congratulationRequested, main, [this] { form4().showCongratulation(); });
+    QObject::connect(main, &TForm1::teamListsRequested, main, [this] { form2().openLists(); });
+    QObject::connect(main, &TForm1::usedTeamsRequested, main, [this] { form8().openLog(); });
+    QObject::connect(main, &TForm1::settingsRequested, main,
+                     [this](const QStringList &players) { form6().openWith(players); });
+    QObject::connect(main, &TForm1::statisticsRequested, main,
+                     [this](const QStringList &players) { form9().openForStatistics(players); });
+    QObject::connect(main, &TForm1::resultTableRequested, main,
+                     [this](const std::array<QString, 3> &teams, const std::array<QString, 3> &players) {
+                         form9().openAfterFinalTable(teams, players);
+                     });
+}
 
-    // The settings window edits the player names that the main window shows,
-    // saves its "Не использовать ВСЕ последние" and gives it back its input.
-    TForm6 *const settings = Form6.get();
-    QObject::connect(main, &TForm1::settingsRequested, settings, &TForm6::openWith);
-    QObject::connect(settings, &TForm6::namesSaved, main, &TForm1::setPlayerNames);
-    QObject::connect(settings, &TForm6::mainWindowReleased, main, [main] { main->setEnabled(true); });
-    QObject::connect(settings, &TForm6::catalogueRequested, Form5.get(), &TForm5::showCatalogue);
-    settings->setLogAllTeamsSource([main] { return main->logAllTeamsChecked(); });
+TForm2 &Program::form2() {
+    if (!Form2) {
+        Form2 = std::make_unique<TForm2>();
+    }
+    return *Form2;
+}
 
-    // The result window: for the statistics, and after the final table.
-    QObject::connect(main, &TForm1::statisticsRequested, Form9.get(), &TForm9::openForStatistics);
-    QObject::connect(main, &TForm1::resultTableRequested, Form9.get(), &TForm9::openAfterFinalTable);
+TForm4 &Program::form4() {
+    if (!Form4) {
+        Form4 = std::make_unique<TForm4>();
+    }
+    return *Form4;
+}
+
+TForm5 &Program::form5() {
+    if (!Form5) {
+        Form5 = std::make_unique<TForm5>();
+    }
+    return *Form5;
+}
+
+// The settings window edits the player names that the main window shows, saves
+// its "Не использовать ВСЕ последние" and gives it back its input.
+TForm6 &Program::form6() {
+    if (!Form6) {
+        Form6 = std::make_unique<TForm6>();
+        TForm1 *const main = Form1.get();
+        TForm6 *const settings = Form6.get();
+        QObject::connect(settings, &TForm6::namesSaved, main, &TForm1::setPlayerNames);
+        QObject::connect(settings, &TForm6::mainWindowReleased, main, [main] { main->setEnabled(true); });
+        QObject::connect(settings, &TForm6::catalogueRequested, settings, [this] { form5().showCatalogue(); });
+        settings->setLogAllTeamsSource([main] { return main->logAllTeamsChecked(); });
+    }
+    return *Form6;
+}
+
+TForm7 &Program::form7() {
+    if (!Form7) {
+        Form7 = std::make_unique<TForm7>();
+    }
+    return *Form7;
+}
+
+TForm8 &Program::form8() {
+    if (!Form8) {
+        Form8 = std::make_unique<TForm8>();
+    }
+    return *Form8;
+}
+
+// The result window shows the date of the start, whenever it is first opened.
+TForm9 &Program::form9() {
+    if (!Form9) {
+        Form9 = std::make_unique<TForm9>(std::move(m_statistics), m_startDate);
+    }
+    return *Form9;
+}
+
+QList<QWidget *> Program::windowsMade() const {
+    QList<QWidget *> windows{Form1.get()};
+    for (QWidget *window : std::initializer_list<QWidget *>{Form2.get(), Form4.get(), Form6.get(), Form5.get(),
+                                                            Form7.get(), Form8.get(), Form9.get()}) {
+        if (window) {
+            windows.append(window);
+        }
+    }
+    return windows;
 }
 
 // The secondary windows go first, the main window last.
 Program::~Program() {
     Form9.reset();
+    m_statistics.reset();
     Form8.reset();
     Form7.reset();
     Form5.reset();
     Form6.reset();
     Form4.reset();
     Form2.reset();
+}
+
+int runProgram(int &argc, char **argv, const std::function<void(QWidget &)> &shown) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Korvana 3"));
+    QApplication::setFont(programFont());
+
+    WidgetMessages widgetMessages;
+    setMessages(&widgetMessages);
+    setDesktopOpener([](const QUrl &url) { return QDesktopServices::openUrl(url); });
+
+    int exitCode = 0;
+    const Result<std::unique_ptr<DataFolderLock>> folder = claimDataFolder(QStringLiteral("."));
+    if (!folder.ok()) {
+        messages().error(folder.error());
+        exitCode = 1;
+    } else {
+        Program program;
+        // A start-up that could not go on (the statistics database) ends the
+        // program before its window is shown.
+        if (const std::optional<int> end = pendingProgramEnd()) {
+            exitCode = *end;
+        } else {
+            program.form1().show();
+            if (shown) {
+                shown(program.form1());
+            }
+            exitCode = QApplication::exec();
+        }
+    }
+    setDesktopOpener({});
+    setMessages(nullptr);
+    return exitCode;
 }

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QDate>
+#include <functional>
 #include <memory>
 
+class QWidget;
+class StatsConnection;
 class TForm1;
 class TForm2;
 class TForm4;
@@ -11,20 +15,44 @@ class TForm7;
 class TForm8;
 class TForm9;
 
-// The program's eight windows, created once and kept until the program ends.
-// The main window comes first, and its creation runs the start-up sequence
-// before any other window exists; the others are created hidden.
+// The program's eight windows. The main window is created first, and its
+// creation runs the start-up sequence; then the statistics database is opened
+// and checked, so that a missing or broken file ends the program before any
+// window is shown. Every other window is created the first time it is wanted,
+// hidden, and is kept until the program ends, so that it keeps its state between
+// showings. What a window takes from the start (the result window's date, the
+// database connection) is taken at the start and handed to it when it is made.
 //
-// Program is the one place that knows every window. Once all exist, it connects
-// what one window asks of another (the main window's signals to the slots of the
-// others, and back), so that no window reaches another through a global and no
-// library links the library of the main window.
+// Program is the one place that knows every window. It connects what one window
+// asks of another (the main window's signals to the slots of the others, and
+// back), so that no window reaches another through a global and no library links
+// the library of the main window.
 class Program {
 public:
     Program();
     ~Program();
+    Program(const Program &) = delete;
+    Program &operator=(const Program &) = delete;
+
+    TForm1 &form1() const { return *Form1; }
+    // Each creates its window on first use.
+    TForm2 &form2();
+    TForm4 &form4();
+    TForm5 &form5();
+    TForm6 &form6();
+    TForm7 &form7();
+    TForm8 &form8();
+    TForm9 &form9();
+    // The windows made so far, the main window first.
+    QList<QWidget *> windowsMade() const;
+
+private:
+    void connectMainWindow();
 
     std::unique_ptr<TForm1> Form1;
+    // Opened at the start; the result window takes it over when it is made.
+    std::unique_ptr<StatsConnection> m_statistics;
+    QDate m_startDate;
     std::unique_ptr<TForm2> Form2;
     std::unique_ptr<TForm4> Form4;
     std::unique_ptr<TForm6> Form6;
@@ -32,7 +60,9 @@ public:
     std::unique_ptr<TForm7> Form7;
     std::unique_ptr<TForm8> Form8;
     std::unique_ptr<TForm9> Form9;
-
-private:
-    void connectWindows();
 };
+
+// The whole program on the data folder in the working directory: claims the
+// folder, creates the windows, shows the main one and runs until it closes.
+// shown, when given, is called with the main window right after it is shown.
+int runProgram(int &argc, char **argv, const std::function<void(QWidget &)> &shown = {});

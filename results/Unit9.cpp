@@ -1,5 +1,6 @@
 #include "Unit9.h"
 
+#include "Icons.h"
 #include "Seams.h"
 #include "Standings.h"
 #include "StatTable.h"
@@ -12,7 +13,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLocale>
-#include <QStyle>
 
 namespace {
 
@@ -32,15 +32,29 @@ public:
 
 } // namespace
 
-TForm9::TForm9(QWidget *parent) : QWidget(parent, Qt::Window), ui(std::make_unique<Ui::TForm9>()) {
+std::unique_ptr<StatsConnection> TForm9::openDatabase() {
+    Result<std::unique_ptr<StatsConnection>> opened = [] {
+        const WaitCursor busy;
+        return StatsConnection::open(StatsDb::FileName);
+    }();
+    if (!opened.ok()) {
+        messages().error(
+            QStringLiteral("Не открывается база статистики, программа будет закрыта.\n%1").arg(opened.error()));
+        endProgram(1);
+        return nullptr;
+    }
+    return std::move(opened).value();
+}
+
+TForm9::TForm9(std::unique_ptr<StatsConnection> connection, const QDate &startDate, QWidget *parent)
+    : QWidget(parent, Qt::Window), ui(std::make_unique<Ui::TForm9>()), m_connection(std::move(connection)) {
     ui->setupUi(this);
     move(212, 125);
     // Team and player names are shown as they stand, never as markup.
     for (QLabel *label : findChildren<QLabel *>()) {
         label->setTextFormat(Qt::PlainText);
     }
-    ui->BitBtn1->setIcon(
-        QIcon::fromTheme(QStringLiteral("dialog-ok"), style()->standardIcon(QStyle::SP_DialogOkButton)));
+    ui->BitBtn1->setIcon(checkMarkIcon());
     ui->DBGrid1->horizontalHeader()->setSectionsClickable(true);
     ui->DBGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     ui->DBGrid1->verticalHeader()->setVisible(true);
@@ -58,7 +72,7 @@ TForm9::TForm9(QWidget *parent) : QWidget(parent, Qt::Window), ui(std::make_uniq
         connect(edit, &QLineEdit::textChanged, this, &TForm9::scoreEdited);
     }
 
-    FormCreate();
+    FormCreate(startDate);
 }
 
 TForm9::~TForm9() {
@@ -67,40 +81,27 @@ TForm9::~TForm9() {
     m_connection.reset();
 }
 
-void TForm9::FormCreate() {
-    ui->Label2->setText(QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
-
-    Status ready;
-    {
-        const WaitCursor busy;
-        Result<std::unique_ptr<StatsConnection>> opened = StatsConnection::open(StatsDb::FileName);
-        ready = opened.status();
-        if (opened.ok()) {
-            m_connection = std::move(opened).value();
-        }
-    }
-    if (!ready.ok()) {
-        messages().error(
-            QStringLiteral("Не открывается база статистики, программа будет закрыта.\n%1").arg(ready.error()));
-        endProgram(1);
+void TForm9::FormCreate(const QDate &startDate) {
+    ui->Label2->setText(QLocale::system().toString(startDate, QLocale::ShortFormat));
+    if (!m_connection) {
         return;
     }
     m_table = std::make_unique<StatTable>(*m_connection);
     ui->DBGrid1->setModel(m_table.get());
+    Status read;
     {
         const WaitCursor busy;
-        ready = m_table->reload();
-    }
-    if (!ready.ok()) {
-        messages().error(QStringLiteral("Не открывается таблица stat базы статистики, программа будет закрыта.\n%1")
-                             .arg(ready.error()));
-        endProgram(1);
-        return;
+        read = m_table->reload();
     }
     ui->DBGrid1->setColumnWidth(0, kIdWidth);
     ui->DBGrid1->setColumnWidth(1, kPlayerWidth);
     for (int column = 2; column < m_table->columnCount(); ++column) {
         ui->DBGrid1->setColumnWidth(column, kCounterWidth);
+    }
+    // The file was checked at the start; a reading that fails now (another
+    // program's lock) leaves the grid empty until the next reading.
+    if (!read.ok()) {
+        messages().error(QStringLiteral("Таблицу статистики не удалось прочитать.\n%1").arg(read.error()));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "Result.h"
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -19,14 +20,20 @@ class TForm9;
 
 // The result window: the twelve scores in a cross table, the
 // standings computed from them, and the statistics table "stat" in a grid.
-// Created hidden at start-up and kept for the whole run; closing it only hides it.
-// Its creation opens the statistics database; when that fails, the window says why
-// and ends the program.
+// Created hidden the first time it is wanted and kept for the rest of the run;
+// closing it only hides it.
 class TForm9 : public QWidget {
     Q_OBJECT
 
 public:
-    explicit TForm9(QWidget *parent = nullptr);
+    // Opens and checks the statistics database at start-up. When that fails, says
+    // why, ends the program and gives nothing.
+    static std::unique_ptr<StatsConnection> openDatabase();
+
+    // The window over the connection that openDatabase() gave (none leaves the grid
+    // empty and the write undone), headed by the date of the start. Its creation
+    // reads the grid.
+    TForm9(std::unique_ptr<StatsConnection> connection, const QDate &startDate, QWidget *parent = nullptr);
     ~TForm9() override;
 
     // The figure labels of one row, in the order of the write: wins, draws, losses,
@@ -46,7 +53,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void FormCreate();
+    void FormCreate(const QDate &startDate);
     void Button1Click();
     void BitBtn1Click();
     void Button2Click();

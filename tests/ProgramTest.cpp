@@ -112,9 +112,9 @@ TForm1 &ProgramTest::start() {
         makeStatsDatabase(path(StatsDb::FileName));
     }
     program = std::make_unique<Program>();
-    return *program->Form1;
+    return program->form1();
 }
 
 const QObject *ProgramTest::mainWindow() const {
-    return program->Form1.get();
+    return &program->form1();
 }

@@ -14,9 +14,9 @@
 
 class GiftCatalogue : public ProgramTest {
 protected:
-    TForm5 &catalogue() const { return *program->Form5; }
+    TForm5 &catalogue() const { return program->form5(); }
     QLabel *cell(int number) const {
-        return findIn<QLabel>(program->Form5.get(), QStringLiteral("Image%1").arg(number).toLatin1().constData());
+        return findIn<QLabel>(&program->form5(), QStringLiteral("Image%1").arg(number).toLatin1().constData());
     }
     // The cell whose top-left corner lies at the given place.
     QLabel *cellAt(int x, int y) const {

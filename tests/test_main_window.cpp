@@ -134,22 +134,26 @@ TEST_F(MainWindow, StartUpRunsBeforeAnyOtherWindowExists) {
     EXPECT_EQ(boxes.shown.size(), 2u);
     EXPECT_TRUE(windowsSeen.isEmpty()) << windowsSeen.join(' ').toStdString();
 
-    const QList<QWidget *> secondary{program->Form2.get(), program->Form4.get(), program->Form6.get(),
-                                     program->Form5.get(), program->Form7.get(), program->Form8.get(),
-                                     program->Form9.get()};
+    // The other windows are made when first wanted, hidden, and then kept.
+    EXPECT_EQ(program->windowsMade(), (QList<QWidget *>{&program->form1()}));
+    const QList<QWidget *> secondary{&program->form2(), &program->form4(), &program->form6(), &program->form5(),
+                                     &program->form7(), &program->form8(), &program->form9()};
     for (QWidget *window : secondary) {
         EXPECT_FALSE(window->isVisible()) << window->objectName().toStdString();
     }
-    EXPECT_EQ(program->Form6->windowTitle(), QStringLiteral("Настройки"));
-    EXPECT_EQ(program->Form9->windowTitle(), QStringLiteral("Введите результаты турнира"));
+    EXPECT_EQ(program->windowsMade().size(), 8);
+    EXPECT_EQ(program->form6().windowTitle(), QStringLiteral("Настройки"));
+    EXPECT_EQ(program->form9().windowTitle(), QStringLiteral("Введите результаты турнира"));
 
-    // A secondary window that is closed is only hidden.
-    program->Form7->show();
-    EXPECT_TRUE(program->Form7->close());
-    EXPECT_FALSE(program->Form7->isVisible());
-    program->Form7->show();
-    EXPECT_TRUE(program->Form7->isVisible());
-    program->Form7->hide();
+    // A secondary window that is closed is only hidden, and is the same window
+    // when it is wanted again.
+    program->form7().show();
+    EXPECT_TRUE(program->form7().close());
+    EXPECT_FALSE(program->form7().isVisible());
+    EXPECT_EQ(&program->form7(), secondary[4]);
+    program->form7().show();
+    EXPECT_TRUE(program->form7().isVisible());
+    program->form7().hide();
 }
 
 TEST_F(MainWindow, OpensAsFarAsStartUpGotWhenAListIsMissing) {
@@ -177,9 +181,9 @@ TEST_F(MainWindow, CaptionNamesTheListEvenWhenTheDropDownsCouldNotBeFilled) {
 TEST_F(MainWindow, ClosingTheMainWindowEndsTheProgramWhateverElseIsOpen) {
     writeStandardFiles();
     start();
-    program->Form1->show();
-    program->Form7->show();
-    QTimer::singleShot(0, program->Form1.get(), [this] { program->Form1->close(); });
+    program->form1().show();
+    program->form7().show();
+    QTimer::singleShot(0, &program->form1(), [this] { program->form1().close(); });
     // A watchdog, so that a failure shows as a failed test rather than a hang.
     QTimer watchdog;
     bool timedOut = false;
@@ -190,7 +194,7 @@ TEST_F(MainWindow, ClosingTheMainWindowEndsTheProgramWhateverElseIsOpen) {
     watchdog.start(5000);
     EXPECT_EQ(QApplication::exec(), 0);
     EXPECT_FALSE(timedOut);
-    program->Form7->hide();
+    program->form7().hide();
 }
 
 TEST_F(MainWindow, MissingLastTournamentKeepsTheListButNotTheNames) {
@@ -415,26 +419,26 @@ TEST_F(MainWindowCommands, BarcelonaBringsUpTheCongratulationUntilAnotherWindowI
     button("Button2")->click();
     EXPECT_EQ(edit("Edit2")->text(), QStringLiteral("Барселона")) << "a filled field is kept";
     QCoreApplication::processEvents();
-    ASSERT_TRUE(program->Form4->isVisible());
-    EXPECT_EQ(program->Form4->geometry(), QRect(386, 157, 185, 185));
-    EXPECT_TRUE(program->Form4->windowFlags() & Qt::FramelessWindowHint);
+    ASSERT_TRUE(program->form4().isVisible());
+    EXPECT_EQ(program->form4().geometry(), QRect(386, 157, 185, 185));
+    EXPECT_TRUE(program->form4().windowFlags() & Qt::FramelessWindowHint);
 
-    const QMovie *firstShowing = program->Form4->movie();
+    const QMovie *firstShowing = program->form4().movie();
     ASSERT_NE(firstShowing, nullptr);
     EXPECT_TRUE(firstShowing->isValid()) << "grats.gif ships beside the program";
     EXPECT_EQ(firstShowing->frameRect().size(), QSize(185, 185));
 
     activate(&form);
-    EXPECT_FALSE(program->Form4->isVisible()) << "the main window's activation hides it";
+    EXPECT_FALSE(program->form4().isVisible()) << "the main window's activation hides it";
 
     // The next showing loads the picture anew, from its first frame.
     find<QCheckBox>("CheckBox1")->setChecked(false);
     find<QCheckBox>("CheckBox1")->setChecked(true);
     button("Button2")->click();
     QCoreApplication::processEvents();
-    ASSERT_TRUE(program->Form4->isVisible());
-    EXPECT_NE(program->Form4->movie(), firstShowing);
-    EXPECT_LE(program->Form4->movie()->currentFrameNumber(), 0);
+    ASSERT_TRUE(program->form4().isVisible());
+    EXPECT_NE(program->form4().movie(), firstShowing);
+    EXPECT_LE(program->form4().movie()->currentFrameNumber(), 0);
     activate(&form);
     form.hide();
 }
@@ -485,24 +489,24 @@ TEST_F(MainWindowCommands, TwoInTheTeamCountOpensTheWindowForTwo) {
     QComboBox *count = find<QComboBox>("ComboBox1");
     count->setCurrentIndex(0);
     EXPECT_EQ(count->currentText(), "3");
-    ASSERT_TRUE(program->Form7->isVisible());
-    EXPECT_TRUE(program->Form7->windowFlags() & Qt::WindowStaysOnTopHint);
+    ASSERT_TRUE(program->form7().isVisible());
+    EXPECT_TRUE(program->form7().windowFlags() & Qt::WindowStaysOnTopHint);
 
     writeLines(DataFile::NatTeams, {cp("Бразилия"), cp("Чехия")});
-    QLabel *first = findIn<QLabel>(program->Form7.get(), "Label1");
-    QLabel *second = findIn<QLabel>(program->Form7.get(), "Label2");
+    QLabel *first = findIn<QLabel>(&program->form7(), "Label1");
+    QLabel *second = findIn<QLabel>(&program->form7(), "Label2");
     EXPECT_TRUE(first->isHidden());
-    findIn<QPushButton>(program->Form7.get(), "Button2")->click();
+    findIn<QPushButton>(&program->form7(), "Button2")->click();
     EXPECT_FALSE(first->isHidden());
     EXPECT_EQ(QSet<QString>({first->text(), second->text()}),
               (QSet<QString>{QStringLiteral("Бразилия"), QStringLiteral("Чехия")}));
 
     write(DataFile::NatTeams, "Solo\r\n");
     const QString before = first->text();
-    findIn<QPushButton>(program->Form7.get(), "Button2")->click();
+    findIn<QPushButton>(&program->form7(), "Button2")->click();
     EXPECT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(first->text(), before) << "the labels keep the last draw";
-    program->Form7->hide();
+    program->form7().hide();
 }
 
 TEST_F(MainWindowCommands, TypedInTeamsAndExclusionsSwitchTheControls) {

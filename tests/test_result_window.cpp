@@ -53,7 +53,7 @@ protected:
     }
 
     TForm9 &open() {
-        form = std::make_unique<TForm9>();
+        form = std::make_unique<TForm9>(TForm9::openDatabase(), QDate::currentDate());
         return *form;
     }
     template <typename T> T *control(const char *name) const { return findIn<T>(form.get(), name); }
@@ -493,7 +493,7 @@ class ResultWindowInProgram : public ProgramTest {};
 TEST_F(ResultWindowInProgram, OpensFromStatisticsWithThePlayerNames) {
     writeStandardFiles();
     TForm1 &main = start();
-    TForm9 &window = *program->Form9;
+    TForm9 &window = program->form9();
     findIn<QAction>(&main, "N6")->trigger();
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(findIn<QLabel>(&window, "Label29")->text(), QStringLiteral("Вася"));

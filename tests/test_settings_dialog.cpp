@@ -133,8 +133,8 @@ TEST(SettingsFile, RefusesANameSpelledAsASectionMarker) {
 
 class SettingsDialog : public ProgramTest {
 protected:
-    TForm6 &dialog() const { return *program->Form6; }
-    template <typename T> T *control(const char *name) const { return findIn<T>(program->Form6.get(), name); }
+    TForm6 &dialog() const { return program->form6(); }
+    template <typename T> T *control(const char *name) const { return findIn<T>(&program->form6(), name); }
     QRadioButton *kind(int index) const {
         const char *names[] = {"RadioButton1", "RadioButton2", "RadioButton3"};
         return control<QRadioButton>(names[index]);
@@ -145,8 +145,8 @@ protected:
 
     // "&Настройки..." in the main window, with the main window on screen.
     void openFromMainWindow() {
-        program->Form1->show();
-        QApplication::setActiveWindow(program->Form1.get());
+        program->form1().show();
+        QApplication::setActiveWindow(&program->form1());
         find<QAction>("N8")->trigger();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog()));
     }
@@ -158,8 +158,8 @@ protected:
     void pressOk() { QTest::mouseClick(control<QPushButton>("BitBtn1"), Qt::LeftButton); }
     void closeAll() {
         dialog().hide();
-        program->Form5->hide();
-        program->Form1->hide();
+        program->form5().hide();
+        program->form1().hide();
     }
 };
 
@@ -189,7 +189,7 @@ TEST_F(SettingsDialog, OpensWithTheNamesAndTheKindFromTheFile) {
     writeSettings(kTenLines);
     start();
     openFromMainWindow();
-    EXPECT_FALSE(program->Form1->isEnabled()) << "the main window waits for the dialog";
+    EXPECT_FALSE(program->form1().isEnabled()) << "the main window waits for the dialog";
     EXPECT_EQ(control<QLineEdit>("Edit1")->text(), "A");
     EXPECT_EQ(control<QLineEdit>("Edit3")->text(), "C");
     EXPECT_EQ(kindsChecked(), (std::array<bool, 3>{false, true, false}));
@@ -224,8 +224,8 @@ TEST_F(SettingsDialog, EveryActivationShowsTheFileAgainButKeepsTypedNames) {
     control<QCheckBox>("CheckBox4")->click();
     control<QLineEdit>("Edit2")->setText(QStringLiteral("Борис"));
     // Another window of the program and back: the file counts again.
-    leaveAndComeBack(program->Form1.get());
-    EXPECT_TRUE(program->Form1->isEnabled()) << "leaving the dialog gives the main window back";
+    leaveAndComeBack(&program->form1());
+    EXPECT_TRUE(program->form1().isEnabled()) << "leaving the dialog gives the main window back";
     EXPECT_TRUE(control<QCheckBox>("CheckBox1")->isChecked());
     EXPECT_FALSE(kind(0)->isEnabled());
     EXPECT_TRUE(kind(0)->isChecked()) << "a line that selects nothing keeps the selection";
@@ -233,7 +233,7 @@ TEST_F(SettingsDialog, EveryActivationShowsTheFileAgainButKeepsTypedNames) {
     EXPECT_EQ(control<QLineEdit>("Edit2")->text(), QStringLiteral("Борис"));
 
     writeSettings({"0", "random", "[players]", "A", "B", "C", "[gift]", "0"});
-    leaveAndComeBack(program->Form1.get());
+    leaveAndComeBack(&program->form1());
     EXPECT_EQ(kindsChecked(), (std::array<bool, 3>{false, false, true}));
     EXPECT_FALSE(control<QCheckBox>("CheckBox1")->isChecked());
     EXPECT_FALSE(control<QCheckBox>("CheckBox4")->isChecked());
@@ -263,7 +263,7 @@ TEST_F(SettingsDialog, OkRewritesTheFileAndShowsTheNamesAtOnce) {
     EXPECT_EQ(read(DataFile::Settings),
               joinLines({"1", "random", "[players]", cp("Вася"), "", "C", "[gift]", "0", "[log all teams]", "0"}));
     EXPECT_FALSE(dialog().isVisible());
-    EXPECT_TRUE(program->Form1->isEnabled());
+    EXPECT_TRUE(program->form1().isEnabled());
     EXPECT_EQ(text("Label16"), QStringLiteral("Вася"));
     EXPECT_EQ(text("Label17"), QString());
     EXPECT_EQ(text("Label18"), QStringLiteral("C"));
@@ -302,7 +302,7 @@ TEST_F(SettingsDialog, CloseAndTheCatalogueGiveTheMainWindowBack) {
     control<QLineEdit>("Edit1")->setText("X");
     EXPECT_TRUE(dialog().close());
     EXPECT_FALSE(dialog().isVisible());
-    EXPECT_TRUE(program->Form1->isEnabled());
+    EXPECT_TRUE(program->form1().isEnabled());
     EXPECT_EQ(read(DataFile::Settings), before) << "closing saves nothing";
     EXPECT_EQ(text("Label16"), QStringLiteral("Вася"));
 
@@ -310,11 +310,11 @@ TEST_F(SettingsDialog, CloseAndTheCatalogueGiveTheMainWindowBack) {
     QTest::mouseClick(kind(1), Qt::LeftButton);
     QTest::mouseClick(control<QCheckBox>("CheckBox1"), Qt::LeftButton);
     QTest::mouseClick(control<QPushButton>("Button5"), Qt::LeftButton);
-    EXPECT_TRUE(program->Form1->isEnabled());
+    EXPECT_TRUE(program->form1().isEnabled());
     EXPECT_TRUE(dialog().isVisible());
-    EXPECT_TRUE(program->Form5->isVisible());
+    EXPECT_TRUE(program->form5().isVisible());
     // Back from the catalogue, the dialog shows the file again.
-    leaveAndComeBack(program->Form5.get());
+    leaveAndComeBack(&program->form5());
     EXPECT_EQ(kindsChecked(), (std::array<bool, 3>{true, false, false}));
     EXPECT_FALSE(control<QCheckBox>("CheckBox1")->isChecked());
     EXPECT_TRUE(boxes.shown.empty());
@@ -333,7 +333,7 @@ TEST_F(SettingsDialog, FailedSaveKeepsTheDialogAndTheFile) {
     EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("🙂"))) << boxes.shown[0].text.toStdString();
     EXPECT_EQ(read(DataFile::Settings), before);
     EXPECT_TRUE(dialog().isVisible());
-    EXPECT_FALSE(program->Form1->isEnabled());
+    EXPECT_FALSE(program->form1().isEnabled());
     EXPECT_EQ(text("Label16"), QStringLiteral("Вася"));
 
     // The error box over the dialog is no other window of the program: coming
@@ -344,7 +344,7 @@ TEST_F(SettingsDialog, FailedSaveKeepsTheDialogAndTheFile) {
         box.setModal(true);
         box.show();
         QApplication::setActiveWindow(&box);
-        EXPECT_FALSE(program->Form1->isEnabled());
+        EXPECT_FALSE(program->form1().isEnabled());
         box.hide();
         QApplication::setActiveWindow(&dialog());
     }
@@ -371,11 +371,11 @@ TEST_F(SettingsDialog, FailedSaveKeepsTheDialogAndTheFile) {
     EXPECT_TRUE(boxes.shown[2].text.contains(QDir::toNativeSeparators(path(DataFile::Settings))))
         << boxes.shown[2].text.toStdString();
     EXPECT_TRUE(dialog().isVisible());
-    EXPECT_FALSE(program->Form1->isEnabled());
+    EXPECT_FALSE(program->form1().isEnabled());
     EXPECT_EQ(text("Label16"), QStringLiteral("Вася"));
 
     // Reading fails the same way; the controls keep their states.
-    leaveAndComeBack(program->Form1.get());
+    leaveAndComeBack(&program->form1());
     ASSERT_EQ(boxes.shown.size(), 4u);
     EXPECT_TRUE(boxes.shown[3].text.contains(DataFile::Settings));
     EXPECT_TRUE(control<QCheckBox>("CheckBox1")->isChecked());

@@ -89,7 +89,7 @@ protected:
         QApplication::setFont(previousFont);
     }
 
-    TForm2 &form() const { return *program->Form2; }
+    TForm2 &form() const { return program->form2(); }
     template <typename T> T *control(const char *prefix, int tab) const {
         return findIn<T>(&form(), (prefix + std::to_string(tab)).c_str());
     }

@@ -39,7 +39,7 @@ protected:
     }
     QPushButton *button(const char *name) const { return find<QPushButton>(name); }
     QString field(const char *name) const { return find<QLineEdit>(name)->text(); }
-    QWidget *results() const { return program->Form9.get(); }
+    QWidget *results() const { return &program->form9(); }
 
     QTemporaryDir sheets;
 };
@@ -49,7 +49,7 @@ TEST_F(Tournament, FromTheFirstStartToTheStatisticsAndTheNextStart) {
     boxes.answers = {Messages::Answer::Yes};
     startProgram();
     EXPECT_EQ(boxes.texts().value(0), kSettingsCreatedMessage);
-    EXPECT_TRUE(program->Form1->windowTitle().contains(QStringLiteral("Клубы")));
+    EXPECT_TRUE(program->form1().windowTitle().contains(QStringLiteral("Клубы")));
     EXPECT_EQ(text("Label16"), "Player 1");
 
     button("Button2")->click();

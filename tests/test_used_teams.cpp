@@ -9,7 +9,7 @@
 
 class UsedTeamsWindow : public ProgramTest {
 protected:
-    TForm8 &form() const { return *program->Form8; }
+    TForm8 &form() const { return program->form8(); }
     QPlainTextEdit *memo() const { return findIn<QPlainTextEdit>(&form(), "Memo1"); }
     QPushButton *button(const char *name) const { return findIn<QPushButton>(&form(), name); }
     bool editing() const {
@@ -171,8 +171,8 @@ TEST_F(UsedTeamsWindow, TeamsAppendedWhileTheWindowIsOpenAreNotOverwrittenWithou
     button("Button1")->click();
     memo()->setPlainText(QStringLiteral("A"));
     // "Расписание" appends a tournament meanwhile.
-    program->Form1->findChild<QPushButton *>("Button2")->click();
-    program->Form1->findChild<QPushButton *>("Button1")->click();
+    program->form1().findChild<QPushButton *>("Button2")->click();
+    program->form1().findChild<QPushButton *>("Button1")->click();
     const QByteArray appended = read(DataFile::UsedTeamsLog);
     ASSERT_EQ(splitLines(appended).size(), 5);
 
