@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -85,7 +86,11 @@ void bringToFront(QWidget *window) {
 
 QFont programFont() {
     const QString preferred = QStringLiteral("MS Sans Serif");
-    if (QFontDatabase::families().contains(preferred)) {
+    // Asking for the one family is a single match, where a list of every
+    // installed family would make the font system describe them all.
+    QFont wanted(preferred, 8);
+    wanted.setStyleStrategy(QFont::NoFontMerging);
+    if (QFontInfo(wanted).family().compare(preferred, Qt::CaseInsensitive) == 0) {
         return QFont(preferred, 8);
     }
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
