@@ -1,12 +1,16 @@
 #include "ProgramTest.h"
+#include "RussianCollator.h"
 #include "StatTable.h"
 #include "StatsDatabase.h"
+#include "Text.h"
 
+#include <QCollator>
 #include <QDir>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <fcntl.h>
 #include <future>
+#include <random>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -338,4 +342,65 @@ TEST_F(StatsDatabaseTest, TheGridShowsCellsThatAreNotIntegersAsTheyAreStored) {
     EXPECT_EQ(tableColumn(table, 2), (QStringList{"4", "много"}));
     EXPECT_EQ(tableColumn(table, 8), (QStringList{"4", "1.5"}));
     EXPECT_EQ(rows(), (QStringList{"Алла много 0 0 0 0 0 1.5 0 0 0", "7 4 0 0 0 0 0 4 0 0 0"}));
+}
+
+namespace {
+
+int sign(int value) {
+    return (value > 0) - (value < 0);
+}
+
+// Short texts of the pieces that test an order: Russian letters of both cases
+// with е, ё and й, Latin letters, digits, a space, punctuation, combining marks
+// (е with a diaeresis is ё) and letters of other alphabets.
+class RandomTexts {
+public:
+    explicit RandomTexts(unsigned seed) : m_random(seed) {}
+    QString next(int longest) {
+        static const QStringList kPieces{"а", "А", "б", "е",      "Е",      "ё", "Ё", "ж", "и",     "й", "Й",
+                                         "к", "я", "Я", "a",      "A",      "e", "z", "0", "1",     "9", " ",
+                                         "-", "'", ".", "\u0308", "\u0306", "ß", "ї", "Ø", "\u200b"};
+        QString text;
+        for (int k = static_cast<int>(m_random() % static_cast<unsigned>(longest + 1)); k > 0; --k) {
+            text += kPieces[static_cast<qsizetype>(m_random() % kPieces.size())];
+        }
+        return text;
+    }
+    unsigned number(unsigned below) { return m_random() % below; }
+
+private:
+    std::mt19937 m_random;
+};
+
+} // namespace
+
+TEST(RussianCollatorTest, OrdersAsTheProgramsCollatorAndItsSortKeysAgree) {
+    const std::shared_ptr<const RussianCollator> collator = RussianCollator::create();
+    ASSERT_TRUE(collator);
+    const auto compare = [&collator](const QString &a, const QString &b) {
+        return sign(collator->compare(a.toUtf8().toStdString(), b.toUtf8().toStdString()));
+    };
+    EXPECT_EQ(compare("ёж", "еж"), 1) << "ё follows е";
+    EXPECT_EQ(compare("Ёжик", "Ежов"), -1) << "but only where nothing else differs";
+    EXPECT_EQ(compare("Вася", "вАСЯ"), 0) << "case is ignored";
+    EXPECT_EQ(compare("Яна", "аня"), 1);
+    EXPECT_EQ(compare("Игрок 10", "Игрок 9"), -1) << "numbers as texts";
+    EXPECT_EQ(compare("", "\u200b"), -1) << "the empty text first, as QCollator has it";
+
+    const QCollator program = russianCollator();
+    RandomTexts texts(11);
+    for (int k = 0; k < 20000; ++k) {
+        const QString a = texts.next(6);
+        const QString b = texts.next(6);
+        const int order = compare(a, b);
+        ASSERT_EQ(order, sign(program.compare(a, b))) << a.toStdString() << " / " << b.toStdString();
+        if (a.isEmpty() || b.isEmpty()) {
+            continue;
+        }
+        std::string keyA;
+        std::string keyB;
+        ASSERT_TRUE(collator->appendSortKey(a.toUtf8().toStdString(), keyA));
+        ASSERT_TRUE(collator->appendSortKey(b.toUtf8().toStdString(), keyB));
+        ASSERT_EQ(sign(keyA.compare(keyB)), order) << a.toStdString() << " / " << b.toStdString();
+    }
 }
