@@ -253,6 +253,11 @@ Result<std::unique_ptr<StatsConnection>> StatsConnection::open(const QString &fi
     }
     if (sqlite3 *const handle = connection->handle()) {
         sqlite3_busy_handler(handle, waitForLock, connection->m_lockWait.get());
+        // The grid's orders read the whole table. A page cache that holds a table
+        // of a couple of hundred thousand players spares the reading of its file
+        // pages again at the next order, as long as no other program changed the
+        // file; SQLite's default holds 2 MiB. It is a bound on memory too.
+        sqlite3_exec(handle, "PRAGMA cache_size = -16384", nullptr, nullptr, nullptr);
     }
     // Any file "opens"; the first statement shows whether it is a database with the
     // table and the columns that the program uses.
