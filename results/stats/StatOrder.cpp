@@ -294,11 +294,12 @@ int orderPlayers(sqlite3 *handle, const RussianCollator &collator, std::vector<q
         if (!filling || filling->cells.size() == kChunkRows) {
             if (filling) {
                 queue.add(filling);
+                // The helper's collator is made here: no two threads use one
+                // ICU collator, not even to copy it.
                 if (!helper.joinable()) {
-                    helper = startThread([&queue, &collator, &helped] {
-                        const std::unique_ptr<const RussianCollator> own = collator.clone();
-                        helped = !own || queue.keyAll(*own);
-                    });
+                    if (std::unique_ptr<const RussianCollator> own = collator.clone()) {
+                        helper = startThread([&queue, &helped, own = std::move(own)] { helped = queue.keyAll(*own); });
+                    }
                 }
             }
             filling = chunks.emplace_back(std::make_unique<NameChunk>()).get();
