@@ -1,5 +1,6 @@
 #include "RussianCollator.h"
 
+#include <algorithm>
 #include <limits>
 #include <unicode/ucol.h>
 #include <unicode/ustring.h>

@@ -10,10 +10,10 @@ struct UCollator;
 // The order of player names as a Russian reader expects it, on UTF-8 text as
 // SQLite stores it: the alphabet of the locale ru_RU, letter case ignored; ё
 // counts as е unless the names are the same letter for letter otherwise, and
-// then ё follows е. The same order as the program's QCollator for ru_RU without case
-// (russianCollator()), which is ICU with these settings: strength secondary,
-// canonical normalization on, numbers compared as texts, punctuation not
-// ignored.
+// then ё follows е. It is the order of the program's QCollator for ru_RU
+// without case (russianCollator()), which is ICU with these settings: strength
+// secondary, canonical normalization on, numbers compared as texts, punctuation
+// not ignored, and the empty text before any other.
 class RussianCollator {
 public:
     // Nullptr when ICU has no collator to give.
