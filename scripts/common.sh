@@ -31,9 +31,10 @@ ensure_packages() {
 
 # What the program needs to build and run.
 # libsqlite3-dev: the statistics window registers a collation on the SQLite
-# connection under Qt SQL, through SQLite's own interface.
-KORVANA_RUN_PACKAGES=(cmake make g++ qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev fonts-dejavu-core
-    pkg-config libquazip1-qt6-dev libpugixml-dev libxlsxwriter-dev fonts-liberation2)
+# connection under Qt SQL, through SQLite's own interface; libicu-dev: that
+# collation and the grid's Russian order compare names with ICU itself.
+KORVANA_RUN_PACKAGES=(cmake make g++ qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev libicu-dev
+    fonts-dejavu-core pkg-config libquazip1-qt6-dev libpugixml-dev libxlsxwriter-dev fonts-liberation2)
 # What the tests and benchmarks need on top.
 KORVANA_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev)
 

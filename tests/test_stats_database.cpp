@@ -1,12 +1,19 @@
 #include "ProgramTest.h"
+#include "RussianCollator.h"
 #include "StatTable.h"
 #include "StatsDatabase.h"
+#include "Text.h"
 
+#include <QCollator>
 #include <QDir>
+#include <QSignalSpy>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <cstring>
 #include <fcntl.h>
 #include <future>
+#include <random>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -338,4 +345,230 @@ TEST_F(StatsDatabaseTest, TheGridShowsCellsThatAreNotIntegersAsTheyAreStored) {
     EXPECT_EQ(tableColumn(table, 2), (QStringList{"4", "много"}));
     EXPECT_EQ(tableColumn(table, 8), (QStringList{"4", "1.5"}));
     EXPECT_EQ(rows(), (QStringList{"Алла много 0 0 0 0 0 1.5 0 0 0", "7 4 0 0 0 0 0 4 0 0 0"}));
+}
+
+namespace {
+
+int sign(int value) {
+    return (value > 0) - (value < 0);
+}
+
+// Short texts of the pieces that test an order: Russian letters of both cases
+// with е, ё and й, Latin letters, digits, a space, punctuation, combining marks
+// (е with a diaeresis is ё) and letters of other alphabets.
+class RandomTexts {
+public:
+    explicit RandomTexts(unsigned seed) : m_random(seed) {}
+    QString next(int longest) {
+        static const QStringList kPieces{"а", "А", "б", "е",      "Е",      "ё", "Ё", "ж", "и",     "й", "Й",
+                                         "к", "я", "Я", "a",      "A",      "e", "z", "0", "1",     "9", " ",
+                                         "-", "'", ".", "\u0308", "\u0306", "ß", "ї", "Ø", "\u200b"};
+        QString text;
+        for (int k = static_cast<int>(m_random() % static_cast<unsigned>(longest + 1)); k > 0; --k) {
+            text += kPieces[static_cast<qsizetype>(m_random() % kPieces.size())];
+        }
+        return text;
+    }
+    unsigned number(unsigned below) { return m_random() % below; }
+
+private:
+    std::mt19937 m_random;
+};
+
+} // namespace
+
+TEST(RussianCollatorTest, OrdersAsTheProgramsCollatorAndItsSortKeysAgree) {
+    const std::shared_ptr<const RussianCollator> collator = RussianCollator::create();
+    ASSERT_TRUE(collator);
+    const auto compare = [&collator](const QString &a, const QString &b) {
+        return sign(collator->compare(a.toUtf8().toStdString(), b.toUtf8().toStdString()));
+    };
+    EXPECT_EQ(compare("ёж", "еж"), 1) << "ё follows е";
+    EXPECT_EQ(compare("Ёжик", "Ежов"), -1) << "but only where nothing else differs";
+    EXPECT_EQ(compare("Вася", "вАСЯ"), 0) << "case is ignored";
+    EXPECT_EQ(compare("Яна", "аня"), 1);
+    EXPECT_EQ(compare("Игрок 10", "Игрок 9"), -1) << "numbers as texts";
+    EXPECT_EQ(compare("", "\u200b"), -1) << "the empty text first, as QCollator has it";
+
+    const QCollator program = russianCollator();
+    RandomTexts texts(11);
+    for (int k = 0; k < 20000; ++k) {
+        const QString a = texts.next(6);
+        const QString b = texts.next(6);
+        const int order = compare(a, b);
+        ASSERT_EQ(order, sign(program.compare(a, b))) << a.toStdString() << " / " << b.toStdString();
+        if (a.isEmpty() || b.isEmpty()) {
+            continue;
+        }
+        std::string keyA;
+        std::string keyB;
+        ASSERT_TRUE(collator->appendSortKey(a.toUtf8().toStdString(), keyA));
+        ASSERT_TRUE(collator->appendSortKey(b.toUtf8().toStdString(), keyB));
+        ASSERT_EQ(sign(keyA.compare(keyB)), order) << a.toStdString() << " / " << b.toStdString();
+    }
+}
+
+namespace {
+
+// The ids of the grid's rows, read as the grid reads them.
+std::vector<qint64> gridIds(const StatTable &table) {
+    std::vector<qint64> ids;
+    for (int r = 0; r < table.rowCount(); ++r) {
+        ids.push_back(table.data(table.index(r, 0)).toLongLong());
+    }
+    return ids;
+}
+
+// The ids in SQLite's own order of the statement's ORDER BY, on the connection.
+std::vector<qint64> sqlIds(sqlite3 *handle, const QString &orderBy) {
+    const QByteArray sql = QStringLiteral("SELECT id FROM stat ORDER BY %1, id").arg(orderBy).toUtf8();
+    sqlite3_stmt *statement = nullptr;
+    EXPECT_EQ(sqlite3_prepare_v2(handle, sql.constData(), -1, &statement, nullptr), SQLITE_OK)
+        << sqlite3_errmsg(handle);
+    std::vector<qint64> ids;
+    while (sqlite3_step(statement) == SQLITE_ROW) {
+        ids.push_back(sqlite3_column_int64(statement, 0));
+    }
+    sqlite3_finalize(statement);
+    return ids;
+}
+
+// Inserts rows through SQLite in one transaction: `bind` binds the statement's
+// values for row k.
+void insertRows(sqlite3 *handle, const char *sql, int rows, const std::function<void(sqlite3_stmt *, int)> &bind) {
+    ASSERT_EQ(sqlite3_exec(handle, "BEGIN", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_stmt *insert = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(handle, sql, -1, &insert, nullptr), SQLITE_OK) << sqlite3_errmsg(handle);
+    for (int k = 0; k < rows; ++k) {
+        bind(insert, k);
+        ASSERT_EQ(sqlite3_step(insert), SQLITE_DONE) << sqlite3_errmsg(handle);
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    ASSERT_EQ(sqlite3_exec(handle, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+}
+
+void insertNumberedPlayers(sqlite3 *handle, int rows) {
+    insertRows(handle, "INSERT INTO stat (Игрок) VALUES (?)", rows, [](sqlite3_stmt *insert, int k) {
+        const QByteArray name = QStringLiteral("игрок %1").arg(k, 4, 10, QChar(u'0')).toUtf8();
+        sqlite3_bind_text(insert, 1, name.constData(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+    });
+}
+
+} // namespace
+
+TEST_F(StatsDatabaseTest, ThePlayerOrderIsTheOrderOfTheCollationInSql) {
+    // More names than are sorted on one core, among them NULL, empty names,
+    // names alike but for case or ё, and bytes that are not UTF-8.
+    RandomTexts texts(5);
+    insertRows(connection->handle(), "INSERT INTO stat (Игрок) VALUES (?)", 25000, [&texts](sqlite3_stmt *insert, int) {
+        const unsigned kind = texts.number(50);
+        QByteArray name = texts.next(8).toUtf8();
+        if (kind == 0) {
+            sqlite3_bind_null(insert, 1);
+            return;
+        }
+        if (kind == 1) {
+            name += "\xd0\xff\x80";
+        }
+        sqlite3_bind_text(insert, 1, name.constData(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+    });
+    StatTable table(*connection);
+    ASSERT_TRUE(table.orderBy(1).ok());
+    EXPECT_EQ(gridIds(table), sqlIds(connection->handle(), QStringLiteral("Игрок COLLATE russian")));
+
+    // A name that is no text at all: SQLite orders the column itself.
+    exec(QStringLiteral("INSERT INTO stat (Игрок) VALUES (x'00ff'), (NULL)"));
+    ASSERT_TRUE(table.reload().ok());
+    const std::vector<qint64> ids = gridIds(table);
+    EXPECT_EQ(ids, sqlIds(connection->handle(), QStringLiteral("Игрок COLLATE russian")));
+    EXPECT_EQ(ids.back(), 25001) << "a blob after every text";
+}
+
+TEST_F(StatsDatabaseTest, EveryColumnOrdersAsSqliteOrdersItEvenWithCellsThatAreNotIntegers) {
+    RandomTexts texts(3);
+    insertRows(connection->handle(),
+               "INSERT INTO stat (Игрок, Побед, Ничьих, Поражений, Забито, Пропущено, Разница, Очки, Первый, Второй, "
+               "Третий) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+               600, [&texts](sqlite3_stmt *insert, int) {
+                   const QByteArray name = texts.next(4).toUtf8();
+                   sqlite3_bind_text(insert, 1, name.constData(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+                   for (int column = 2; column <= 11; ++column) {
+                       // Few values, so that many rows are level.
+                       sqlite3_bind_int64(insert, column, static_cast<qint64>(texts.number(9)) - 4);
+                   }
+               });
+    exec(QStringLiteral("UPDATE stat SET Пропущено = CASE id % 5 WHEN 0 THEN 'много' WHEN 1 THEN 2.5 WHEN 2 THEN '' "
+                        "WHEN 3 THEN 5000000000 ELSE x'01' END WHERE id % 7 = 0"));
+    StatTable table(*connection);
+    for (int column : {0, 1, 2, 5, 6, 7, 8, 9, 10, 11, 3, 4}) {
+        SCOPED_TRACE(column);
+        ASSERT_TRUE(table.orderBy(column).ok());
+        const QString name = table.headerData(column, Qt::Horizontal).toString();
+        EXPECT_EQ(gridIds(table), sqlIds(connection->handle(),
+                                         column == 1 ? name + QStringLiteral(" COLLATE russian") : u'"' + name + u'"'));
+    }
+}
+
+TEST_F(StatsDatabaseTest, ReadingEveryRowKeepsAFewPagesAndNoLockOnTheFile) {
+    constexpr int kRows = 5000;
+    static_assert(kRows > StatTable::kPageRows * StatTable::kKeptPages);
+    insertNumberedPlayers(connection->handle(), kRows);
+    StatTable table(*connection);
+    ASSERT_TRUE(table.orderBy(1).ok());
+    ASSERT_EQ(table.rowCount(), kRows);
+    OtherProgram other(path(StatsDb::FileName));
+    int most = 0;
+    // To the end and back to the top, as a grid scrolled both ways.
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int k = 0; k < kRows; ++k) {
+            const int r = pass == 0 ? k : kRows - 1 - k;
+            ASSERT_EQ(table.data(table.index(r, 1)).toString(), QStringLiteral("игрок %1").arg(r, 4, 10, QChar(u'0')));
+            most = std::max(most, table.heldRows());
+        }
+        EXPECT_TRUE(other.writesAtOnce()) << "no reading of a page is left open";
+    }
+    EXPECT_LE(most, StatTable::kPageRows * StatTable::kKeptPages);
+    EXPECT_GE(most, StatTable::kPageRows);
+}
+
+TEST_F(StatsDatabaseTest, ARowThatAnotherProgramDeletedAfterTheOrderWasReadShowsBlank) {
+    insertNumberedPlayers(connection->handle(), 300);
+    StatTable table(*connection);
+    ASSERT_TRUE(table.reload().ok());
+    execOnStats(path(StatsDb::FileName), {QStringLiteral("DELETE FROM stat WHERE Игрок = 'игрок 0200'")});
+    EXPECT_EQ(table.data(table.index(199, 1)).toString(), QStringLiteral("игрок 0199"));
+    for (int column = 0; column < table.columnCount(); ++column) {
+        EXPECT_FALSE(table.data(table.index(200, column)).isValid()) << column;
+    }
+    EXPECT_EQ(table.data(table.index(201, 1)).toString(), QStringLiteral("игрок 0201"));
+
+    // Its deletion only takes it from the grid.
+    ASSERT_TRUE(table.deleteRow(200).ok());
+    EXPECT_EQ(table.rowCount(), 299);
+    EXPECT_EQ(table.data(table.index(200, 1)).toString(), QStringLiteral("игрок 0201"));
+    EXPECT_EQ(rows().size(), 299);
+}
+
+TEST_F(StatsDatabaseTest, APageHeldByAnotherProgramShowsBlankAndIsReadOnceTheFileIsFree) {
+    insertNumberedPlayers(connection->handle(), 300);
+    StatTable table(*connection);
+    ASSERT_TRUE(table.reload().ok());
+    OtherProgram other(path(StatsDb::FileName));
+    other.holdExclusive();
+    QSignalSpy changed(&table, &QAbstractItemModel::dataChanged);
+    EXPECT_EQ(table.data(table.index(3, 1)).toString(), QStringLiteral("игрок 0003")) << "read with the order";
+    EXPECT_FALSE(table.data(table.index(200, 1)).isValid());
+
+    // A deletion reads the row's page again, and keeps the row when it cannot.
+    const Status deleted = table.deleteRow(290);
+    ASSERT_FALSE(deleted.ok());
+    EXPECT_TRUE(deleted.error().contains(QStringLiteral("не удалена"))) << deleted.error().toStdString();
+    EXPECT_TRUE(deleted.error().contains(QStringLiteral("занят другой программой"))) << deleted.error().toStdString();
+    EXPECT_EQ(table.rowCount(), 300);
+
+    other.release();
+    ASSERT_TRUE(changed.wait(5000)) << "the grid is told to show the page again";
+    EXPECT_EQ(table.data(table.index(200, 1)).toString(), QStringLiteral("игрок 0200"));
+    EXPECT_EQ(table.data(table.index(290, 1)).toString(), QStringLiteral("игрок 0290"));
 }

@@ -2,29 +2,41 @@
 
 #include "StatsDatabase.h"
 
-#include <QSqlDriver>
 #include <QSqlError>
+#include <QTimer>
+#include <algorithm>
 #include <limits>
 #include <memory>
 #include <sqlite3.h>
 
 namespace {
 
-// The columns of "stat" in the grid's order; the header shows their names.
-const std::array<QString, StatTable::kColumns> kColumnNames = {
-    QStringLiteral("id"),        QStringLiteral("Игрок"),  QStringLiteral("Побед"),     QStringLiteral("Ничьих"),
-    QStringLiteral("Поражений"), QStringLiteral("Забито"), QStringLiteral("Пропущено"), QStringLiteral("Разница"),
-    QStringLiteral("Очки"),      QStringLiteral("Первый"), QStringLiteral("Второй"),    QStringLiteral("Третий"),
-};
-constexpr int kIdColumn = 0;
-constexpr int kPlayerColumn = 1;
+constexpr int kIdColumn = StatColumn::Id;
+constexpr int kPlayerColumn = StatColumn::Player;
 
-using OddCells = QHash<std::pair<int, int>, QVariant>;
+// How long the reading of a page for the grid's painting waits for another
+// program's lock: a write's commit is over by then, and a longer hold should not
+// freeze the window. The rows show blank meanwhile, and the page is read again
+// a while later.
+constexpr std::chrono::milliseconds kPaintLockWait{100};
+constexpr std::chrono::milliseconds kRetryAfter{500};
 
 struct FinalizeStatement {
     void operator()(sqlite3_stmt *statement) const { sqlite3_finalize(statement); }
 };
 using Statement = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
+
+// The statement that reads the rows of a page: the rowid, then the grid's
+// columns, for as many rowids as the page has.
+QByteArray pageStatement(std::size_t rows) {
+    QStringList columns{QStringLiteral("rowid")};
+    for (const QString &name : StatColumn::names()) {
+        columns.append(u'"' + name + u'"');
+    }
+    QString marks = QStringLiteral("?");
+    marks += QStringLiteral(",?").repeated(static_cast<qsizetype>(rows) - 1);
+    return QStringLiteral("SELECT %1 FROM stat WHERE rowid IN (%2)").arg(columns.join(u','), marks).toUtf8();
+}
 
 QString columnText(sqlite3_stmt *statement, int column) {
     // SQLite hands over native UTF-16, its length in bytes.
@@ -49,20 +61,21 @@ QVariant columnValue(sqlite3_stmt *statement, int column) {
     }
 }
 
-// Puts one cell of the current result row into the row; false when it does not
-// fit there.
+// Puts one cell of the grid's column into the row, from the statement's column
+// after the rowid; false when it does not fit there.
 bool store(StatTable::Row &row, sqlite3_stmt *statement, int column) {
-    const int type = sqlite3_column_type(statement, column);
+    const int at = column + 1;
+    const int type = sqlite3_column_type(statement, at);
     if (column == kPlayerColumn) {
         if (type == SQLITE_TEXT) {
-            row.player = columnText(statement, column);
+            row.player = columnText(statement, at);
         }
         return type == SQLITE_TEXT || type == SQLITE_NULL;
     }
     if (type != SQLITE_INTEGER) {
         return false;
     }
-    const qint64 number = sqlite3_column_int64(statement, column);
+    const qint64 number = sqlite3_column_int64(statement, at);
     if (column == kIdColumn) {
         row.id = number;
         return true;
@@ -74,29 +87,43 @@ bool store(StatTable::Row &row, sqlite3_stmt *statement, int column) {
     return true;
 }
 
-void appendRow(sqlite3_stmt *statement, std::vector<StatTable::Row> &rows, OddCells &oddCells) {
-    StatTable::Row &row = rows.emplace_back();
-    for (int column = 0; column < StatTable::kColumns; ++column) {
-        if (!store(row, statement, column)) {
-            row.oddCells |= static_cast<std::uint16_t>(1u << column);
-            oddCells.insert({static_cast<int>(rows.size() - 1), column}, columnValue(statement, column));
-        }
-    }
-}
-
 // The failure of the connection's last SQLite call, in the words of the rest of
 // the database code.
-Failure readFailure(const StatsConnection &connection) {
+QString readFailureText(const StatsConnection &connection) {
     sqlite3 *const handle = connection.handle();
     const QSqlError error(QStringLiteral("Unable to read the table"), QString::fromUtf8(sqlite3_errmsg(handle)),
                           QSqlError::StatementError, QString::number(sqlite3_extended_errcode(handle)));
-    return Failure{databaseErrorText(connection.filePath(), error)};
+    return databaseErrorText(connection.filePath(), error);
 }
+
+// A transaction that only reads, so that the order and the first page are read
+// from the same state of the file under one lock. Ended (its lock released) when
+// it goes; inside a transaction of the caller's it does nothing.
+class ReadTransaction {
+public:
+    explicit ReadTransaction(sqlite3 *handle)
+        : m_handle(handle), m_begun(sqlite3_get_autocommit(handle) &&
+                                    sqlite3_exec(handle, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK) {}
+    ~ReadTransaction() {
+        if (m_begun) {
+            sqlite3_exec(m_handle, "COMMIT", nullptr, nullptr, nullptr);
+        }
+    }
+    ReadTransaction(const ReadTransaction &) = delete;
+    ReadTransaction &operator=(const ReadTransaction &) = delete;
+
+private:
+    sqlite3 *m_handle;
+    bool m_begun;
+};
 
 } // namespace
 
 StatTable::StatTable(const StatsConnection &connection, QObject *parent)
-    : QAbstractTableModel(parent), m_connection(connection) {}
+    : QAbstractTableModel(parent), m_connection(connection) {
+    // The pages never move in memory while the grid reads a row.
+    m_pages.reserve(kKeptPages);
+}
 
 Status StatTable::orderBy(int column) {
     if (column < 0 || column >= kColumns) {
@@ -112,83 +139,174 @@ Status StatTable::reload() {
     return read(m_orderColumn);
 }
 
-QString StatTable::selectStatement(int orderColumn) const {
-    const QSqlDriver *driver = m_connection.database().driver();
-    const auto field = [driver](const QString &name) { return driver->escapeIdentifier(name, QSqlDriver::FieldName); };
-    QStringList columns;
-    for (const QString &name : kColumnNames) {
-        columns.append(field(name));
-    }
-    // Rows that are level in the ordering column keep the order of their ids, so
-    // that the order does not change from one reading to the next.
-    QString order = field(kColumnNames[kPlayerColumn]);
-    if (orderColumn != kIndexOrder) {
-        order = field(kColumnNames[orderColumn]);
-        if (orderColumn == kPlayerColumn && m_connection.hasRussianCollation()) {
-            order += QStringLiteral(" COLLATE ") + StatsDb::RussianCollation;
-        }
-    }
-    return QStringLiteral("SELECT %1 FROM stat ORDER BY %2, %3")
-        .arg(columns.join(u','), order, field(kColumnNames[kIdColumn]));
-}
-
 Status StatTable::read(int orderColumn) {
     sqlite3 *const handle = m_connection.handle();
     if (!handle) {
         return Failure{QStringLiteral("Файл базы статистики «%1»: нет доступа к SQLite.").arg(m_connection.filePath())};
     }
     const StatsConnection::LockWaitScope wait(m_connection);
-    const QByteArray sql = selectStatement(orderColumn).toUtf8();
-    sqlite3_stmt *prepared = nullptr;
-    const int code = sqlite3_prepare_v2(handle, sql.constData(), static_cast<int>(sql.size()), &prepared, nullptr);
-    Statement statement(prepared);
-    if (code != SQLITE_OK) {
-        return readFailure(m_connection);
+    std::vector<qint64> rowids;
+    Page first;
+    {
+        const ReadTransaction transaction(handle);
+        if (readStatOrder(handle, orderColumn, m_connection.russianCollator(), m_rowids.size(), rowids) != SQLITE_OK) {
+            return Failure{readFailureText(m_connection)};
+        }
+        const std::size_t firstRows = std::min<std::size_t>(rowids.size(), kPageRows);
+        if (firstRows > 0 && readPage(0, std::span(rowids).first(firstRows), first) != SQLITE_OK) {
+            return Failure{readFailureText(m_connection)};
+        }
     }
-    std::vector<Row> rows;
-    OddCells oddCells;
-    int step = SQLITE_ROW;
-    while ((step = sqlite3_step(statement.get())) == SQLITE_ROW) {
-        appendRow(statement.get(), rows, oddCells);
-    }
-    if (step != SQLITE_DONE) {
-        return readFailure(m_connection);
-    }
-    // Finished: the statement keeps no lock on the file from here on.
-    statement.reset();
     beginResetModel();
-    m_rows = std::move(rows);
-    m_oddCells = std::move(oddCells);
+    m_rowids = std::move(rowids);
+    m_pages.clear();
+    if (first.number == 0) {
+        first.lastUse = ++m_useCount;
+        m_pages.push_back(std::move(first));
+    }
     m_orderColumn = orderColumn;
     endResetModel();
     return {};
+}
+
+int StatTable::readPage(int number, std::span<const qint64> rowids, Page &page) const {
+    sqlite3 *const handle = m_connection.handle();
+    const QByteArray sql = pageStatement(rowids.size());
+    sqlite3_stmt *prepared = nullptr;
+    if (const int code = sqlite3_prepare_v2(handle, sql.constData(), static_cast<int>(sql.size()), &prepared, nullptr);
+        code != SQLITE_OK) {
+        return code;
+    }
+    const Statement statement(prepared);
+    // Where each rowid stands in the page; the rows come in an order of SQLite's.
+    std::vector<std::pair<qint64, int>> places;
+    places.reserve(rowids.size());
+    for (std::size_t k = 0; k < rowids.size(); ++k) {
+        sqlite3_bind_int64(statement.get(), static_cast<int>(k + 1), rowids[k]);
+        places.emplace_back(rowids[k], static_cast<int>(k));
+    }
+    std::sort(places.begin(), places.end());
+    Page read;
+    read.number = number;
+    read.rows.resize(rowids.size());
+    int step = SQLITE_ROW;
+    while ((step = sqlite3_step(statement.get())) == SQLITE_ROW) {
+        const qint64 rowid = sqlite3_column_int64(statement.get(), 0);
+        const auto place = std::lower_bound(places.begin(), places.end(), std::pair(rowid, 0));
+        if (place == places.end() || place->first != rowid) {
+            continue;
+        }
+        Row &row = read.rows[static_cast<std::size_t>(place->second)];
+        row.found = true;
+        for (int column = 0; column < kColumns; ++column) {
+            if (!store(row, statement.get(), column)) {
+                row.oddCells |= static_cast<std::uint16_t>(1u << column);
+                read.oddCells.insert({place->second, column}, columnValue(statement.get(), column + 1));
+            }
+        }
+    }
+    if (step != SQLITE_DONE) {
+        return step;
+    }
+    page = std::move(read);
+    return SQLITE_OK;
+}
+
+const StatTable::Page *StatTable::pageOf(int row) const {
+    if (row < 0 || row >= rowCount()) {
+        return nullptr;
+    }
+    const int number = row / kPageRows;
+    const auto kept =
+        std::find_if(m_pages.begin(), m_pages.end(), [number](const Page &page) { return page.number == number; });
+    if (kept != m_pages.end()) {
+        kept->lastUse = ++m_useCount;
+        return &*kept;
+    }
+    const std::size_t first = static_cast<std::size_t>(number) * kPageRows;
+    const std::span<const qint64> rowids =
+        std::span(m_rowids).subspan(first, std::min<std::size_t>(kPageRows, m_rowids.size() - first));
+    Page page;
+    {
+        const StatsConnection::LockWaitScope wait(m_connection, kPaintLockWait);
+        if (readPage(number, rowids, page) != SQLITE_OK) {
+            page = Page{};
+            page.number = number;
+            page.rows.resize(rowids.size());
+            page.failed = true;
+        }
+    }
+    if (page.failed && !m_retryPlanned) {
+        m_retryPlanned = true;
+        auto *self = const_cast<StatTable *>(this);
+        QTimer::singleShot(kRetryAfter, self, [self] { self->retryFailedPages(); });
+    }
+    page.lastUse = ++m_useCount;
+    if (m_pages.size() < static_cast<std::size_t>(kKeptPages)) {
+        m_pages.push_back(std::move(page));
+        return &m_pages.back();
+    }
+    const auto oldest = std::min_element(m_pages.begin(), m_pages.end(),
+                                         [](const Page &a, const Page &b) { return a.lastUse < b.lastUse; });
+    *oldest = std::move(page);
+    return &*oldest;
+}
+
+void StatTable::retryFailedPages() {
+    m_retryPlanned = false;
+    std::vector<int> failed;
+    for (const Page &page : m_pages) {
+        if (page.failed) {
+            failed.push_back(page.number);
+        }
+    }
+    std::erase_if(m_pages, [](const Page &page) { return page.failed; });
+    for (const int number : failed) {
+        const int first = number * kPageRows;
+        const int last = std::min(first + kPageRows, rowCount()) - 1;
+        if (first <= last) {
+            emit dataChanged(index(first, 0), index(last, kColumns - 1));
+        }
+    }
 }
 
 Status StatTable::deleteRow(int row) {
     if (row < 0 || row >= rowCount()) {
         return Failure{QStringLiteral("В таблице статистики нет строки %1.").arg(row + 1)};
     }
-    if (Status deleted = deleteStatRow(m_connection, data(index(row, kIdColumn), Qt::EditRole)); !deleted.ok()) {
-        return deleted;
+    const StatsConnection::LockWaitScope wait(m_connection);
+    // The id as the row shows it, from a page read afresh when the last reading
+    // of it failed.
+    const int number = row / kPageRows;
+    std::erase_if(m_pages, [number](const Page &page) { return page.number == number && page.failed; });
+    const Page *page = pageOf(row);
+    if (page->failed) {
+        return Failure{QStringLiteral("Строка не удалена из базы.\n") + readFailureText(m_connection)};
+    }
+    // A row that another program deleted already only leaves the grid.
+    if (page->rows[static_cast<std::size_t>(row % kPageRows)].found) {
+        if (Status deleted = deleteStatRow(m_connection, data(index(row, kIdColumn), Qt::EditRole)); !deleted.ok()) {
+            return deleted;
+        }
     }
     beginRemoveRows({}, row, row);
-    m_rows.erase(m_rows.begin() + row);
-    if (!m_oddCells.isEmpty()) {
-        QHash<std::pair<int, int>, QVariant> shifted;
-        for (auto cell = m_oddCells.cbegin(); cell != m_oddCells.cend(); ++cell) {
-            if (cell.key().first != row) {
-                const int at = cell.key().first > row ? cell.key().first - 1 : cell.key().first;
-                shifted.insert({at, cell.key().second}, cell.value());
-            }
-        }
-        m_oddCells = std::move(shifted);
-    }
+    m_rowids.erase(m_rowids.begin() + row);
+    // The rows after it move up a place: the pages from its own on are read again.
+    std::erase_if(m_pages, [number](const Page &kept) { return kept.number >= number; });
     endRemoveRows();
     return {};
 }
 
+int StatTable::heldRows() const {
+    std::size_t rows = 0;
+    for (const Page &page : m_pages) {
+        rows += page.rows.size();
+    }
+    return static_cast<int>(rows);
+}
+
 int StatTable::rowCount(const QModelIndex &parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+    return parent.isValid() ? 0 : static_cast<int>(m_rowids.size());
 }
 
 int StatTable::columnCount(const QModelIndex &parent) const {
@@ -199,10 +317,18 @@ QVariant StatTable::data(const QModelIndex &index, int role) const {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) {
         return {};
     }
-    const Row &row = m_rows[static_cast<std::size_t>(index.row())];
+    const Page *page = pageOf(index.row());
+    if (!page) {
+        return {};
+    }
+    const int offset = index.row() % kPageRows;
+    const Row &row = page->rows[static_cast<std::size_t>(offset)];
     const int column = index.column();
+    if (!row.found) {
+        return {};
+    }
     if (row.oddCells & (1u << column)) {
-        return m_oddCells.value({index.row(), column});
+        return page->oddCells.value({offset, column});
     }
     switch (column) {
     case kIdColumn:
@@ -216,7 +342,7 @@ QVariant StatTable::data(const QModelIndex &index, int role) const {
 
 QVariant StatTable::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < kColumns) {
-        return kColumnNames[static_cast<std::size_t>(section)];
+        return StatColumn::names()[static_cast<std::size_t>(section)];
     }
     return QAbstractTableModel::headerData(section, orientation, role);
 }

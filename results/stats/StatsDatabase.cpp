@@ -1,9 +1,9 @@
 #include "StatsDatabase.h"
 
 #include "DataFiles.h"
+#include "RussianCollator.h"
 #include "Text.h"
 
-#include <QCollator>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDriver>
@@ -13,6 +13,7 @@
 #include <QVariant>
 #include <memory>
 #include <sqlite3.h>
+#include <string_view>
 #include <thread>
 #include <variant>
 #include <vector>
@@ -41,28 +42,30 @@ sqlite3 *sqliteHandle(const QSqlDatabase &db) {
 }
 
 int compareRussian(void *context, int lengthA, const void *a, int lengthB, const void *b) {
-    const auto *collator = static_cast<const QCollator *>(context);
-    // SQLite hands over native UTF-16 on even addresses, lengths in bytes.
-    const QStringView first(static_cast<const char16_t *>(a), lengthA / 2);
-    const QStringView second(static_cast<const char16_t *>(b), lengthB / 2);
-    return collator->compare(first, second);
+    const auto &collator = *static_cast<const std::shared_ptr<const RussianCollator> *>(context);
+    // SQLite hands over UTF-8, lengths in bytes.
+    return collator->compare(std::string_view(static_cast<const char *>(a), static_cast<std::size_t>(lengthA)),
+                             std::string_view(static_cast<const char *>(b), static_cast<std::size_t>(lengthB)));
 }
 
-bool registerRussianCollation(const QSqlDatabase &db) {
+// Registers the collation "russian" for UTF-8, the database's own encoding, so
+// that SQLite compares the stored bytes without converting them. SQLite keeps a
+// share of the collator until it drops the collation.
+bool registerRussianCollation(const QSqlDatabase &db, const std::shared_ptr<const RussianCollator> &collator) {
     sqlite3 *const handle = sqliteHandle(db);
-    if (!handle) {
+    if (!handle || !collator) {
         return false;
     }
-    auto collator = std::make_unique<QCollator>(russianCollator());
-    // Once registered, SQLite owns the collator and deletes it with the
-    // connection; a failed registration leaves it with us.
-    const int registered = sqlite3_create_collation_v2(handle, StatsDb::RussianCollation.toUtf8().constData(),
-                                                       SQLITE_UTF16_ALIGNED, collator.get(), compareRussian,
-                                                       [](void *context) { delete static_cast<QCollator *>(context); });
+    auto share = std::make_unique<std::shared_ptr<const RussianCollator>>(collator);
+    // Once registered, SQLite deletes its share with the connection; a failed
+    // registration leaves it with us.
+    const int registered = sqlite3_create_collation_v2(
+        handle, StatsDb::RussianCollation.toUtf8().constData(), SQLITE_UTF8, share.get(), compareRussian,
+        [](void *context) { delete static_cast<std::shared_ptr<const RussianCollator> *>(context); });
     if (registered != SQLITE_OK) {
         return false;
     }
-    collator.release();
+    share.release();
     return true;
 }
 
@@ -181,10 +184,14 @@ void StatsConnection::setLockWait(std::chrono::milliseconds wait) {
     m_lockWait->wait = wait;
 }
 
-StatsConnection::LockWaitScope::LockWaitScope(const StatsConnection &connection) : m_connection(connection) {
+StatsConnection::LockWaitScope::LockWaitScope(const StatsConnection &connection)
+    : LockWaitScope(connection, connection.m_lockWait->wait) {}
+
+StatsConnection::LockWaitScope::LockWaitScope(const StatsConnection &connection, std::chrono::milliseconds wait)
+    : m_connection(connection) {
     LockWaitState &state = *connection.m_lockWait;
     if (state.depth++ == 0) {
-        state.deadline = std::chrono::steady_clock::now() + state.wait;
+        state.deadline = std::chrono::steady_clock::now() + std::min(wait, state.wait);
     }
 }
 
@@ -246,6 +253,11 @@ Result<std::unique_ptr<StatsConnection>> StatsConnection::open(const QString &fi
     }
     if (sqlite3 *const handle = connection->handle()) {
         sqlite3_busy_handler(handle, waitForLock, connection->m_lockWait.get());
+        // The grid's orders read the whole table. A page cache that holds a table
+        // of a couple of hundred thousand players spares the reading of its file
+        // pages again at the next order, as long as no other program changed the
+        // file; SQLite's default holds 2 MiB. It is a bound on memory too.
+        sqlite3_exec(handle, "PRAGMA cache_size = -16384", nullptr, nullptr, nullptr);
     }
     // Any file "opens"; the first statement shows whether it is a database with the
     // table and the columns that the program uses.
@@ -258,7 +270,10 @@ Result<std::unique_ptr<StatsConnection>> StatsConnection::open(const QString &fi
         }
         return Failure{fileErrorText(fileName, probe.lastError().text())};
     }
-    connection->m_russianCollation = registerRussianCollation(db);
+    std::shared_ptr<const RussianCollator> collator = RussianCollator::create();
+    if (registerRussianCollation(db, collator)) {
+        connection->m_collator = std::move(collator);
+    }
     return connection;
 }
 

@@ -11,6 +11,7 @@
 #include <memory>
 
 class QSqlError;
+class RussianCollator;
 struct sqlite3;
 
 // The statistics database: the table "stat" of the SQLite file
@@ -58,7 +59,10 @@ public:
     const QString &filePath() const { return m_filePath; }
     // False when the collation "russian" could not be registered on the SQLite
     // handle; the player column is then ordered by code point.
-    bool hasRussianCollation() const { return m_russianCollation; }
+    bool hasRussianCollation() const { return m_collator != nullptr; }
+    // The collator behind the collation "russian", for orders made outside SQL;
+    // nullptr when the collation is not there.
+    const RussianCollator *russianCollator() const { return m_collator.get(); }
 
     std::chrono::milliseconds lockWait() const;
     void setLockWait(std::chrono::milliseconds wait);
@@ -69,6 +73,9 @@ public:
     class LockWaitScope {
     public:
         explicit LockWaitScope(const StatsConnection &connection);
+        // An operation that waits at most `wait` (and never more than
+        // lockWait()) when no other is under way.
+        LockWaitScope(const StatsConnection &connection, std::chrono::milliseconds wait);
         ~LockWaitScope();
         LockWaitScope(const LockWaitScope &) = delete;
         LockWaitScope &operator=(const LockWaitScope &) = delete;
@@ -84,7 +91,7 @@ private:
 
     QString m_name;
     QString m_filePath;
-    bool m_russianCollation = false;
+    std::shared_ptr<const RussianCollator> m_collator;
     // Handed to SQLite's busy handler; outlives the SQLite connection.
     std::unique_ptr<LockWaitState> m_lockWait;
 };
