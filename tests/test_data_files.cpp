@@ -197,18 +197,21 @@ TEST_F(DataFileIo, AFullDiskLeavesEveryRewrittenFileAsItWasAndSaysWhy) {
         write(name, old);
     }
     const Lines longer = teams("a-team-name-longer-than-the-space-left", 20);
-    for (const QString &name : names) {
-        Status status;
-        {
-            const FileSizeLimit fullDisk(16);
-            status = ::writeLines(name, longer);
+    // An unsynced write fails the same way and leaves as much behind.
+    for (const Durability durability : {Durability::Synced, Durability::Unsynced}) {
+        for (const QString &name : names) {
+            Status status;
+            {
+                const FileSizeLimit fullDisk(16);
+                status = ::writeLines(name, longer, durability);
+            }
+            ASSERT_FALSE(status.ok()) << name.toStdString();
+            EXPECT_TRUE(status.error().contains(QDir::toNativeSeparators(path(name)))) << status.error().toStdString();
+            EXPECT_TRUE(status.error().contains(QStringLiteral("больше, чем разрешено записывать")))
+                << status.error().toStdString();
+            EXPECT_TRUE(status.error().contains(QStringLiteral("Прежнее содержимое файла не изменено")));
+            EXPECT_EQ(read(name), old) << name.toStdString();
         }
-        ASSERT_FALSE(status.ok()) << name.toStdString();
-        EXPECT_TRUE(status.error().contains(QDir::toNativeSeparators(path(name)))) << status.error().toStdString();
-        EXPECT_TRUE(status.error().contains(QStringLiteral("больше, чем разрешено записывать")))
-            << status.error().toStdString();
-        EXPECT_TRUE(status.error().contains(QStringLiteral("Прежнее содержимое файла не изменено")));
-        EXPECT_EQ(read(name), old) << name.toStdString();
     }
     // A file that did not exist is not made at all.
     {
@@ -230,6 +233,12 @@ TEST_F(DataFileIo, ARewriteKeepsThePermissionsAndTheLinkOfTheFile) {
     EXPECT_TRUE(QFileInfo(path("list.txt")).isSymLink());
     EXPECT_EQ(read("real.txt"), "new\r\n");
     EXPECT_EQ(QFile(path("real.txt")).permissions(), permissions);
+    // Without the sync the file is replaced just as whole.
+    ASSERT_TRUE(::writeLines(QStringLiteral("list.txt"), {"newer", "still"}, Durability::Unsynced).ok());
+    EXPECT_TRUE(QFileInfo(path("list.txt")).isSymLink());
+    EXPECT_EQ(read("real.txt"), "newer\r\nstill\r\n");
+    EXPECT_EQ(QFile(path("real.txt")).permissions(), permissions);
+    EXPECT_THAT(QDir(dir.path()).entryList(QDir::Files), ElementsAre("list.txt", "real.txt"));
 }
 
 TEST_F(DataFileIo, AnAppendIsAllItsLinesOrNothing) {

@@ -123,8 +123,8 @@ Result<LineFile> readLineFile(const QString &fileName) {
     return LineFile(std::move(bytes).value());
 }
 
-Status writeLines(const QString &fileName, const Lines &lines) {
-    return writeFileBytes(fileName, joinLines(lines));
+Status writeLines(const QString &fileName, const Lines &lines, Durability durability) {
+    return writeFileBytes(fileName, joinLines(lines), durability);
 }
 
 Status appendLines(const QString &fileName, const Lines &lines) {

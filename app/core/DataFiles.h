@@ -78,9 +78,9 @@ Result<QByteArray> readFileBytes(const QString &fileName);
 Result<Lines> readLines(const QString &fileName);
 Result<LineFile> readLineFile(const QString &fileName);
 
-// Replaces the whole file (see writeFileBytes): a crash or a failed write leaves
-// the old content.
-Status writeLines(const QString &fileName, const Lines &lines);
+// Replaces the whole file (see writeFileBytes): a failed write, and a crash
+// unless the write is unsynced, leaves the old content.
+Status writeLines(const QString &fileName, const Lines &lines, Durability durability = Durability::Synced);
 // Appends the lines, one each, whole or not at all (see appendOnNewLine).
 Status appendLines(const QString &fileName, const Lines &lines);
 
