@@ -1,5 +1,7 @@
 #include "DataFiles.h"
 
+#include "LineScan.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -36,22 +38,10 @@ QStringList dataFileNames() {
 
 QList<QByteArrayView> splitLineViews(QByteArrayView data) {
     QList<QByteArrayView> lines;
-    const char *const begin = data.data();
-    const qsizetype size = data.size();
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < size; ++i) {
-        const char c = begin[i];
-        if (c != '\n' && c != '\r') {
-            continue;
-        }
-        lines.append(QByteArrayView(begin + start, i - start));
-        if (c == '\r' && i + 1 < size && begin[i + 1] == '\n') {
-            ++i;
-        }
-        start = i + 1;
-    }
-    if (start < size) {
-        lines.append(QByteArrayView(begin + start, size - start));
+    LineScanner scanner(data, LineScanner::Check::None);
+    QByteArrayView line;
+    while (scanner.next(line)) {
+        lines.append(line);
     }
     return lines;
 }
