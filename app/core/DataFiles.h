@@ -53,8 +53,8 @@ Lines splitLines(QByteArrayView data);
 QByteArray joinLines(const Lines &lines); // every line followed by CR LF
 
 // The lines of a whole file without a copy of each line: the object keeps the
-// file's bytes and views into them. Used for the team lists and the log, which
-// can run to tens of thousands of lines.
+// file's bytes and views into them. Used for the team lists, which can run to
+// tens of thousands of lines.
 class LineFile {
 public:
     LineFile() = default;

@@ -2,34 +2,65 @@
 
 #include "DataFiles.h"
 #include "Result.h"
+#include "Text.h"
 
-#include <QHash>
 #include <QString>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
 
 // The team lists measured against the used-teams log. Two lines match when they
 // are equal byte for byte; duplicates are kept, so a team written twice in the
 // log counts twice. Matches are counted through a hash table built once from
 // the log: the work grows with the list plus the log, never with their product.
 
-// How often each line stands in the log.
+// How often each line stands in the log. The log's bytes are walked once, and
+// each distinct line takes a slot of an open-addressing table that points into
+// them. The table is far larger than the processor's caches at tens of thousands
+// of lines, so look-ups go in batches: the slots of a whole batch are fetched
+// from memory together instead of one after another.
 class UsedTeams {
 public:
-    explicit UsedTeams(LineFile log);
+    static constexpr qsizetype kBatch = 16;
 
-    qsizetype count(QByteArrayView line) const { return m_counts.value(line, 0); }
-    bool contains(QByteArrayView line) const { return m_counts.contains(line); }
+    UsedTeams() = default; // an empty log
+    explicit UsedTeams(QByteArray log);
+
+    qsizetype lines() const { return m_lines; }
+    qsizetype count(QByteArrayView line) const;
+    bool contains(QByteArrayView line) const { return count(line) > 0; }
+    // The counts of up to kBatch lines at once.
+    void countBatch(std::span<const QByteArrayView> lines, std::span<qsizetype> counts) const;
 
 private:
-    LineFile m_log; // the views in m_counts point into it
-    QHash<QByteArrayView, qsizetype> m_counts;
+    struct Slot {
+        const char *line = nullptr;    // its start in m_log; the line runs to the next line end
+        std::uint64_t tagAndCount = 0; // 16 bits of the hash above the count; 0: the slot is free
+    };
+    bool build(std::size_t slots);
+    std::size_t slotOf(QByteArrayView line, std::size_t hash) const;
+    bool holds(const Slot &slot, QByteArrayView line, std::size_t hash) const;
+
+    QByteArray m_log; // never modified, so the slots stay valid in every copy
+    qsizetype m_lines = 0;
+    std::vector<Slot> m_slots; // a power of two of them, at most half taken; none for an empty log
 };
 
-// The list's lines in file order, less every line that stands in the log.
-Lines poolRemainder(const LineFile &list, const UsedTeams &used);
-// The number of pairs (list line, log line) that match.
-qsizetype countMatches(const LineFile &list, const UsedTeams &used);
+// What one walk over a team list's bytes finds.
+struct ListCount {
+    qsizetype lines = 0;
+    qsizetype matches = 0;              // pairs (list line, log line) that match
+    std::optional<TextProblem> problem; // as checkCp1251Text finds it
+};
+ListCount countList(QByteArrayView list, const UsedTeams &used);
+
 // True when fewer than three of the list's teams are left unused, counting every pair.
-bool isExhausted(const LineFile &list, const UsedTeams &used);
+bool isExhausted(const ListCount &count);
+
+// The list's lines in file order, less every line that stands in the log.
+Lines poolRemainder(QByteArrayView list, const UsedTeams &used);
 
 // The same operations over files, each reading its files afresh.
 
