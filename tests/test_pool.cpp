@@ -134,6 +134,28 @@ TEST(UsedTeamsTable, CountsEveryLineOfALongLog) {
     EXPECT_EQ(UsedTeams(QByteArray()).lines(), 0);
 }
 
+TEST(UsedTeamsTable, CountsATeamUsedThousandsOfTimes) {
+    Lines log;
+    for (const auto &[team, times] :
+         {std::pair{"A", 1022}, std::pair{"B", 1023}, std::pair{"C", 1024}, std::pair{"D", 3000}}) {
+        for (int i = 0; i < times; ++i) {
+            log.append(team);
+        }
+    }
+    log.append("E");
+    const UsedTeams used(joinLines(log));
+    const UsedTeams copy = used;
+    for (const UsedTeams *table : {&used, &copy}) {
+        EXPECT_EQ(table->count("A"), 1022);
+        EXPECT_EQ(table->count("B"), 1023);
+        EXPECT_EQ(table->count("C"), 1024);
+        EXPECT_EQ(table->count("D"), 3000);
+        EXPECT_EQ(table->count("E"), 1);
+        EXPECT_EQ(table->count("F"), 0);
+    }
+    EXPECT_EQ(countList(QByteArray("D\nE\nD\nB"), used).matches, 3000 + 1 + 3000 + 1023);
+}
+
 TEST(UsedTeamsTable, MatchesWholeLinesOnly) {
     const UsedTeams used(cp("Реал\r\nКоманда номер 12\nБавария\r\rБарселона"));
     EXPECT_EQ(used.lines(), 5);

@@ -17,9 +17,9 @@ std::uint64_t mixWord(std::uint64_t h) {
     return h ^ (h >> 31);
 }
 
-// A hash of the line's bytes, eight at a time; the last bits are mixed well
-// enough for them to pick the slot.
-std::size_t hashLine(QByteArrayView line) {
+// A hash of the line's bytes, eight at a time, mixed well enough in every bit
+// for the low ones to pick the slot and the high ones to tell lines apart.
+std::uint64_t hashLine(QByteArrayView line) {
     const char *data = line.data();
     qsizetype left = line.size();
     std::uint64_t h = 0x9e3779b97f4a7c15ULL ^ static_cast<std::uint64_t>(left);
@@ -37,14 +37,26 @@ std::size_t hashLine(QByteArrayView line) {
     h ^= h >> 33;
     h *= 0xc4ceb9fe1a85ec53ULL;
     h ^= h >> 33;
-    return static_cast<std::size_t>(h);
+    return h;
 }
 
-constexpr int kTagShift = 48;
-constexpr std::uint64_t kCountMask = (std::uint64_t{1} << kTagShift) - 1;
+// A slot's fields, from the lowest bit: the count, 10 bits of the hash, and the
+// offset of the line in the log, which leaves room for a log of 16 TiB; the log
+// is held in memory, so it cannot come near that. Eight bytes a slot keep the
+// table small: it is touched at random, and every page of it is a page fault at
+// start-up. A count that does not fit is kept aside.
+constexpr int kCountBits = 10;
+constexpr int kTagBits = 10;
+constexpr int kOffsetShift = kCountBits + kTagBits;
+constexpr std::uint64_t kCountMask = (std::uint64_t{1} << kCountBits) - 1; // also: the count is kept aside
+constexpr std::uint64_t kTagMask = ((std::uint64_t{1} << kTagBits) - 1) << kCountBits;
 
-std::uint64_t tagOf(std::size_t hash) {
-    return (static_cast<std::uint64_t>(hash) >> kTagShift) << kTagShift;
+std::uint64_t tagOf(std::uint64_t hash) {
+    return (hash >> (64 - kTagBits)) << kCountBits;
+}
+
+qsizetype offsetIn(std::uint64_t slot) {
+    return static_cast<qsizetype>(slot >> kOffsetShift);
 }
 
 void prefetch(const void *address) {
@@ -72,12 +84,13 @@ UsedTeams::UsedTeams(QByteArray log) : m_log(std::move(log)) {
 // Fills a table of the given number of slots from the log; false, and nothing
 // kept, when the log's distinct lines would take more than half of them.
 bool UsedTeams::build(std::size_t slotCount) {
-    m_slots.assign(slotCount, Slot{});
+    m_slots.assign(slotCount, 0);
+    m_largeCounts.clear();
     const std::size_t mask = slotCount - 1;
     std::size_t taken = 0;
     LineScanner scanner(m_log, LineScanner::Check::None);
     std::array<QByteArrayView, kBatch> lines;
-    std::array<std::size_t, kBatch> hashes{};
+    std::array<std::uint64_t, kBatch> hashes{};
     for (qsizetype n = kBatch; n == kBatch;) {
         for (n = 0; n < kBatch && scanner.next(lines[n]); ++n) {
             hashes[n] = hashLine(lines[n]);
@@ -85,15 +98,22 @@ bool UsedTeams::build(std::size_t slotCount) {
         }
         for (qsizetype i = 0; i < n; ++i) {
             Slot &slot = m_slots[slotOf(lines[i], hashes[i])];
-            if (slot.tagAndCount == 0) {
+            if (slot == 0) {
                 if (++taken * 2 > slotCount) {
                     m_slots.clear();
                     return false;
                 }
-                slot = Slot{lines[i].data(), tagOf(hashes[i])};
+                const auto offset = static_cast<std::uint64_t>(lines[i].data() - m_log.constData());
+                slot = offset << kOffsetShift | tagOf(hashes[i]);
             }
-            // A count cannot reach the tag: the log would need more than 2^48 bytes.
-            ++slot.tagAndCount;
+            if ((slot & kCountMask) < kCountMask - 1) {
+                ++slot;
+            } else if ((slot & kCountMask) == kCountMask - 1) {
+                slot |= kCountMask;
+                m_largeCounts.insert(offsetIn(slot), qsizetype(kCountMask));
+            } else {
+                ++m_largeCounts[offsetIn(slot)];
+            }
         }
     }
     m_lines = scanner.lines();
@@ -101,36 +121,42 @@ bool UsedTeams::build(std::size_t slotCount) {
 }
 
 // The slot that holds the line, or the free slot where it would go.
-std::size_t UsedTeams::slotOf(QByteArrayView line, std::size_t hash) const {
+std::size_t UsedTeams::slotOf(QByteArrayView line, std::uint64_t hash) const {
     const std::size_t mask = m_slots.size() - 1;
     std::size_t index = hash & mask;
-    while (m_slots[index].tagAndCount != 0 && !holds(m_slots[index], line, hash)) {
+    while (m_slots[index] != 0 && !holds(m_slots[index], line, hash)) {
         index = (index + 1) & mask;
     }
     return index;
 }
 
-// Whether a taken slot holds the line: the bytes at the slot's start are the
+// Whether a taken slot holds the line: the bytes at the slot's offset are the
 // line's and a line end (or the end of the log) follows them. The line itself
 // holds no line end, so the log's line is the same line.
-bool UsedTeams::holds(const Slot &slot, QByteArrayView line, std::size_t hash) const {
-    if ((slot.tagAndCount & ~kCountMask) != tagOf(hash)) {
+bool UsedTeams::holds(Slot slot, QByteArrayView line, std::uint64_t hash) const {
+    if ((slot & kTagMask) != tagOf(hash)) {
         return false;
     }
-    const char *const end = m_log.constData() + m_log.size();
+    const qsizetype offset = offsetIn(slot);
     const qsizetype size = line.size();
-    if (end - slot.line < size ||
-        (size > 0 && std::memcmp(slot.line, line.data(), static_cast<std::size_t>(size)) != 0)) {
+    const char *const start = m_log.constData() + offset;
+    if (m_log.size() - offset < size ||
+        (size > 0 && std::memcmp(start, line.data(), static_cast<std::size_t>(size)) != 0)) {
         return false;
     }
-    return slot.line + size == end || slot.line[size] == '\n' || slot.line[size] == '\r';
+    return offset + size == m_log.size() || start[size] == '\n' || start[size] == '\r';
+}
+
+qsizetype UsedTeams::countIn(Slot slot) const {
+    const auto count = static_cast<qsizetype>(slot & kCountMask);
+    return count == qsizetype(kCountMask) ? m_largeCounts.value(offsetIn(slot)) : count;
 }
 
 qsizetype UsedTeams::count(QByteArrayView line) const {
     if (m_slots.empty()) {
         return 0;
     }
-    return static_cast<qsizetype>(m_slots[slotOf(line, hashLine(line))].tagAndCount & kCountMask);
+    return countIn(m_slots[slotOf(line, hashLine(line))]);
 }
 
 void UsedTeams::countBatch(std::span<const QByteArrayView> lines, std::span<qsizetype> counts) const {
@@ -140,7 +166,7 @@ void UsedTeams::countBatch(std::span<const QByteArrayView> lines, std::span<qsiz
         return;
     }
     const std::size_t mask = m_slots.size() - 1;
-    std::array<std::size_t, kBatch> hashes{};
+    std::array<std::uint64_t, kBatch> hashes{};
     // First every slot is asked for, then the log's bytes of the slots that may
     // hold their line, and only then is anything compared.
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -148,13 +174,13 @@ void UsedTeams::countBatch(std::span<const QByteArrayView> lines, std::span<qsiz
         prefetch(&m_slots[hashes[i] & mask]);
     }
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        const Slot &slot = m_slots[hashes[i] & mask];
-        if (slot.tagAndCount != 0 && (slot.tagAndCount & ~kCountMask) == tagOf(hashes[i])) {
-            prefetch(slot.line);
+        const Slot slot = m_slots[hashes[i] & mask];
+        if (slot != 0 && (slot & kTagMask) == tagOf(hashes[i])) {
+            prefetch(m_log.constData() + offsetIn(slot));
         }
     }
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        counts[i] = static_cast<qsizetype>(m_slots[slotOf(lines[i], hashes[i])].tagAndCount & kCountMask);
+        counts[i] = countIn(m_slots[slotOf(lines[i], hashes[i])]);
     }
 }
 

@@ -4,6 +4,7 @@
 #include "Result.h"
 #include "Text.h"
 
+#include <QHash>
 #include <QString>
 #include <cstddef>
 #include <cstdint>
@@ -35,17 +36,18 @@ public:
     void countBatch(std::span<const QByteArrayView> lines, std::span<qsizetype> counts) const;
 
 private:
-    struct Slot {
-        const char *line = nullptr;    // its start in m_log; the line runs to the next line end
-        std::uint64_t tagAndCount = 0; // 16 bits of the hash above the count; 0: the slot is free
-    };
-    bool build(std::size_t slots);
-    std::size_t slotOf(QByteArrayView line, std::size_t hash) const;
-    bool holds(const Slot &slot, QByteArrayView line, std::size_t hash) const;
+    // One word: where the line starts in m_log, a few bits of its hash, and its
+    // count; 0 is a free slot. Pool.cpp lays out the fields.
+    using Slot = std::uint64_t;
+    bool build(std::size_t slotCount);
+    std::size_t slotOf(QByteArrayView line, std::uint64_t hash) const;
+    bool holds(Slot slot, QByteArrayView line, std::uint64_t hash) const;
+    qsizetype countIn(Slot slot) const;
 
     QByteArray m_log; // never modified, so the slots stay valid in every copy
     qsizetype m_lines = 0;
-    std::vector<Slot> m_slots; // a power of two of them, at most half taken; none for an empty log
+    std::vector<Slot> m_slots;                 // a power of two of them, at most half taken; none for an empty log
+    QHash<qsizetype, qsizetype> m_largeCounts; // by the line's start, the counts too large for a slot
 };
 
 // What one walk over a team list's bytes finds.
