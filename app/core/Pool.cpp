@@ -8,7 +8,6 @@
 #include <array>
 #include <bit>
 #include <cstdint>
-#include <cstring>
 
 namespace {
 
@@ -18,18 +17,25 @@ std::uint64_t mixWord(std::uint64_t h) {
 }
 
 // A hash of the line's bytes, eight at a time, mixed well enough in every bit
-// for the low ones to pick the slot and the high ones to tell lines apart.
+// for the low ones to pick the slot and the high ones to tell lines apart. The
+// last bytes are read as one word that ends with the line (or, below eight
+// bytes, as two halves that overlap), never byte by byte into a word, which the
+// processor would have to put together before it could go on.
 std::uint64_t hashLine(QByteArrayView line) {
-    const char *data = line.data();
-    qsizetype left = line.size();
-    std::uint64_t h = 0x9e3779b97f4a7c15ULL ^ static_cast<std::uint64_t>(left);
-    for (; left >= 8; left -= 8, data += 8) {
-        h = mixWord(h ^ qFromUnaligned<std::uint64_t>(data));
-    }
-    if (left > 0) {
-        std::uint64_t tail = 0;
-        std::memcpy(&tail, data, static_cast<std::size_t>(left));
-        h = mixWord(h ^ tail);
+    const char *const data = line.data();
+    const auto size = static_cast<std::size_t>(line.size());
+    std::uint64_t h = 0x9e3779b97f4a7c15ULL ^ size;
+    if (size >= 8) {
+        for (std::size_t i = 0; i + 8 < size; i += 8) {
+            h = mixWord(h ^ qFromUnaligned<std::uint64_t>(data + i));
+        }
+        h = mixWord(h ^ qFromUnaligned<std::uint64_t>(data + size - 8));
+    } else if (size >= 4) {
+        h = mixWord(h ^ (std::uint64_t{qFromUnaligned<std::uint32_t>(data)} << 32 |
+                         qFromUnaligned<std::uint32_t>(data + size - 4)));
+    } else if (size > 0) {
+        const auto byte = [data](std::size_t i) { return std::uint64_t{static_cast<unsigned char>(data[i])}; };
+        h = mixWord(h ^ (byte(0) << 16 | byte(size / 2) << 8 | byte(size - 1)));
     }
     // The final mix of MurmurHash3.
     h ^= h >> 33;
@@ -38,6 +44,28 @@ std::uint64_t hashLine(QByteArrayView line) {
     h *= 0xc4ceb9fe1a85ec53ULL;
     h ^= h >> 33;
     return h;
+}
+
+// Whether n bytes at a and at b are the same, a word at a time as hashLine reads them.
+bool sameBytes(const char *a, const char *b, std::size_t n) {
+    if (n >= 8) {
+        for (std::size_t i = 0; i + 8 < n; i += 8) {
+            if (qFromUnaligned<std::uint64_t>(a + i) != qFromUnaligned<std::uint64_t>(b + i)) {
+                return false;
+            }
+        }
+        return qFromUnaligned<std::uint64_t>(a + n - 8) == qFromUnaligned<std::uint64_t>(b + n - 8);
+    }
+    if (n >= 4) {
+        return qFromUnaligned<std::uint32_t>(a) == qFromUnaligned<std::uint32_t>(b) &&
+               qFromUnaligned<std::uint32_t>(a + n - 4) == qFromUnaligned<std::uint32_t>(b + n - 4);
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        if (a[i] != b[i]) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // A slot's fields, from the lowest bit: the count, 10 bits of the hash, and the
@@ -67,6 +95,11 @@ void prefetch(const void *address) {
 #endif
 }
 
+// How far ahead a walk asks for memory: a line's slot this many lines before
+// the line is looked up, and its bytes in the log half as many.
+constexpr std::size_t kAhead = 16;
+constexpr std::size_t kBytesAhead = kAhead / 2;
+
 } // namespace
 
 UsedTeams::UsedTeams(QByteArray log) : m_log(std::move(log)) {
@@ -82,41 +115,56 @@ UsedTeams::UsedTeams(QByteArray log) : m_log(std::move(log)) {
 }
 
 // Fills a table of the given number of slots from the log; false, and nothing
-// kept, when the log's distinct lines would take more than half of them.
+// kept, when the log's distinct lines would take more than half of them. The
+// lines go in in the order of the log, each kAhead lines after its slot was
+// asked for.
 bool UsedTeams::build(std::size_t slotCount) {
     m_slots.assign(slotCount, 0);
     m_largeCounts.clear();
     const std::size_t mask = slotCount - 1;
     std::size_t taken = 0;
+    std::array<Pending, kAhead> ahead;
+    std::size_t asked = 0;
+    std::size_t added = 0;
     LineScanner scanner(m_log, LineScanner::Check::None);
-    std::array<QByteArrayView, kBatch> lines;
-    std::array<std::uint64_t, kBatch> hashes{};
-    for (qsizetype n = kBatch; n == kBatch;) {
-        for (n = 0; n < kBatch && scanner.next(lines[n]); ++n) {
-            hashes[n] = hashLine(lines[n]);
-            prefetch(&m_slots[hashes[n] & mask]);
+    QByteArrayView line;
+    while (scanner.next(line)) {
+        if (asked - added == kAhead && !add(ahead[added++ % kAhead], taken)) {
+            return false;
         }
-        for (qsizetype i = 0; i < n; ++i) {
-            Slot &slot = m_slots[slotOf(lines[i], hashes[i])];
-            if (slot == 0) {
-                if (++taken * 2 > slotCount) {
-                    m_slots.clear();
-                    return false;
-                }
-                const auto offset = static_cast<std::uint64_t>(lines[i].data() - m_log.constData());
-                slot = offset << kOffsetShift | tagOf(hashes[i]);
-            }
-            if ((slot & kCountMask) < kCountMask - 1) {
-                ++slot;
-            } else if ((slot & kCountMask) == kCountMask - 1) {
-                slot |= kCountMask;
-                m_largeCounts.insert(offsetIn(slot), qsizetype(kCountMask));
-            } else {
-                ++m_largeCounts[offsetIn(slot)];
-            }
+        const std::uint64_t hash = hashLine(line);
+        prefetch(&m_slots[hash & mask]);
+        ahead[asked++ % kAhead] = Pending{line, hash};
+    }
+    while (added < asked) {
+        if (!add(ahead[added++ % kAhead], taken)) {
+            return false;
         }
     }
     m_lines = scanner.lines();
+    return true;
+}
+
+// Counts the line once more; false, with the table dropped, when it would take
+// a slot beyond half of them.
+bool UsedTeams::add(const Pending &line, std::size_t &taken) {
+    Slot &slot = m_slots[slotOf(line.line, line.hash)];
+    if (slot == 0) {
+        if (++taken * 2 > m_slots.size()) {
+            m_slots.clear();
+            return false;
+        }
+        const auto offset = static_cast<std::uint64_t>(line.line.data() - m_log.constData());
+        slot = offset << kOffsetShift | tagOf(line.hash);
+    }
+    if ((slot & kCountMask) < kCountMask - 1) {
+        ++slot;
+    } else if ((slot & kCountMask) == kCountMask - 1) {
+        slot |= kCountMask;
+        m_largeCounts.insert(offsetIn(slot), qsizetype(kCountMask));
+    } else {
+        ++m_largeCounts[offsetIn(slot)];
+    }
     return true;
 }
 
@@ -140,8 +188,7 @@ bool UsedTeams::holds(Slot slot, QByteArrayView line, std::uint64_t hash) const 
     const qsizetype offset = offsetIn(slot);
     const qsizetype size = line.size();
     const char *const start = m_log.constData() + offset;
-    if (m_log.size() - offset < size ||
-        (size > 0 && std::memcmp(start, line.data(), static_cast<std::size_t>(size)) != 0)) {
+    if (m_log.size() - offset < size || !sameBytes(start, line.data(), static_cast<std::size_t>(size))) {
         return false;
     }
     return offset + size == m_log.size() || start[size] == '\n' || start[size] == '\r';
@@ -159,51 +206,52 @@ qsizetype UsedTeams::count(QByteArrayView line) const {
     return countIn(m_slots[slotOf(line, hashLine(line))]);
 }
 
-void UsedTeams::countBatch(std::span<const QByteArrayView> lines, std::span<qsizetype> counts) const {
-    Q_ASSERT(lines.size() <= std::size_t(kBatch) && counts.size() >= lines.size());
+template <typename Visit> void UsedTeams::countEach(LineScanner &scanner, Visit visit) const {
+    QByteArrayView line;
     if (m_slots.empty()) {
-        std::fill_n(counts.begin(), lines.size(), 0);
+        while (scanner.next(line)) {
+            visit(line, 0);
+        }
         return;
     }
     const std::size_t mask = m_slots.size() - 1;
-    std::array<std::uint64_t, kBatch> hashes{};
-    // First every slot is asked for, then the log's bytes of the slots that may
-    // hold their line, and only then is anything compared.
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        hashes[i] = hashLine(lines[i]);
-        prefetch(&m_slots[hashes[i] & mask]);
-    }
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const Slot slot = m_slots[hashes[i] & mask];
-        if (slot != 0 && (slot & kTagMask) == tagOf(hashes[i])) {
+    std::array<Pending, kAhead> ahead;
+    std::size_t asked = 0;
+    std::size_t counted = 0;
+    // The bytes of the line that the slot at the line's home may hold.
+    const auto askForBytes = [&](const Pending &pending) {
+        const Slot slot = m_slots[pending.hash & mask];
+        if (slot != 0 && (slot & kTagMask) == tagOf(pending.hash)) {
             prefetch(m_log.constData() + offsetIn(slot));
         }
-    }
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        counts[i] = countIn(m_slots[slotOf(lines[i], hashes[i])]);
-    }
-}
-
-// The lines of a list, a batch at a time, with how often each stands in the log.
-template <typename Visit> void forEachCounted(LineScanner &scanner, const UsedTeams &used, Visit visit) {
-    std::array<QByteArrayView, UsedTeams::kBatch> lines;
-    std::array<qsizetype, UsedTeams::kBatch> counts{};
-    for (qsizetype n = UsedTeams::kBatch; n == UsedTeams::kBatch;) {
-        for (n = 0; n < UsedTeams::kBatch && scanner.next(lines[n]);) {
-            ++n;
+    };
+    const auto countOldest = [&] {
+        const Pending &pending = ahead[counted++ % kAhead];
+        visit(pending.line, countIn(m_slots[slotOf(pending.line, pending.hash)]));
+    };
+    while (scanner.next(line)) {
+        if (asked - counted == kAhead) {
+            countOldest();
         }
-        const auto batch = std::span(lines).first(static_cast<std::size_t>(n));
-        used.countBatch(batch, counts);
-        for (qsizetype i = 0; i < n; ++i) {
-            visit(lines[i], counts[i]);
+        const std::uint64_t hash = hashLine(line);
+        prefetch(&m_slots[hash & mask]);
+        ahead[asked++ % kAhead] = Pending{line, hash};
+        if (asked > kBytesAhead) {
+            askForBytes(ahead[(asked - kBytesAhead - 1) % kAhead]);
         }
+    }
+    for (std::size_t i = std::max(counted, asked > kBytesAhead ? asked - kBytesAhead : 0); i < asked; ++i) {
+        askForBytes(ahead[i % kAhead]);
+    }
+    while (counted < asked) {
+        countOldest();
     }
 }
 
 ListCount countList(QByteArrayView list, const UsedTeams &used) {
     ListCount count;
     LineScanner scanner(list);
-    forEachCounted(scanner, used, [&count](QByteArrayView, qsizetype matches) { count.matches += matches; });
+    used.countEach(scanner, [&count](QByteArrayView, qsizetype matches) { count.matches += matches; });
     count.lines = scanner.lines();
     count.problem = scanner.problem();
     return count;
@@ -216,7 +264,7 @@ bool isExhausted(const ListCount &count) {
 Lines poolRemainder(QByteArrayView list, const UsedTeams &used) {
     Lines remainder;
     LineScanner scanner(list, LineScanner::Check::None);
-    forEachCounted(scanner, used, [&remainder](QByteArrayView line, qsizetype matches) {
+    used.countEach(scanner, [&remainder](QByteArrayView line, qsizetype matches) {
         if (matches == 0) {
             remainder.append(line.toByteArray());
         }
