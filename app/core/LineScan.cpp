@@ -3,6 +3,10 @@
 #include <QtEndian>
 #include <bit>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 using Word = quint64;
@@ -60,6 +64,31 @@ LineScanner::LineScanner(QByteArrayView data, Check check)
 // ends once it has found its problem.
 qsizetype LineScanner::findNotable(qsizetype from) const {
     qsizetype i = from;
+#if defined(__SSE2__)
+    // Sixteen bytes at a time where the processor compares them all at once.
+    const __m128i belowSpace = _mm_set1_epi8(0x1F);
+    const __m128i belowLineEnd = _mm_set1_epi8('\r');
+    const __m128i deleteByte = _mm_set1_epi8(0x7F);
+    const __m128i unassigned = _mm_set1_epi8(static_cast<char>(0x98));
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 16 <= m_size; i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(m_data + i));
+        int notable = 0;
+        if (!m_checking) {
+            notable = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(bytes, belowLineEnd), zero));
+        } else {
+            const __m128i control = _mm_cmpeq_epi8(_mm_subs_epu8(bytes, belowSpace), zero);
+            notable = _mm_movemask_epi8(_mm_or_si128(
+                control, _mm_or_si128(_mm_cmpeq_epi8(bytes, deleteByte), _mm_cmpeq_epi8(bytes, unassigned))));
+            if (m_allHighBytesAreUtf8) {
+                notable |= _mm_movemask_epi8(bytes);
+            }
+        }
+        if (notable != 0) {
+            return i + std::countr_zero(static_cast<unsigned>(notable));
+        }
+    }
+#endif
     for (; i + qsizetype(sizeof(Word)) <= m_size; i += sizeof(Word)) {
         const Word word = qFromLittleEndian<Word>(m_data + i);
         Word notable = 0;
