@@ -11,32 +11,41 @@
 
 namespace {
 
-std::uint64_t mixWord(std::uint64_t h) {
-    h *= 0xbf58476d1ce4e5b9ULL;
-    return h ^ (h >> 31);
+std::uint64_t word(const char *data) {
+    return qFromUnaligned<std::uint64_t>(data);
 }
 
-// A hash of the line's bytes, eight at a time, mixed well enough in every bit
-// for the low ones to pick the slot and the high ones to tell lines apart. The
-// last bytes are read as one word that ends with the line (or, below eight
-// bytes, as two halves that overlap), never byte by byte into a word, which the
-// processor would have to put together before it could go on.
+// A hash of the line's bytes, mixed well enough in every bit for the low ones
+// to pick the slot and the high ones to tell lines apart. Two lanes take eight
+// bytes each in turn, so that neither waits on the other's multiplication. The
+// last bytes are read as whole words that end with the line (overlapping the
+// bytes before), never byte by byte into a word, which the processor would have
+// to put together before it could go on.
 std::uint64_t hashLine(QByteArrayView line) {
+    constexpr std::uint64_t kOdd1 = 0x9e3779b97f4a7c15ULL;
+    constexpr std::uint64_t kOdd2 = 0xbf58476d1ce4e5b9ULL;
     const char *const data = line.data();
     const auto size = static_cast<std::size_t>(line.size());
-    std::uint64_t h = 0x9e3779b97f4a7c15ULL ^ size;
-    if (size >= 8) {
-        for (std::size_t i = 0; i + 8 < size; i += 8) {
-            h = mixWord(h ^ qFromUnaligned<std::uint64_t>(data + i));
+    std::uint64_t a = 0x243f6a8885a308d3ULL ^ size;
+    std::uint64_t b = 0x13198a2e03707344ULL;
+    if (size >= 16) {
+        for (std::size_t i = 0; i + 16 < size; i += 16) {
+            a = (a ^ word(data + i)) * kOdd1;
+            b = (b ^ word(data + i + 8)) * kOdd2;
         }
-        h = mixWord(h ^ qFromUnaligned<std::uint64_t>(data + size - 8));
+        a ^= word(data + size - 16);
+        b ^= word(data + size - 8);
+    } else if (size >= 8) {
+        a ^= word(data);
+        b ^= word(data + size - 8);
     } else if (size >= 4) {
-        h = mixWord(h ^ (std::uint64_t{qFromUnaligned<std::uint32_t>(data)} << 32 |
-                         qFromUnaligned<std::uint32_t>(data + size - 4)));
+        a ^= qFromUnaligned<std::uint32_t>(data);
+        b ^= qFromUnaligned<std::uint32_t>(data + size - 4);
     } else if (size > 0) {
         const auto byte = [data](std::size_t i) { return std::uint64_t{static_cast<unsigned char>(data[i])}; };
-        h = mixWord(h ^ (byte(0) << 16 | byte(size / 2) << 8 | byte(size - 1)));
+        a ^= byte(0) << 16 | byte(size / 2) << 8 | byte(size - 1);
     }
+    std::uint64_t h = a * kOdd1 ^ b * kOdd2;
     // The final mix of MurmurHash3.
     h ^= h >> 33;
     h *= 0xff51afd7ed558ccdULL;
