@@ -395,22 +395,31 @@ TEST_F(StartupSequence, TheLogIsMadeOrItsFailureToldOnlyAfterTheListsNotices) {
 }
 
 TEST_F(StartupSequence, LongListsAreCountedAndLeftExactly) {
-    // Long enough for many batches of look-ups and a log table of thousands of slots.
-    writeStandardFiles(3000, 3000, 3000, 3000, 3000);
-    Lines log = teams("teams4", 2998); // leaves two: exhausted
-    const Lines teams45 = teams("teams45", 3000);
+    // Long enough for the lists and the log to be shared out between two threads,
+    // for many look-ups ahead of their lines and for a table of many slots.
+    constexpr int kLines = 8000;
+    writeStandardFiles(kLines, kLines, kLines, kLines, kLines);
+    Lines log = teams("teams4", kLines - 2); // leaves two: exhausted
+    const Lines teams45 = teams("teams45", kLines);
     Lines left45;
     for (int i = 0; i < teams45.size(); ++i) {
         (i % 4 == 0 ? log : left45).append(teams45[i]);
     }
-    log += teams("teams5", 2998) + teams("natteams45", 100);
+    log += teams("teams5", kLines - 2) + teams("natteams45", kLines - 100);
     writeLines(DataFile::UsedTeamsLog, log);
+    ASSERT_GT(QFileInfo(path(DataFile::UsedTeamsLog)).size(), 256 * 1024);
     const StartupOutcome outcome = run();
     EXPECT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
-    EXPECT_EQ(outcome.state.TotalListLines, 15000);
+    EXPECT_EQ(outcome.state.TotalListLines, 5 * kLines);
     EXPECT_EQ(outcome.state.UsedTeamsCount, log.size());
     EXPECT_EQ(outcome.state.CurrentPoolFile, DataFile::Teams45) << "the only club list that can serve";
     ASSERT_TRUE(outcome.poolItems.has_value());
     EXPECT_EQ(*outcome.poolItems, left45);
     EXPECT_EQ(read(DataFile::PoolRemainder), joinLines(left45));
+
+    // The same lists with a list that is not text: its notice still comes alone.
+    write(DataFile::NatTeams5, read(DataFile::NatTeams5) + "\x01");
+    EXPECT_EQ(run().state.CurrentPoolFile, DataFile::Teams45);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("«natteams5.txt», строка %1").arg(kLines + 1)));
 }

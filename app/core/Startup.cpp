@@ -7,7 +7,10 @@
 #include "Text.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
+#include <atomic>
+#include <future>
 
 // Start-up runs as named steps. Each step returns its value together with what
 // the user must be told, in order; the sequence below tells it through the
@@ -81,12 +84,57 @@ Notice encodingNotice(const QString &file, const TextProblem &problem) {
                 .arg(problem.reason)};
 }
 
+// The log as it stands, with its table when it could be read. Nothing is made
+// or told here.
+LogFound findLog() {
+    LogFound log;
+    log.missing = !QFile::exists(DataFile::UsedTeamsLog);
+    if (!log.missing) {
+        Result<QByteArray> bytes = readFileBytes(DataFile::UsedTeamsLog);
+        log.read = bytes.status();
+        if (bytes.ok()) {
+            log.used = UsedTeams(std::move(bytes).value());
+        }
+    }
+    return log;
+}
+
+// A second thread pays for its start only when it has hundreds of kilobytes to
+// go through; below this many bytes the work stays on one thread.
+constexpr qint64 kBytesForASecondThread = 256 * 1024;
+
+std::launch launchFor(qint64 bytes) {
+    // Should no thread be had, the work runs when its result is asked for.
+    return bytes >= kBytesForASecondThread ? std::launch::async | std::launch::deferred : std::launch::deferred;
+}
+
+// Counts every list against the log, on two threads for long lists, each
+// taking the next list that is not taken yet.
+void countRunLists(RunLists &lists, const UsedTeams &used) {
+    std::atomic<std::size_t> next{0};
+    const auto countLists = [&lists, &used, &next] {
+        for (std::size_t i = next++; i < lists.size(); i = next++) {
+            lists[i].count = countList(lists[i].bytes, used);
+        }
+    };
+    qint64 bytes = 0;
+    for (const RunList &list : lists) {
+        bytes += list.bytes.size();
+    }
+    // A helper that did not start runs at get(), when nothing is left to it.
+    std::future<void> helper = std::async(launchFor(bytes), countLists);
+    countLists();
+    helper.get();
+}
+
 // The five lists and the log, each read once and walked once: every list's walk
 // checks the encoding, counts the lines and counts the matches with the log all
-// together. For that the log is read before the lists are walked; it is still
-// made, or its failure told, only after the lists' notices, as its own step.
-// A list that is not Windows-1251 text is told.
+// together. For that the log is read, on a second thread while this one reads
+// the lists, before the lists are walked; it is still made, or its failure told,
+// only after the lists' notices, as its own step. A list that is not
+// Windows-1251 text is told.
 Step<ListsRead> readRunLists() {
+    std::future<LogFound> logFound = std::async(launchFor(QFileInfo(DataFile::UsedTeamsLog).size()), findLog);
     Step<ListsRead> step{ListsRead{}, {}};
     RunLists &lists = step.value->lists;
     for (std::size_t i = 0; i < kRunLists.size(); ++i) {
@@ -105,16 +153,9 @@ Step<ListsRead> readRunLists() {
     }
 
     LogFound &log = step.value->log;
-    log.missing = !QFile::exists(DataFile::UsedTeamsLog);
-    if (!log.missing) {
-        Result<QByteArray> bytes = readFileBytes(DataFile::UsedTeamsLog);
-        log.read = bytes.status();
-        if (bytes.ok()) {
-            log.used = UsedTeams(std::move(bytes).value());
-        }
-    }
-    for (RunList &list : lists) {
-        list.count = countList(list.bytes, log.used);
+    log = logFound.get();
+    countRunLists(lists, log.used);
+    for (const RunList &list : lists) {
         if (list.count.problem) {
             step.notices.append(encodingNotice(list.file, *list.count.problem));
         }
