@@ -65,9 +65,10 @@ LineScanner::LineScanner(QByteArrayView data, Check check)
 qsizetype LineScanner::findNotable(qsizetype from) const {
     qsizetype i = from;
 #if defined(__SSE2__)
-    // Sixteen bytes at a time where the processor compares them all at once.
-    const __m128i belowSpace = _mm_set1_epi8(0x1F);
-    const __m128i belowLineEnd = _mm_set1_epi8('\r');
+    // Sixteen bytes at a time where the processor compares them all at once. A
+    // byte less x, stopped at zero, is zero for every byte up to x.
+    const __m128i lastControl = _mm_set1_epi8(0x1F);
+    const __m128i lastLineEnd = _mm_set1_epi8('\r');
     const __m128i deleteByte = _mm_set1_epi8(0x7F);
     const __m128i unassigned = _mm_set1_epi8(static_cast<char>(0x98));
     const __m128i zero = _mm_setzero_si128();
@@ -75,9 +76,9 @@ qsizetype LineScanner::findNotable(qsizetype from) const {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(m_data + i));
         int notable = 0;
         if (!m_checking) {
-            notable = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(bytes, belowLineEnd), zero));
+            notable = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(bytes, lastLineEnd), zero));
         } else {
-            const __m128i control = _mm_cmpeq_epi8(_mm_subs_epu8(bytes, belowSpace), zero);
+            const __m128i control = _mm_cmpeq_epi8(_mm_subs_epu8(bytes, lastControl), zero);
             notable = _mm_movemask_epi8(_mm_or_si128(
                 control, _mm_or_si128(_mm_cmpeq_epi8(bytes, deleteByte), _mm_cmpeq_epi8(bytes, unassigned))));
             if (m_allHighBytesAreUtf8) {
