@@ -46,7 +46,7 @@ void TForm8::openLog() {
     }
     showLog(log.value());
 
-    const UsedTeams used{LineFile(log.value())};
+    const UsedTeams used{log.value()};
     const std::array<std::pair<QLabel *, QString>, 5> markers = {{
         {ui->Label1, DataFile::NatTeams45},
         {ui->Label5, DataFile::NatTeams5},
@@ -55,12 +55,12 @@ void TForm8::openLog() {
         {ui->Label2, DataFile::Teams5},
     }};
     for (const auto &[marker, file] : markers) {
-        const Result<LineFile> list = readLineFile(file);
+        const Result<QByteArray> list = readFileBytes(file);
         if (!list.ok()) {
             messages().error(list.error());
             return;
         }
-        showExhausted(marker, isExhausted(list.value(), used));
+        showExhausted(marker, isExhausted(countList(list.value(), used)));
     }
     bringToFront(this);
 }

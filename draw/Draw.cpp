@@ -104,7 +104,7 @@ Result<FillOutcome> fillTeams(const FillRequest &request, Random &random) {
     }
     std::optional<UsedTeams> used;
     if (request.skipAllUsed) {
-        Result<LineFile> log = readLineFile(DataFile::UsedTeamsLog);
+        Result<QByteArray> log = readFileBytes(DataFile::UsedTeamsLog);
         if (!log.ok()) {
             return log.status();
         }

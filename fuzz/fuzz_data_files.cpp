@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the line reader, the text check and the settings
 // readers, and checks the invariants that the rest of the program relies on.
 #include "DataFiles.h"
+#include "LineScan.h"
 #include "Pool.h"
 #include "Settings.h"
 #include "Text.h"
@@ -34,11 +35,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (toCp1251(fromCp1251(bytes)) != bytes) {
         std::abort();
     }
-    (void)checkCp1251Text(bytes);
+    // The walk that checks the text cuts the same lines as the plain one.
+    LineScanner checked(bytes);
+    QByteArrayView line;
+    qsizetype index = 0;
+    while (checked.next(line)) {
+        if (index >= file.size() || line != file[index]) {
+            std::abort();
+        }
+        ++index;
+    }
+    const std::optional<TextProblem> problem = checked.problem();
+    if (index != file.size() || (problem && (problem->line < 1 || problem->line > file.size()))) {
+        std::abort();
+    }
 
     (void)parseSettings(lines).logAllTeamsNumber();
-    const UsedTeams used(file);
-    if (countMatches(file, used) < file.size() || !poolRemainder(file, used).isEmpty()) {
+    const UsedTeams used(bytes);
+    const ListCount count = countList(bytes, used);
+    if (count.lines != file.size() || used.lines() != file.size() || count.matches < file.size() ||
+        !poolRemainder(bytes, used).isEmpty()) {
         std::abort();
     }
     return 0;

@@ -1,5 +1,6 @@
 #include "DataFiles.h"
 #include "DataFolderLock.h"
+#include "LineScan.h"
 #include "Settings.h"
 #include "Support.h"
 #include "Text.h"
@@ -75,6 +76,74 @@ TEST(Cp1251, ReportsBytesThatAreNotText) {
     ASSERT_TRUE(utf8.has_value());
     EXPECT_EQ(utf8->line, 2);
     EXPECT_TRUE(utf8->reason.contains(QStringLiteral("UTF-8")));
+}
+
+// The walk over a file looks at eight bytes at a time; what it finds must not
+// depend on where among the eight a byte falls.
+TEST(LineReading, CutsLinesOfEveryLengthAtEveryKindOfLineEnd) {
+    const QByteArray pattern = cp("Жa\tб ЁёZ№");
+    for (const char *end : {"\r\n", "\n", "\r"}) {
+        Lines expected;
+        QByteArray data;
+        for (int length = 0; length <= 20; ++length) {
+            const QByteArray line = pattern.repeated(3).left(length);
+            expected.append(line);
+            data += line + end;
+        }
+        data += "last without an end";
+        expected.append("last without an end");
+        EXPECT_EQ(splitLines(data), expected);
+
+        LineScanner checked(data);
+        Lines walked;
+        QByteArrayView line;
+        while (checked.next(line)) {
+            walked.append(line.toByteArray());
+        }
+        EXPECT_EQ(walked, expected) << "the walk that checks the text cuts the same lines";
+        EXPECT_EQ(checked.lines(), expected.size());
+        EXPECT_FALSE(checked.problem().has_value());
+    }
+}
+
+TEST(Cp1251, FindsTheFirstBadByteWhereverItStands) {
+    for (const char bad : {'\x00', '\x01', '\x0B', '\x1F', '\x7F', '\x98'}) {
+        const QString hex = QStringLiteral("%1").arg(static_cast<unsigned char>(bad), 2, 16, QChar('0')).toUpper();
+        for (int offset = 0; offset < 20; ++offset) {
+            SCOPED_TRACE(testing::Message() << "byte " << hex.toStdString() << " at " << offset);
+            const QByteArray data = cp("Зенит\r\nСпартак Москва\n") + QByteArray(offset, 'x') + bad + cp("Ц\r") +
+                                    "\x02 a later bad byte\r\n";
+            const std::optional<TextProblem> problem = checkCp1251Text(data);
+            ASSERT_TRUE(problem.has_value());
+            EXPECT_EQ(problem->line, 3);
+            EXPECT_EQ(problem->reason, QStringLiteral("байт 0x%1 не бывает в тексте Windows-1251").arg(hex));
+        }
+    }
+}
+
+TEST(Cp1251, TellsAFileSavedAsUtf8FromOneThatOnlyLooksLikeIt) {
+    // "И" is D0 98 in UTF-8: a 0x98 inside a sequence is no byte of its own.
+    const auto utf8 = checkCp1251Text(QStringLiteral("England\r\nИталия\r\nИспания").toUtf8());
+    ASSERT_TRUE(utf8.has_value());
+    EXPECT_EQ(utf8->line, 2);
+    EXPECT_EQ(utf8->reason, QStringLiteral("файл сохранён в UTF-8, а не в Windows-1251"));
+
+    // "В«" (C2 AB) happens to be a UTF-8 sequence; the next line is not, so the
+    // file is Windows-1251 after all.
+    EXPECT_FALSE(checkCp1251Text(cp("В«Зенит»\r\nЛокомотив")).has_value());
+    // A sequence cut short by the end of the file is no UTF-8.
+    EXPECT_FALSE(checkCp1251Text("A\r\nB\xD0").has_value());
+
+    // Once a high byte is not UTF-8, a lone 0x98 is a bad byte again.
+    const auto unassigned = checkCp1251Text(cp("Зенит\r\n") + "A\x98\r\n");
+    ASSERT_TRUE(unassigned.has_value());
+    EXPECT_EQ(unassigned->line, 2);
+    EXPECT_TRUE(unassigned->reason.contains(QStringLiteral("0x98")));
+
+    // A bad byte is told even where UTF-8 text comes before it.
+    const auto control = checkCp1251Text(QStringLiteral("Италия\r\n").toUtf8() + "\x7F");
+    ASSERT_TRUE(control.has_value());
+    EXPECT_EQ(control->line, 2);
 }
 
 TEST(Settings, DefaultFileHasTheTenLines) {
@@ -197,18 +266,21 @@ TEST_F(DataFileIo, AFullDiskLeavesEveryRewrittenFileAsItWasAndSaysWhy) {
         write(name, old);
     }
     const Lines longer = teams("a-team-name-longer-than-the-space-left", 20);
-    for (const QString &name : names) {
-        Status status;
-        {
-            const FileSizeLimit fullDisk(16);
-            status = ::writeLines(name, longer);
+    // An unsynced write fails the same way and leaves as much behind.
+    for (const Durability durability : {Durability::Synced, Durability::Unsynced}) {
+        for (const QString &name : names) {
+            Status status;
+            {
+                const FileSizeLimit fullDisk(16);
+                status = ::writeLines(name, longer, durability);
+            }
+            ASSERT_FALSE(status.ok()) << name.toStdString();
+            EXPECT_TRUE(status.error().contains(QDir::toNativeSeparators(path(name)))) << status.error().toStdString();
+            EXPECT_TRUE(status.error().contains(QStringLiteral("больше, чем разрешено записывать")))
+                << status.error().toStdString();
+            EXPECT_TRUE(status.error().contains(QStringLiteral("Прежнее содержимое файла не изменено")));
+            EXPECT_EQ(read(name), old) << name.toStdString();
         }
-        ASSERT_FALSE(status.ok()) << name.toStdString();
-        EXPECT_TRUE(status.error().contains(QDir::toNativeSeparators(path(name)))) << status.error().toStdString();
-        EXPECT_TRUE(status.error().contains(QStringLiteral("больше, чем разрешено записывать")))
-            << status.error().toStdString();
-        EXPECT_TRUE(status.error().contains(QStringLiteral("Прежнее содержимое файла не изменено")));
-        EXPECT_EQ(read(name), old) << name.toStdString();
     }
     // A file that did not exist is not made at all.
     {
@@ -230,6 +302,12 @@ TEST_F(DataFileIo, ARewriteKeepsThePermissionsAndTheLinkOfTheFile) {
     EXPECT_TRUE(QFileInfo(path("list.txt")).isSymLink());
     EXPECT_EQ(read("real.txt"), "new\r\n");
     EXPECT_EQ(QFile(path("real.txt")).permissions(), permissions);
+    // Without the sync the file is replaced just as whole.
+    ASSERT_TRUE(::writeLines(QStringLiteral("list.txt"), {"newer", "still"}, Durability::Unsynced).ok());
+    EXPECT_TRUE(QFileInfo(path("list.txt")).isSymLink());
+    EXPECT_EQ(read("real.txt"), "newer\r\nstill\r\n");
+    EXPECT_EQ(QFile(path("real.txt")).permissions(), permissions);
+    EXPECT_THAT(QDir(dir.path()).entryList(QDir::Files), ElementsAre("list.txt", "real.txt"));
 }
 
 TEST_F(DataFileIo, AnAppendIsAllItsLinesOrNothing) {

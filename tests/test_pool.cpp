@@ -3,11 +3,8 @@
 
 namespace {
 
-LineFile lineFile(const Lines &lines) {
-    return LineFile(joinLines(lines));
-}
 qsizetype matches(const Lines &list, const Lines &log) {
-    return countMatches(lineFile(list), UsedTeams(lineFile(log)));
+    return countList(joinLines(list), UsedTeams(joinLines(log))).matches;
 }
 
 } // namespace
@@ -57,7 +54,7 @@ TEST_F(PoolFiles, RemainderLeavesOutEveryUsedTeamOnceAndKeepsFileOrder) {
     ASSERT_TRUE(BuildPoolRemainder("list.txt").ok());
     EXPECT_EQ(read(DataFile::PoolRemainder), "A\r\nC\r\n");
 
-    EXPECT_EQ(poolRemainder(lineFile({"C", "A", "", "A", "B"}), UsedTeams(lineFile({"A", ""}))), (Lines{"C", "B"}));
+    EXPECT_EQ(poolRemainder(joinLines({"C", "A", "", "A", "B"}), UsedTeams(joinLines({"A", ""}))), (Lines{"C", "B"}));
 }
 
 TEST_F(PoolFiles, RemainderOfAnExhaustedOrEmptyListIsEmpty) {
@@ -112,6 +109,92 @@ TEST_F(PoolFiles, FileHasLineComparesWholeLines) {
     EXPECT_FALSE(has("")) << "no empty line in the file";
     write(DataFile::UsedTeamsLog, "A\r\n\r\nB\r\n");
     EXPECT_TRUE(has(""));
+}
+
+TEST(UsedTeamsTable, CountsEveryLineOfALongLog) {
+    // Lines this short make the first table too small, so it is built again larger.
+    Lines log;
+    for (int i = 0; i < 5000; ++i) {
+        log.append(QByteArray::number(i));
+        if (i % 7 == 0) {
+            log.append(QByteArray::number(i));
+        }
+    }
+    const UsedTeams used(joinLines(log));
+    EXPECT_EQ(used.lines(), log.size());
+    int wrong = 0;
+    for (int i = 0; i < 5000; ++i) {
+        wrong += used.count(QByteArray::number(i)) == (i % 7 == 0 ? 2 : 1) ? 0 : 1;
+    }
+    EXPECT_EQ(wrong, 0);
+    for (const QByteArrayView absent : {"5000", "-1", "", "00", "1 "}) {
+        EXPECT_EQ(used.count(absent), 0) << absent.toByteArray().toStdString();
+    }
+    EXPECT_EQ(UsedTeams().count("0"), 0);
+    EXPECT_EQ(UsedTeams(QByteArray()).lines(), 0);
+}
+
+TEST(UsedTeamsTable, CountsATeamUsedThousandsOfTimes) {
+    Lines log;
+    for (const auto &[team, times] :
+         {std::pair{"A", 1022}, std::pair{"B", 1023}, std::pair{"C", 1024}, std::pair{"D", 3000}}) {
+        for (int i = 0; i < times; ++i) {
+            log.append(team);
+        }
+    }
+    log.append("E");
+    const UsedTeams used(joinLines(log));
+    const UsedTeams copy = used;
+    for (const UsedTeams *table : {&used, &copy}) {
+        EXPECT_EQ(table->count("A"), 1022);
+        EXPECT_EQ(table->count("B"), 1023);
+        EXPECT_EQ(table->count("C"), 1024);
+        EXPECT_EQ(table->count("D"), 3000);
+        EXPECT_EQ(table->count("E"), 1);
+        EXPECT_EQ(table->count("F"), 0);
+    }
+    EXPECT_EQ(countList(QByteArray("D\nE\nD\nB"), used).matches, 3000 + 1 + 3000 + 1023);
+}
+
+TEST(UsedTeamsTable, MatchesWholeLinesOnly) {
+    const UsedTeams used(cp("Реал\r\nКоманда номер 12\nБавария\r\rБарселона"));
+    EXPECT_EQ(used.lines(), 5);
+    for (const char *team : {"Реал", "Команда номер 12", "Бавария", "Барселона"}) {
+        EXPECT_EQ(used.count(cp(team)), 1) << team;
+    }
+    EXPECT_EQ(used.count(""), 1) << "the empty line between the two CRs";
+    for (const char *team : {"Реа", "Реал ", "Команда номер 1", "Команда номер 123", "Барселон", "Барселона\r"}) {
+        EXPECT_EQ(used.count(cp(team)), 0) << team;
+    }
+}
+
+TEST(UsedTeamsTable, ListsOfManyLinesCountAndLeaveTheSameTeams) {
+    const Lines list = teams("t", 1000);
+    Lines log;
+    Lines expected;
+    for (int i = 0; i < list.size(); ++i) {
+        if (i % 3 == 0) {
+            log << list[i];
+        } else {
+            expected << list[i];
+        }
+    }
+    log << list[3] << "not in the list";
+    const UsedTeams used(joinLines(log));
+    const ListCount count = countList(joinLines(list), used);
+    EXPECT_EQ(count.lines, 1000);
+    EXPECT_EQ(count.matches, 335);
+    EXPECT_FALSE(count.problem.has_value());
+    EXPECT_FALSE(isExhausted(count));
+    EXPECT_EQ(poolRemainder(joinLines(list), used), expected);
+}
+
+TEST(UsedTeamsTable, OneWalkOverAListAlsoFindsItsEncodingProblem) {
+    const ListCount count = countList(QStringLiteral("A\r\nБразилия\r\nC").toUtf8(), UsedTeams(QByteArray("C\r\nA")));
+    EXPECT_EQ(count.lines, 3);
+    EXPECT_EQ(count.matches, 2);
+    ASSERT_TRUE(count.problem.has_value());
+    EXPECT_EQ(count.problem->line, 2);
 }
 
 TEST(ExhaustedMessage, NamesTheKindOfTheListThatRanDry) {

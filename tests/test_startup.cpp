@@ -354,3 +354,72 @@ TEST_F(StartupSequence, ScratchFileThatCannotBeWrittenStopsBeforeTheDropDowns) {
     EXPECT_FALSE(outcome.poolItems.has_value());
     EXPECT_FALSE(outcome.lastTournamentRead);
 }
+
+TEST_F(StartupSequence, NoticesOfTheListsReadBeforeAMissingListComeFirst) {
+    writeStandardFiles();
+    write(DataFile::Teams45, QStringLiteral("Бавария\r\nРеал\r\n").toUtf8());
+    QFile::remove(path(DataFile::NatTeams45));
+    QFile::remove(path(DataFile::UsedTeamsLog));
+    const StartupOutcome outcome = run();
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[0].kind, ScriptedMessages::Kind::Information);
+    EXPECT_TRUE(boxes.shown[0].text.contains("teams45.txt"));
+    EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("строка 1")));
+    EXPECT_EQ(boxes.shown[1].kind, ScriptedMessages::Kind::Error);
+    EXPECT_TRUE(boxes.shown[1].text.contains("natteams45.txt"));
+    EXPECT_FALSE(QFile::exists(path(DataFile::UsedTeamsLog)));
+    EXPECT_FALSE(outcome.poolItems.has_value());
+}
+
+TEST_F(StartupSequence, TheLogIsMadeOrItsFailureToldOnlyAfterTheListsNotices) {
+    writeStandardFiles();
+    write(DataFile::NatTeams5, QStringLiteral("Бразилия\r\nАргентина\r\n").toUtf8());
+    QFile::remove(path(DataFile::UsedTeamsLog));
+    std::vector<bool> logExisted;
+    boxes.onShow = [&] { logExisted.push_back(QFile::exists(path(DataFile::UsedTeamsLog))); };
+    EXPECT_TRUE(run().completed);
+    EXPECT_EQ(logExisted, std::vector<bool>{false});
+    EXPECT_TRUE(QFile::exists(path(DataFile::UsedTeamsLog)));
+
+    // A log that cannot be read is told after the notice, and ends the sequence.
+    QFile::remove(path(DataFile::UsedTeamsLog));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(DataFile::UsedTeamsLog));
+    boxes.shown.clear();
+    const StartupOutcome outcome = run();
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_TRUE(boxes.shown[0].text.contains("natteams5.txt"));
+    EXPECT_EQ(boxes.shown[1].kind, ScriptedMessages::Kind::Error);
+    EXPECT_TRUE(boxes.shown[1].text.contains("all_last.txt"));
+    EXPECT_EQ(outcome.state.TotalListLines, 42);
+    EXPECT_FALSE(outcome.poolItems.has_value());
+}
+
+TEST_F(StartupSequence, LongListsAreCountedAndLeftExactly) {
+    // Long enough for the lists and the log to be shared out between two threads,
+    // for many look-ups ahead of their lines and for a table of many slots.
+    constexpr int kLines = 8000;
+    writeStandardFiles(kLines, kLines, kLines, kLines, kLines);
+    Lines log = teams("teams4", kLines - 2); // leaves two: exhausted
+    const Lines teams45 = teams("teams45", kLines);
+    Lines left45;
+    for (int i = 0; i < teams45.size(); ++i) {
+        (i % 4 == 0 ? log : left45).append(teams45[i]);
+    }
+    log += teams("teams5", kLines - 2) + teams("natteams45", kLines - 100);
+    writeLines(DataFile::UsedTeamsLog, log);
+    ASSERT_GT(QFileInfo(path(DataFile::UsedTeamsLog)).size(), 256 * 1024);
+    const StartupOutcome outcome = run();
+    EXPECT_TRUE(boxes.shown.empty()) << boxes.texts().join('\n').toStdString();
+    EXPECT_EQ(outcome.state.TotalListLines, 5 * kLines);
+    EXPECT_EQ(outcome.state.UsedTeamsCount, log.size());
+    EXPECT_EQ(outcome.state.CurrentPoolFile, DataFile::Teams45) << "the only club list that can serve";
+    ASSERT_TRUE(outcome.poolItems.has_value());
+    EXPECT_EQ(*outcome.poolItems, left45);
+    EXPECT_EQ(read(DataFile::PoolRemainder), joinLines(left45));
+
+    // The same lists with a list that is not text: its notice still comes alone.
+    write(DataFile::NatTeams5, read(DataFile::NatTeams5) + "\x01");
+    EXPECT_EQ(run().state.CurrentPoolFile, DataFile::Teams45);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("«natteams5.txt», строка %1").arg(kLines + 1)));
+}

@@ -1,5 +1,7 @@
 #include "DataFiles.h"
 
+#include "LineScan.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -36,22 +38,10 @@ QStringList dataFileNames() {
 
 QList<QByteArrayView> splitLineViews(QByteArrayView data) {
     QList<QByteArrayView> lines;
-    const char *const begin = data.data();
-    const qsizetype size = data.size();
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < size; ++i) {
-        const char c = begin[i];
-        if (c != '\n' && c != '\r') {
-            continue;
-        }
-        lines.append(QByteArrayView(begin + start, i - start));
-        if (c == '\r' && i + 1 < size && begin[i + 1] == '\n') {
-            ++i;
-        }
-        start = i + 1;
-    }
-    if (start < size) {
-        lines.append(QByteArrayView(begin + start, size - start));
+    LineScanner scanner(data, LineScanner::Check::None);
+    QByteArrayView line;
+    while (scanner.next(line)) {
+        lines.append(line);
     }
     return lines;
 }
@@ -85,11 +75,11 @@ QString fileErrorText(const QString &fileName, const QString &reason) {
 }
 
 Result<QByteArray> readFileBytes(const QString &fileName) {
-    QFile file(fileName);
-    if (!file.exists()) {
+    // One look at the file answers all three questions.
+    const QFileInfo info(fileName);
+    if (!info.exists()) {
         return Failure{fileErrorText(fileName, QStringLiteral("File not found"))};
     }
-    const QFileInfo info(fileName);
     if (info.isDir()) {
         return Failure{fileErrorText(fileName, QStringLiteral("Is a directory"))};
     }
@@ -97,7 +87,11 @@ Result<QByteArray> readFileBytes(const QString &fileName) {
     if (!info.isFile()) {
         return Failure{fileErrorText(fileName, QStringLiteral("это не обычный файл"))};
     }
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Unbuffered, the bytes go from the system straight into the array that
+    // readAll sizes once from the file's length: they are copied once, however
+    // small the file.
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         return Failure{fileErrorText(fileName, file.errorString())};
     }
     QByteArray bytes = file.readAll();
@@ -123,8 +117,8 @@ Result<LineFile> readLineFile(const QString &fileName) {
     return LineFile(std::move(bytes).value());
 }
 
-Status writeLines(const QString &fileName, const Lines &lines) {
-    return writeFileBytes(fileName, joinLines(lines));
+Status writeLines(const QString &fileName, const Lines &lines, Durability durability) {
+    return writeFileBytes(fileName, joinLines(lines), durability);
 }
 
 Status appendLines(const QString &fileName, const Lines &lines) {

@@ -53,8 +53,8 @@ Lines splitLines(QByteArrayView data);
 QByteArray joinLines(const Lines &lines); // every line followed by CR LF
 
 // The lines of a whole file without a copy of each line: the object keeps the
-// file's bytes and views into them. Used for the team lists and the log, which
-// can run to tens of thousands of lines.
+// file's bytes and views into them. Used for the team lists, which can run to
+// tens of thousands of lines.
 class LineFile {
 public:
     LineFile() = default;
@@ -78,9 +78,9 @@ Result<QByteArray> readFileBytes(const QString &fileName);
 Result<Lines> readLines(const QString &fileName);
 Result<LineFile> readLineFile(const QString &fileName);
 
-// Replaces the whole file (see writeFileBytes): a crash or a failed write leaves
-// the old content.
-Status writeLines(const QString &fileName, const Lines &lines);
+// Replaces the whole file (see writeFileBytes): a failed write, and a crash
+// unless the write is unsynced, leaves the old content.
+Status writeLines(const QString &fileName, const Lines &lines, Durability durability = Durability::Synced);
 // Appends the lines, one each, whole or not at all (see appendOnNewLine).
 Status appendLines(const QString &fileName, const Lines &lines);
 

@@ -131,13 +131,16 @@ Failure writeFailure(const QString &fileName, int errnum, bool existed) {
 }
 
 // Writes the temporary file whole; 0 or the errno of the step that failed.
-int fillTemporary(Descriptor &fd, QByteArrayView bytes, const struct stat *old) {
+int fillTemporary(Descriptor &fd, QByteArrayView bytes, const struct stat *old, Durability durability) {
     // The new file keeps the old one's permissions.
     if (old && ::fchmod(fd.get(), old->st_mode & 07777) != 0) {
         return errno;
     }
     if (const int error = writeAll(fd.get(), bytes)) {
         return error;
+    }
+    if (durability == Durability::Unsynced) {
+        return fd.close() ? 0 : errno;
     }
     return syncAndClose(fd);
 }
@@ -176,7 +179,7 @@ QString systemErrorText(int errnum) {
     }
 }
 
-Status writeFileBytes(const QString &fileName, QByteArrayView bytes) {
+Status writeFileBytes(const QString &fileName, QByteArrayView bytes, Durability durability) {
     const QByteArray path = replacedPath(fileName);
     struct stat old {};
     const bool existed = ::stat(path.constData(), &old) == 0;
@@ -188,7 +191,7 @@ Status writeFileBytes(const QString &fileName, QByteArrayView bytes) {
         return writeFailure(fileName, errno, existed);
     }
     Descriptor fd(temporary.fd);
-    int error = fillTemporary(fd, bytes, existed ? &old : nullptr);
+    int error = fillTemporary(fd, bytes, existed ? &old : nullptr, durability);
     if (error == 0 && ::rename(temporary.path.constData(), path.constData()) != 0) {
         error = errno;
     }
@@ -196,7 +199,9 @@ Status writeFileBytes(const QString &fileName, QByteArrayView bytes) {
         ::unlink(temporary.path.constData());
         return writeFailure(fileName, error, existed);
     }
-    syncFolder(folderOf(path));
+    if (durability == Durability::Synced) {
+        syncFolder(folderOf(path));
+    }
     return {};
 }
 
@@ -276,7 +281,7 @@ Status writeNewFile(const QString &path, QByteArrayView bytes) {
         return writeFailure(path, errno, false);
     }
     Descriptor fd(temporary.fd);
-    int error = fillTemporary(fd, bytes, nullptr);
+    int error = fillTemporary(fd, bytes, nullptr, Durability::Synced);
     // A hard link takes the name only when it is free; the temporary name goes after.
     // Where the file system has no hard links, a rename after a look does nearly as well.
     if (error == 0 && ::link(temporary.path.constData(), target.constData()) != 0) {

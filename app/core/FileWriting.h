@@ -18,11 +18,18 @@ QString displayPath(const QString &fileName);
 // места" for ENOSPC, and so on; the system's own text for the rare ones.
 QString systemErrorText(int errnum);
 
+// Whether a write waits until its bytes are on the disk.
+enum class Durability {
+    Synced,   // the file and then its folder are synced: the new content outlives a crash
+    Unsynced, // left to the system: for scratch files that nothing reads after a crash
+};
+
 // Replaces the whole file: the bytes go to a temporary sibling, which is synced
-// and renamed over the file only when every step succeeded. On any failure the
+// (unless asked not to be) and renamed over the file only when every step
+// succeeded, so that the file is never seen half-written. On any failure the
 // old file stays byte for byte and the temporary file is removed. A file that
 // did not exist is created. A symbolic link keeps pointing at the file it names.
-Status writeFileBytes(const QString &fileName, QByteArrayView bytes);
+Status writeFileBytes(const QString &fileName, QByteArrayView bytes, Durability durability = Durability::Synced);
 
 // Appends bytes that hold whole lines, all of them or none: a short or failed
 // write cuts the file back to its old length, and a file that the append made is

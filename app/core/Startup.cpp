@@ -7,7 +7,10 @@
 #include "Text.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
+#include <atomic>
+#include <future>
 
 // Start-up runs as named steps. Each step returns its value together with what
 // the user must be told, in order; the sequence below tells it through the
@@ -52,79 +55,155 @@ template <typename T> bool told(const Step<T> &step) {
 
 struct RunList {
     QString file;
-    LineFile lines;
+    QByteArray bytes;
+    ListCount count; // against the log as it stands in the file
     bool exhausted = false;
 };
 using RunLists = std::array<RunList, 5>;
 
+// The log as found: missing, read, or unreadable (with the reason).
+struct LogFound {
+    bool missing = false;
+    Status read;
+    UsedTeams used; // empty unless the log was read
+};
+
 struct ListsRead {
     RunLists lists;
     qsizetype totalLines = 0;
+    LogFound log;
 };
 
-// The five lists, each read once; a list that is not Windows-1251 text is told.
+// What the user reads about a list that is not Windows-1251 text.
+Notice encodingNotice(const QString &file, const TextProblem &problem) {
+    return {Notice::Kind::Information,
+            QStringLiteral("Файл «%1», строка %2: %3. Названия команд из него могут отображаться неверно; "
+                           "сохраните файл в кодировке Windows-1251.")
+                .arg(file)
+                .arg(problem.line)
+                .arg(problem.reason)};
+}
+
+// The log as it stands, with its table when it could be read. Nothing is made
+// or told here.
+LogFound findLog() {
+    LogFound log;
+    log.missing = !QFile::exists(DataFile::UsedTeamsLog);
+    if (!log.missing) {
+        Result<QByteArray> bytes = readFileBytes(DataFile::UsedTeamsLog);
+        log.read = bytes.status();
+        if (bytes.ok()) {
+            log.used = UsedTeams(std::move(bytes).value());
+        }
+    }
+    return log;
+}
+
+// A second thread pays for its start only when it has hundreds of kilobytes to
+// go through; below this many bytes the work stays on one thread.
+constexpr qint64 kBytesForASecondThread = 256 * 1024;
+
+std::launch launchFor(qint64 bytes) {
+    // Should no thread be had, the work runs when its result is asked for.
+    return bytes >= kBytesForASecondThread ? std::launch::async | std::launch::deferred : std::launch::deferred;
+}
+
+// Counts every list against the log, on two threads for long lists, each
+// taking the next list that is not taken yet.
+void countRunLists(RunLists &lists, const UsedTeams &used) {
+    std::atomic<std::size_t> next{0};
+    const auto countLists = [&lists, &used, &next] {
+        for (std::size_t i = next++; i < lists.size(); i = next++) {
+            lists[i].count = countList(lists[i].bytes, used);
+        }
+    };
+    qint64 bytes = 0;
+    for (const RunList &list : lists) {
+        bytes += list.bytes.size();
+    }
+    // A helper that did not start runs at get(), when nothing is left to it.
+    std::future<void> helper = std::async(launchFor(bytes), countLists);
+    countLists();
+    helper.get();
+}
+
+// The five lists and the log, each read once and walked once: every list's walk
+// checks the encoding, counts the lines and counts the matches with the log all
+// together. For that the log is read, on a second thread while this one reads
+// the lists, before the lists are walked; it is still made, or its failure told,
+// only after the lists' notices, as its own step. A list that is not
+// Windows-1251 text is told.
 Step<ListsRead> readRunLists() {
+    std::future<LogFound> logFound = std::async(launchFor(QFileInfo(DataFile::UsedTeamsLog).size()), findLog);
     Step<ListsRead> step{ListsRead{}, {}};
+    RunLists &lists = step.value->lists;
     for (std::size_t i = 0; i < kRunLists.size(); ++i) {
         Result<QByteArray> bytes = readFileBytes(kRunLists[i]);
         if (!bytes.ok()) {
+            // The lists before it are still checked, so that their notices come first.
+            for (std::size_t j = 0; j < i; ++j) {
+                if (const std::optional<TextProblem> problem = checkCp1251Text(lists[j].bytes)) {
+                    step.notices.append(encodingNotice(lists[j].file, *problem));
+                }
+            }
             return failedStep<ListsRead>(step.notices, bytes.error());
         }
-        if (const std::optional<TextProblem> problem = checkCp1251Text(bytes.value())) {
-            step.notices.append(
-                {Notice::Kind::Information,
-                 QStringLiteral("Файл «%1», строка %2: %3. Названия команд из него могут отображаться неверно; "
-                                "сохраните файл в кодировке Windows-1251.")
-                     .arg(kRunLists[i])
-                     .arg(problem->line)
-                     .arg(problem->reason)});
+        lists[i].file = kRunLists[i];
+        lists[i].bytes = std::move(bytes).value();
+    }
+
+    LogFound &log = step.value->log;
+    log = logFound.get();
+    countRunLists(lists, log.used);
+    for (const RunList &list : lists) {
+        if (list.count.problem) {
+            step.notices.append(encodingNotice(list.file, *list.count.problem));
         }
-        RunList &list = step.value->lists[i];
-        list.file = kRunLists[i];
-        list.lines = LineFile(std::move(bytes).value());
-        step.value->totalLines += list.lines.size();
+        step.value->totalLines += list.count.lines;
     }
     return step;
 }
 
 // The used-teams log, made empty when it is missing.
-Step<LineFile> readOrMakeLog() {
-    if (!QFile::exists(DataFile::UsedTeamsLog)) {
+Step<UsedTeams> takeLog(LogFound &log) {
+    if (log.missing) {
         const Status made = writeFileBytes(DataFile::UsedTeamsLog, {});
-        return made.ok() ? Step<LineFile>{LineFile(), {}} : failedStep<LineFile>({}, made.error());
+        return made.ok() ? Step<UsedTeams>{UsedTeams(), {}} : failedStep<UsedTeams>({}, made.error());
     }
-    return fromResult(readLineFile(DataFile::UsedTeamsLog));
+    return log.read.ok() ? Step<UsedTeams>{std::move(log.used), {}} : failedStep<UsedTeams>({}, log.read.error());
 }
 
-void markExhausted(RunLists &lists, const UsedTeams &used) {
+void markExhausted(RunLists &lists) {
     for (RunList &list : lists) {
-        list.exhausted = isExhausted(list.lines, used);
+        list.exhausted = isExhausted(list.count);
     }
 }
 
 // Keeps the log from growing to the size of all lists together, and from using
 // up every list: either empties it. The value is what the log holds afterwards.
-Step<UsedTeams> keepLogWithinLists(LineFile log, RunLists &lists, qsizetype totalLines) {
+// An emptied log matches nothing, so the lists' counts need no new walk.
+Step<UsedTeams> keepLogWithinLists(UsedTeams used, RunLists &lists, qsizetype totalLines) {
     Notices notices;
-    const auto clear = [&notices, &log]() {
+    const auto clear = [&notices, &used, &lists]() {
         notices.append({Notice::Kind::Information, kAllLastClearedMessage});
         const Status cleared = writeFileBytes(DataFile::UsedTeamsLog, {});
-        log = LineFile();
+        used = UsedTeams();
+        for (RunList &list : lists) {
+            list.count.matches = 0;
+        }
         return cleared;
     };
-    if (log.size() >= totalLines - 2) {
+    if (used.lines() >= totalLines - 2) {
         if (const Status cleared = clear(); !cleared.ok()) {
             return failedStep<UsedTeams>(notices, cleared.error());
         }
     }
-    UsedTeams used(log);
-    markExhausted(lists, used);
+    markExhausted(lists);
     if (std::all_of(lists.cbegin(), lists.cend(), [](const RunList &list) { return list.exhausted; })) {
         if (const Status cleared = clear(); !cleared.ok()) {
             return failedStep<UsedTeams>(notices, cleared.error());
         }
-        used = UsedTeams(log);
-        markExhausted(lists, used);
+        markExhausted(lists);
     }
     return {std::move(used), notices};
 }
@@ -217,8 +296,9 @@ Step<QString> chooseRunList(const RunLists &lists, int kind) {
 // The unused teams of the list of the run, which also go to "temp"; without a
 // list "temp" is written empty, so that no earlier run's teams stay in it.
 Step<Lines> writePoolRemainder(const RunLists &lists, const QString &runList, const UsedTeams &used) {
-    Lines remainder = runList.isEmpty() ? Lines() : poolRemainder(listOf(lists, runList).lines, used);
-    const Status written = writeLines(DataFile::PoolRemainder, remainder);
+    Lines remainder = runList.isEmpty() ? Lines() : poolRemainder(listOf(lists, runList).bytes, used);
+    // Only this run reads "temp", so it is written whole but not synced.
+    const Status written = writeLines(DataFile::PoolRemainder, remainder, Durability::Unsynced);
     return written.ok() ? Step<Lines>{std::move(remainder), {}} : failedStep<Lines>({}, written.error());
 }
 
@@ -258,11 +338,11 @@ StartupOutcome runStartupSequence(const QByteArray &prizePath) {
         return outcome;
     }
     state.TotalListLines = lists.value->totalLines;
-    Step<LineFile> log = readOrMakeLog();
+    Step<UsedTeams> log = takeLog(lists.value->log);
     if (!told(log)) {
         return outcome;
     }
-    state.UsedTeamsCount = log.value->size();
+    state.UsedTeamsCount = log.value->lines();
     const Step<UsedTeams> used = keepLogWithinLists(std::move(*log.value), lists.value->lists, state.TotalListLines);
     if (!told(used)) {
         return outcome;

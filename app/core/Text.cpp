@@ -1,5 +1,7 @@
 #include "Text.h"
 
+#include "LineScan.h"
+
 #include <QLocale>
 #include <array>
 #include <limits>
@@ -40,31 +42,6 @@ std::optional<char> encodeChar(char16_t ch) {
         }
     }
     return std::nullopt;
-}
-
-// Length of a valid UTF-8 multi-byte sequence starting at data[i], or 0.
-qsizetype utf8SequenceLength(QByteArrayView data, qsizetype i) {
-    const auto lead = static_cast<unsigned char>(data[i]);
-    qsizetype length = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-    } else {
-        return 0;
-    }
-    if (i + length > data.size()) {
-        return 0;
-    }
-    for (qsizetype k = 1; k < length; ++k) {
-        const auto next = static_cast<unsigned char>(data[i + k]);
-        if (next < 0x80 || next > 0xBF) {
-            return 0;
-        }
-    }
-    return length;
 }
 
 } // namespace
@@ -158,40 +135,11 @@ QString describeCharacter(char32_t codePoint) {
 }
 
 std::optional<TextProblem> checkCp1251Text(QByteArrayView data) {
-    qsizetype line = 1;
-    qsizetype firstUtf8Line = 0;
-    bool allHighBytesAreUtf8 = true;
-    for (qsizetype i = 0; i < data.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(data[i]);
-        if (byte == '\n' || (byte == '\r' && (i + 1 == data.size() || data[i + 1] != '\n'))) {
-            ++line;
-            continue;
-        }
-        if (byte == '\r' || byte == '\t') {
-            continue;
-        }
-        if (byte < 0x20 || byte == 0x7F || byte == 0x98) {
-            const QString hex = QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
-            return TextProblem{line, QStringLiteral("байт 0x%1 не бывает в тексте Windows-1251").arg(hex)};
-        }
-        if (byte >= 0x80 && allHighBytesAreUtf8) {
-            const qsizetype length = utf8SequenceLength(data, i);
-            if (length == 0) {
-                allHighBytesAreUtf8 = false;
-            } else {
-                if (firstUtf8Line == 0) {
-                    firstUtf8Line = line;
-                }
-                i += length - 1;
-            }
-        }
+    LineScanner scanner(data);
+    QByteArrayView line;
+    while (scanner.next(line)) {
     }
-    // Russian text in Windows-1251 practically never forms valid UTF-8 sequences,
-    // so a file whose every non-ASCII byte does is a file saved as UTF-8.
-    if (allHighBytesAreUtf8 && firstUtf8Line != 0) {
-        return TextProblem{firstUtf8Line, QStringLiteral("файл сохранён в UTF-8, а не в Windows-1251")};
-    }
-    return std::nullopt;
+    return scanner.problem();
 }
 
 QCollator russianCollator() {
