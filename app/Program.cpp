@@ -15,6 +15,18 @@
 #include <QApplication>
 #include <QDesktopServices>
 
+namespace {
+
+// The window, created hidden the first time it is wanted.
+template <typename Window> Window &made(std::unique_ptr<Window> &window) {
+    if (!window) {
+        window = std::make_unique<Window>();
+    }
+    return *window;
+}
+
+} // namespace
+
 Program::Program() : Form1(std::make_unique<TForm1>()), m_startDate(QDate::currentDate()) {
     // A start-up that already ended the program leaves the database alone.
     if (!pendingProgramEnd()) {
@@ -40,24 +52,15 @@ void Program::connectMainWindow() {
 }
 
 TForm2 &Program::form2() {
-    if (!Form2) {
-        Form2 = std::make_unique<TForm2>();
-    }
-    return *Form2;
+    return made(Form2);
 }
 
 TForm4 &Program::form4() {
-    if (!Form4) {
-        Form4 = std::make_unique<TForm4>();
-    }
-    return *Form4;
+    return made(Form4);
 }
 
 TForm5 &Program::form5() {
-    if (!Form5) {
-        Form5 = std::make_unique<TForm5>();
-    }
-    return *Form5;
+    return made(Form5);
 }
 
 // The settings window edits the player names that the main window shows, saves
@@ -76,17 +79,11 @@ TForm6 &Program::form6() {
 }
 
 TForm7 &Program::form7() {
-    if (!Form7) {
-        Form7 = std::make_unique<TForm7>();
-    }
-    return *Form7;
+    return made(Form7);
 }
 
 TForm8 &Program::form8() {
-    if (!Form8) {
-        Form8 = std::make_unique<TForm8>();
-    }
-    return *Form8;
+    return made(Form8);
 }
 
 // The result window shows the date of the start, whenever it is first opened.
