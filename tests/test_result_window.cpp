@@ -550,3 +550,33 @@ TEST_F(ResultWindowInProgram, ADatabaseThatCannotBeOpenedEndsTheProgramAfterAMes
     EXPECT_TRUE(boxes.shown[0].text.contains(QDir::toNativeSeparators(path(StatsDb::FileName))));
     EXPECT_EQ(endedWith, std::vector<int>{1});
 }
+
+// The file was checked at the start; when another program holds it by the time
+// the window is first wanted, the window still opens, says why its grid is empty
+// and reads the table with the next reading.
+TEST_F(ResultWindowInProgram, AFileHeldWhenTheWindowIsFirstWantedLeavesTheGridEmptyUntilTheNextReading) {
+    writeStandardFiles();
+    start();
+    execOnStats(path(StatsDb::FileName), {QStringLiteral("INSERT INTO stat (Игрок, Побед, Ничьих, Поражений, Забито, "
+                                                         "Пропущено, Разница, Очки, Первый, Второй, Третий) "
+                                                         "VALUES ('Вася', 1, 0, 1, 3, 3, 0, 3, 1, 0, 0)")});
+    auto other = std::make_unique<OtherProgram>(path(StatsDb::FileName));
+    other->holdExclusive();
+    findIn<QAction>(&program->form1(), "N6")->trigger();
+    TForm9 &window = program->form9();
+    EXPECT_TRUE(window.isVisible());
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("занят другой программой")))
+        << boxes.shown[0].text.toStdString();
+    EXPECT_TRUE(endedWith.empty()) << "the program goes on";
+    const QAbstractItemModel *grid = findIn<QTableView>(&window, "DBGrid1")->model();
+    EXPECT_EQ(grid->rowCount(), 0);
+
+    other.reset();
+    QHeaderView *header = findIn<QTableView>(&window, "DBGrid1")->horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(8) + 5, header->height() / 2));
+    ASSERT_EQ(grid->rowCount(), 1);
+    EXPECT_EQ(grid->index(0, 1).data().toString(), QStringLiteral("Вася"));
+    window.close();
+}
