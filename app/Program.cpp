@@ -1,6 +1,7 @@
 #include "Program.h"
 
 #include "DataFolderLock.h"
+#include "SheetPreview.h"
 #include "StatsDatabase.h"
 #include "Unit1.h"
 #include "Unit2.h"
@@ -49,6 +50,8 @@ void Program::connectMainWindow() {
                      [this](const std::array<QString, 3> &teams, const std::array<QString, 3> &players) {
                          form9().openAfterFinalTable(teams, players);
                      });
+    QObject::connect(main, &TForm1::sheetPreviewRequested, main,
+                     [this](const TournamentSheet &sheet) { sheetPreview().showSheet(sheet); });
 }
 
 TForm2 &Program::form2() {
@@ -94,10 +97,15 @@ TForm9 &Program::form9() {
     return *Form9;
 }
 
+SheetPreview &Program::sheetPreview() {
+    return made(m_sheetPreview);
+}
+
 QList<QWidget *> Program::windowsMade() const {
     QList<QWidget *> windows{Form1.get()};
-    for (QWidget *window : std::initializer_list<QWidget *>{Form2.get(), Form4.get(), Form6.get(), Form5.get(),
-                                                            Form7.get(), Form8.get(), Form9.get()}) {
+    for (QWidget *window :
+         std::initializer_list<QWidget *>{Form2.get(), Form4.get(), Form6.get(), Form5.get(), Form7.get(), Form8.get(),
+                                          Form9.get(), m_sheetPreview.get()}) {
         if (window) {
             windows.append(window);
         }
@@ -107,6 +115,7 @@ QList<QWidget *> Program::windowsMade() const {
 
 // The secondary windows go first, the main window last.
 Program::~Program() {
+    m_sheetPreview.reset();
     Form9.reset();
     m_statistics.reset();
     Form8.reset();

@@ -5,6 +5,7 @@
 #include <memory>
 
 class QWidget;
+class SheetPreview;
 class StatsConnection;
 class TForm1;
 class TForm2;
@@ -15,8 +16,8 @@ class TForm7;
 class TForm8;
 class TForm9;
 
-// The program's eight windows. The main window is created first, and its
-// creation runs the start-up sequence; then the statistics database is opened
+// The program's eight windows and the preview of the tournament sheet. The main
+// window is created first, and its creation runs the start-up sequence; then the statistics database is opened
 // and checked, so that a missing or broken file ends the program before any
 // window is shown. Every other window is created the first time it is wanted,
 // hidden, and is kept until the program ends, so that it keeps its state between
@@ -43,6 +44,7 @@ public:
     TForm7 &form7();
     TForm8 &form8();
     TForm9 &form9();
+    SheetPreview &sheetPreview();
     // The windows made so far, the main window first.
     QList<QWidget *> windowsMade() const;
 
@@ -60,6 +62,7 @@ private:
     std::unique_ptr<TForm7> Form7;
     std::unique_ptr<TForm8> Form8;
     std::unique_ptr<TForm9> Form9;
+    std::unique_ptr<SheetPreview> m_sheetPreview;
 };
 
 // The whole program on the data folder in the working directory: claims the

@@ -2,6 +2,7 @@
 #include "GiftCatalogue.h"
 #include "Program.h"
 #include "ProgramTest.h"
+#include "SheetPreview.h"
 #include "Text.h"
 #include "Unit1.h"
 #include "Unit2.h"
@@ -27,6 +28,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMovie>
+#include <QPrintPreviewWidget>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -114,7 +116,8 @@ TEST_F(MainWindow, ControlsStartAsTheLayoutSays) {
         menuTexts.append(action->isSeparator() ? QStringLiteral("-") : action->text());
     }
     EXPECT_EQ(menuTexts, (QStringList{QStringLiteral("&Команды..."), QStringLiteral("&Настройки..."),
-                                      QStringLiteral("Статистика..."), QStringLiteral("-"), QStringLiteral("&Выход")}));
+                                      QStringLiteral("Статистика..."), QStringLiteral("Печать листа турнира..."),
+                                      QStringLiteral("-"), QStringLiteral("&Выход")}));
     EXPECT_EQ(form.menuBar()->actions().last()->text(), QStringLiteral("?"));
 }
 
@@ -137,11 +140,11 @@ TEST_F(MainWindow, StartUpRunsBeforeAnyOtherWindowExists) {
     // The other windows are made when first wanted, hidden, and then kept.
     EXPECT_EQ(program->windowsMade(), (QList<QWidget *>{&program->form1()}));
     const QList<QWidget *> secondary{&program->form2(), &program->form4(), &program->form6(), &program->form5(),
-                                     &program->form7(), &program->form8(), &program->form9()};
+                                     &program->form7(), &program->form8(), &program->form9(), &program->sheetPreview()};
     for (QWidget *window : secondary) {
         EXPECT_FALSE(window->isVisible()) << window->objectName().toStdString();
     }
-    EXPECT_EQ(program->windowsMade().size(), 8);
+    EXPECT_EQ(program->windowsMade().size(), 9);
     EXPECT_EQ(program->form6().windowTitle(), QStringLiteral("Настройки"));
     EXPECT_EQ(program->form9().windowTitle(), QStringLiteral("Введите результаты турнира"));
 
@@ -680,6 +683,90 @@ TEST_F(FinalTable, SheetThatCannotBeWrittenStopsBeforeTheResultsAndTheGifts) {
     EXPECT_EQ(results.count(), 1);
     ASSERT_EQ(writtenSheets().size(), 1);
     EXPECT_EQ(boxes.texts().filter(writtenSheets()[0]).size(), 1) << boxes.texts().join('\n').toStdString();
+}
+
+// ---- the sheet's own preview -------------------------------------------------------
+
+namespace {
+
+bool previewOnScreen() {
+    const QList<QWidget *> windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.begin(), windows.end(), [](const QWidget *window) {
+        return window->objectName() == "SheetPreview" && window->isVisible();
+    });
+}
+
+} // namespace
+
+TEST_F(FinalTable, MenuPreviewsTheLastSheetOfTheRunOrElseTheRecordedTournament) {
+    writeStandardFiles();
+    writeSettings({"0", "clubs", "[players]", "A", "B", "C", "[gift]", "0", "[log all teams]", "1"});
+    startAndSchedule();
+    QAction *printSheet = find<QAction>("N9");
+
+    // Before a final table in this run: the teams of "last.txt", the players of
+    // the settings, the first round left for handwriting.
+    printSheet->trigger();
+    ASSERT_TRUE(previewOnScreen());
+    SheetPreview &preview = program->sheetPreview();
+    EXPECT_EQ(preview.sheet().teams,
+              (std::array<QString, 3>{QStringLiteral("Ливерпуль"), QStringLiteral("Наполи"), QStringLiteral("Зенит")}));
+    EXPECT_EQ(preview.sheet().players, (std::array<QString, 3>{"A", "B", "C"}));
+    EXPECT_EQ(preview.sheet().fixture, (std::array<QString, 6>{}));
+    preview.close();
+
+    // After one: that very sheet.
+    button("BitBtn1")->click();
+    EXPECT_FALSE(previewOnScreen());
+    printSheet->trigger();
+    ASSERT_TRUE(previewOnScreen());
+    EXPECT_EQ(preview.sheet().fixture[1], text("Label8"));
+    EXPECT_EQ(preview.sheet().teams[0], fields()[0]);
+    preview.close();
+}
+
+TEST_F(FinalTable, MenuSaysSoWhenNoTournamentIsRecorded) {
+    writeStandardFiles();
+    write(DataFile::LastTournament, "");
+    startAndSchedule();
+    boxes.shown.clear();
+    find<QAction>("N9")->trigger();
+    EXPECT_FALSE(previewOnScreen());
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].kind, ScriptedMessages::Kind::Information);
+}
+
+TEST_F(FinalTable, PreviewSavesThePdfWhereTheUserChooses) {
+    writeStandardFiles();
+    startAndSchedule();
+    SheetPreview &preview = program->sheetPreview();
+    QString chosen;
+    preview.setFileChooser([&chosen] { return chosen; });
+    find<QAction>("N9")->trigger();
+    QPushButton *save = findIn<QPushButton>(&preview, "SaveButton");
+    ASSERT_NE(save, nullptr);
+    EXPECT_EQ(findIn<QPushButton>(&preview, "PrintButton")->text(), QStringLiteral("Печать"));
+
+    // A name without an extension gets ".pdf".
+    chosen = path("Турнир");
+    save->click();
+    EXPECT_TRUE(read("Турнир.pdf").startsWith("%PDF-")) << "a PDF";
+    EXPECT_TRUE(boxes.shown.empty());
+
+    // Cancelled: nothing is written.
+    const QStringList before = folderEntries(dir.path());
+    chosen.clear();
+    save->click();
+    EXPECT_EQ(folderEntries(dir.path()), before);
+
+    // A folder that does not exist: the user is told, in Russian.
+    chosen = path("no folder/sheet.pdf");
+    save->click();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].kind, ScriptedMessages::Kind::Error);
+    EXPECT_TRUE(boxes.shown[0].text.startsWith(QStringLiteral("Лист турнира не сохранён")))
+        << boxes.shown[0].text.toStdString();
+    preview.close();
 }
 
 // ---- the program's own message boxes ---------------------------------------------

@@ -100,6 +100,7 @@ TForm1::TForm1(QWidget *parent)
     connect(ui->N5, &QAction::triggered, this, &TForm1::N5Click);
     connect(ui->N6, &QAction::triggered, this, &TForm1::N6Click);
     connect(ui->N8, &QAction::triggered, this, &TForm1::N8Click);
+    connect(ui->N9, &QAction::triggered, this, &TForm1::N9Click);
     connect(ui->Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
 
     FormCreate();
@@ -300,6 +301,7 @@ void TForm1::BitBtn1Click() {
     sheet.fixture = {ui->Label7->text(),  ui->Label8->text(),  ui->Label10->text(),
                      ui->Label11->text(), ui->Label14->text(), ui->Label15->text()};
     sheet.prizePicture = fromCp1251(lineAt(gift.value(), 0));
+    m_lastSheet = sheet;
     const std::unique_ptr<Spreadsheet> spreadsheet = m_newSpreadsheet();
     const Result<SheetExport> exported = exportTournamentSheet(*spreadsheet, sheet);
     if (!exported.ok()) {
@@ -423,6 +425,34 @@ void TForm1::N5Click() {
 
 void TForm1::N6Click() {
     emit statisticsRequested(playerNames());
+}
+
+// The sheet of the last tournament. After a restart only "last.txt" is left of
+// it: its teams with today's player names, the first round empty for
+// handwriting, and no prize picture, since "gift.txt" may by then name the prize
+// that this tournament gave out rather than the one its sheet showed.
+void TForm1::N9Click() {
+    if (m_lastSheet) {
+        emit sheetPreviewRequested(*m_lastSheet);
+        return;
+    }
+    const Result<Lines> last = readLines(DataFile::LastTournament);
+    if (!last.ok()) {
+        messages().error(last.error());
+        return;
+    }
+    TournamentSheet sheet;
+    const QStringList names = playerNames();
+    sheet.players = {names.value(0), names.value(1), names.value(2)};
+    for (int k = 0; k < 3; ++k) {
+        sheet.teams[static_cast<size_t>(k)] = fromCp1251(lineAt(last.value(), k)).trimmed();
+    }
+    if (std::all_of(sheet.teams.begin(), sheet.teams.end(), [](const QString &team) { return team.isEmpty(); })) {
+        messages().information(QStringLiteral("Листа турнира ещё нет: турнир не записан. Он появится после "
+                                              "«Полная таблица и печать»."));
+        return;
+    }
+    emit sheetPreviewRequested(sheet);
 }
 
 void TForm1::N8Click() {

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "Startup.h"
+#include "TournamentSheet.h"
 
 #include <QMainWindow>
 #include <QStringList>
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 struct Fixtures;
 class QComboBox;
@@ -61,6 +63,9 @@ signals:
     // "Полная таблица и печать": the result window gets the teams in schedule
     // order and the player of each.
     void resultTableRequested(const std::array<QString, 3> &teams, const std::array<QString, 3> &players);
+    // "Печать листа турнира...", and "Полная таблица и печать" when the desktop
+    // could not open the spreadsheet: the sheet to preview and print.
+    void sheetPreviewRequested(const TournamentSheet &sheet);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -86,6 +91,7 @@ private:
     void N5Click();
     void N6Click();
     void N8Click();
+    void N9Click();
     void Button3Click();
     // The "Кроме:" drop-downs and the players' own team drop-downs, which list
     // the same teams.
@@ -96,4 +102,6 @@ private:
     // One sorted model serves all six team drop-downs.
     QStringListModel *m_poolModel = nullptr;
     SpreadsheetFactory m_newSpreadsheet;
+    // The sheet of the last "Полная таблица и печать" of this run.
+    std::optional<TournamentSheet> m_lastSheet;
 };

@@ -1,0 +1,94 @@
+#include "SheetPreview.h"
+
+#include "Seams.h"
+#include "SheetPage.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+SheetPreview::SheetPreview(QWidget *parent)
+    : QWidget(parent, Qt::Window), m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
+    setObjectName(QStringLiteral("SheetPreview"));
+    setWindowTitle(QStringLiteral("Лист турнира"));
+    setSheetPageLayout(*m_printer);
+    m_printer->setDocName(QStringLiteral("Турнир"));
+
+    m_preview = new QPrintPreviewWidget(m_printer.get(), this);
+    m_preview->setObjectName(QStringLiteral("Preview"));
+    m_preview->setZoomMode(QPrintPreviewWidget::FitInView);
+    connect(m_preview, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter *printer) {
+        QPainter painter(printer);
+        paintSheetPage(painter, *printer, m_sheet);
+    });
+
+    auto *printButton = new QPushButton(QStringLiteral("Печать"), this);
+    printButton->setObjectName(QStringLiteral("PrintButton"));
+    auto *saveButton = new QPushButton(QStringLiteral("Сохранить PDF..."), this);
+    saveButton->setObjectName(QStringLiteral("SaveButton"));
+    connect(printButton, &QPushButton::clicked, this, &SheetPreview::print);
+    connect(saveButton, &QPushButton::clicked, this, &SheetPreview::savePdf);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(printButton);
+    buttons->addWidget(saveButton);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_preview, 1);
+    layout->addLayout(buttons);
+    resize(620, 820);
+}
+
+SheetPreview::~SheetPreview() = default;
+
+void SheetPreview::showSheet(const TournamentSheet &sheet) {
+    m_sheet = sheet;
+    m_preview->updatePreview();
+    show();
+    raise();
+    activateWindow();
+}
+
+void SheetPreview::setFileChooser(FileChooser chooser) {
+    m_chooseFile = std::move(chooser);
+}
+
+void SheetPreview::print() {
+    QPrintDialog dialog(m_printer.get(), this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    QPainter painter;
+    if (!painter.begin(m_printer.get())) {
+        messages().error(QStringLiteral("Не удалось начать печать листа турнира."));
+        return;
+    }
+    paintSheetPage(painter, *m_printer, m_sheet);
+    painter.end();
+}
+
+QString SheetPreview::chooseFileWithDialog() {
+    return QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить лист турнира"),
+                                        QDir::home().filePath(QStringLiteral("Турнир.pdf")),
+                                        QStringLiteral("PDF (*.pdf)"));
+}
+
+void SheetPreview::savePdf() {
+    QString file = m_chooseFile ? m_chooseFile() : chooseFileWithDialog();
+    if (file.isEmpty()) {
+        return;
+    }
+    if (QFileInfo(file).suffix().isEmpty()) {
+        file += QStringLiteral(".pdf");
+    }
+    if (const Status written = writeSheetPdf(m_sheet, file); !written.ok()) {
+        messages().error(QStringLiteral("Лист турнира не сохранён в PDF.\n%1").arg(written.error()));
+    }
+}
