@@ -698,6 +698,30 @@ bool previewOnScreen() {
 
 } // namespace
 
+TEST_F(FinalTable, ShowsThePreviewOnlyWhenTheDesktopCannotOpenTheSheet) {
+    writeStandardFiles();
+    TForm1 &form = startAndSchedule();
+    QSignalSpy results(&form, &TForm1::resultTableRequested);
+    button("BitBtn1")->click();
+    EXPECT_FALSE(previewOnScreen());
+
+    desktopAccepts = false;
+    button("BitBtn1")->click();
+    ASSERT_TRUE(previewOnScreen());
+    SheetPreview &preview = program->sheetPreview();
+    EXPECT_EQ(preview.previewWidget()->pageCount(), 1);
+    const QStringList teams = fields();
+    EXPECT_EQ(preview.sheet().teams, (std::array<QString, 3>{teams[0], teams[1], teams[2]}));
+    EXPECT_EQ(preview.sheet().players, (std::array<QString, 3>{text("Label16"), text("Label17"), text("Label18")}));
+    EXPECT_EQ(preview.sheet().fixture[0], text("Label7"));
+    EXPECT_EQ(preview.sheet().fixture[5], text("Label15"));
+    // The sheet is still written, and the tournament goes on.
+    EXPECT_EQ(writtenSheets().size(), 2);
+    EXPECT_EQ(results.count(), 2);
+    EXPECT_TRUE(read(DataFile::LastTournament).endsWith(today().toLatin1() + "\r\n"));
+    preview.close();
+}
+
 TEST_F(FinalTable, MenuPreviewsTheLastSheetOfTheRunOrElseTheRecordedTournament) {
     writeStandardFiles();
     writeSettings({"0", "clubs", "[players]", "A", "B", "C", "[gift]", "0", "[log all teams]", "1"});

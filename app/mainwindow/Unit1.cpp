@@ -314,6 +314,10 @@ void TForm1::BitBtn1Click() {
 
     const std::array<QString, 3> order = {ui->Label7->text(), ui->Label8->text(), ui->Label10->text()};
     emit resultTableRequested(order, playersOfTeams(order, teams, sheet.players));
+    // Without a spreadsheet application the program shows and prints the sheet itself.
+    if (!exported.value().desktopOpened) {
+        emit sheetPreviewRequested(sheet);
+    }
     awardGifts();
 }
 
