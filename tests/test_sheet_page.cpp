@@ -131,13 +131,6 @@ TEST_F(SheetPage, ThePageIsA4PortraitWithThePrizePictureBesideTheFirstRound) {
     EXPECT_TRUE(isRed(page.pixelColor(inside + QPoint(27, 27))));
     EXPECT_FALSE(isRed(page.pixelColor(inside + QPoint(-33, 0)))) << "the picture is 60 points wide";
     EXPECT_FALSE(isRed(page.pixelColor(inside + QPoint(0, 33)))) << "the picture is 60 points high";
-
-    // Without a picture the place stays white.
-    values.prizePicture = path("missing.png");
-    ASSERT_TRUE(writeSheetPdf(values, path("bare.pdf")).ok());
-    run(pdftoppm, {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("72"), QStringLiteral("-singlefile"),
-                   path("bare.pdf"), path("bare")});
-    EXPECT_EQ(QImage(path("bare.png")).pixelColor(inside), QColor(Qt::white));
 }
 
 TEST_F(SheetPage, AFailedWriteKeepsTheOldFile) {
