@@ -71,7 +71,9 @@ void SheetPreview::print() {
         return;
     }
     paintSheetPage(painter, *m_printer, m_sheet);
-    painter.end();
+    if (!painter.end()) {
+        messages().error(QStringLiteral("Лист турнира не удалось отправить на печать."));
+    }
 }
 
 QString SheetPreview::chooseFileWithDialog() {
