@@ -74,7 +74,7 @@ QString fileErrorText(const QString &fileName, const QString &reason) {
     return QStringLiteral("%1: %2").arg(reason, displayPath(fileName));
 }
 
-Result<QByteArray> readFileBytes(const QString &fileName) {
+Status checkRegularFile(const QString &fileName, const QString &notRegular) {
     // One look at the file answers all three questions.
     const QFileInfo info(fileName);
     if (!info.exists()) {
@@ -83,9 +83,15 @@ Result<QByteArray> readFileBytes(const QString &fileName) {
     if (info.isDir()) {
         return Failure{fileErrorText(fileName, QStringLiteral("Is a directory"))};
     }
-    // A pipe or a device would block the reading or never end it.
     if (!info.isFile()) {
-        return Failure{fileErrorText(fileName, QStringLiteral("это не обычный файл"))};
+        return Failure{fileErrorText(fileName, notRegular)};
+    }
+    return {};
+}
+
+Result<QByteArray> readFileBytes(const QString &fileName) {
+    if (Status regular = checkRegularFile(fileName, QStringLiteral("это не обычный файл")); !regular.ok()) {
+        return regular;
     }
     // Unbuffered, the bytes go from the system straight into the array that
     // readAll sizes once from the file's length: they are copied once, however

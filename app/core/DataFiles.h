@@ -73,6 +73,10 @@ private:
 // The text that tells the user which file failed and why; a missing file reads
 // "File not found".
 QString fileErrorText(const QString &fileName, const QString &reason);
+// Fails, naming the file, when it is missing, a folder, or not a regular file (a
+// pipe or a device would block a reading or never end it); notRegular says why
+// such a file does not serve.
+Status checkRegularFile(const QString &fileName, const QString &notRegular);
 
 Result<QByteArray> readFileBytes(const QString &fileName);
 Result<Lines> readLines(const QString &fileName);

@@ -205,17 +205,11 @@ namespace {
 // pipe or a device would block the reads below, or never end), and it is not a
 // Microsoft Access database.
 Status checkStatsFile(const QString &fileName) {
-    const QFileInfo info(fileName);
-    if (!info.exists()) {
-        return Failure{fileErrorText(fileName, QStringLiteral("File not found"))};
-    }
-    if (info.isDir()) {
-        return Failure{fileErrorText(fileName, QStringLiteral("Is a directory"))};
-    }
-    if (!info.isFile()) {
-        return Failure{fileErrorText(
+    if (Status regular = checkRegularFile(
             fileName,
-            QStringLiteral("это не обычный файл (канал, устройство или сокет), а программе нужна база SQLite"))};
+            QStringLiteral("это не обычный файл (канал, устройство или сокет), а программе нужна база SQLite"));
+        !regular.ok()) {
+        return regular;
     }
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
