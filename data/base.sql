@@ -19,3 +19,49 @@ CREATE TABLE stat (
 
 -- The order of the grid until a column title is clicked, and the lookup by name.
 CREATE INDEX "user" ON stat ("Игрок");
+
+-- The tournament book: every tournament written, beside the running totals of
+-- "stat". Each "Записать в базу" adds one tournament, its three rows and its six
+-- matches in the same transaction as the three rows of "stat". A file made
+-- before the book (user_version 0, no such tables) gets them at its first write.
+CREATE TABLE tournament (
+    id INTEGER PRIMARY KEY,
+    -- When it was written: local time, "YYYY-MM-DD HH:MM:SS".
+    written TEXT NOT NULL
+);
+
+-- The three rows of the result window as they were written.
+CREATE TABLE tournament_player (
+    tournament INTEGER NOT NULL REFERENCES tournament (id) ON DELETE CASCADE,
+    -- The row of the result window, 1 to 3; row i and column i are the same participant.
+    row INTEGER NOT NULL CHECK (row BETWEEN 1 AND 3),
+    player TEXT NOT NULL,
+    -- The row's title; NULL when the window's titles were never set.
+    team TEXT,
+    wins INTEGER NOT NULL,
+    draws INTEGER NOT NULL,
+    losses INTEGER NOT NULL,
+    scored INTEGER NOT NULL,
+    conceded INTEGER NOT NULL,
+    difference INTEGER NOT NULL,
+    points INTEGER NOT NULL,
+    place INTEGER NOT NULL CHECK (place BETWEEN 1 AND 3),
+    -- The row of "stat" these figures were added to, and whether this write
+    -- inserted it; NULL when the write left "stat" alone for this player.
+    stat_id INTEGER,
+    stat_created INTEGER NOT NULL DEFAULT 0,
+    PRIMARY KEY (tournament, row)
+) WITHOUT ROWID;
+CREATE INDEX tournament_player_player ON tournament_player (player);
+
+-- The six matches: the row participant's goals against the column participant's.
+CREATE TABLE tournament_match (
+    tournament INTEGER NOT NULL REFERENCES tournament (id) ON DELETE CASCADE,
+    home_row INTEGER NOT NULL CHECK (home_row BETWEEN 1 AND 3),
+    away_row INTEGER NOT NULL CHECK (away_row BETWEEN 1 AND 3 AND away_row <> home_row),
+    home_goals INTEGER NOT NULL,
+    away_goals INTEGER NOT NULL,
+    PRIMARY KEY (tournament, home_row, away_row)
+) WITHOUT ROWID;
+
+PRAGMA user_version = 1;

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "Result.h"
+#include "Standings.h"
+
+#include <QDateTime>
+#include <QString>
+#include <array>
+
+class QSqlDatabase;
+class StatsConnection;
+
+// The tournament book: every tournament written to the statistics database,
+// kept in the tables "tournament", "tournament_player" and "tournament_match"
+// beside the running totals of "stat" (the schema is in data/base.sql). The
+// book is written in the same transaction as the three rows of "stat", so the
+// two never disagree; a file made before the book gets its tables inside its
+// first write's transaction.
+
+namespace Book {
+// The schema's version, kept in PRAGMA user_version: 0 is a file without the
+// book, 1 the book as data/base.sql makes it.
+inline constexpr int SchemaVersion = 1;
+} // namespace Book
+
+// What the write records besides the figures of the three rows.
+struct TournamentEntry {
+    // The row titles of the result window; an empty text means the titles were
+    // never set (a window opened from "Статистика..."), stored as NULL.
+    std::array<QString, 3> teams;
+    // The texts of the score boxes Edit1 to Edit12, which give the six matches
+    // through the cells of the cross table.
+    ScoreTexts scores;
+    // When it is written; the write fills in the current time when this is null.
+    QDateTime written;
+};
+
+// One match of the cross table: the row participant's goals against the column
+// participant's; rows and columns are 1 to 3.
+struct BookMatch {
+    int homeRow = 0;
+    int awayRow = 0;
+    int homeGoals = 0;
+    int awayGoals = 0;
+};
+
+// The six matches of the score boxes, cell by cell: (1,2) Edit1:Edit2,
+// (1,3) Edit9:Edit10, (2,1) Edit3:Edit4, (2,3) Edit11:Edit12, (3,1) Edit5:Edit6,
+// (3,2) Edit7:Edit8. Fails when a box is not an integer.
+Result<std::array<BookMatch, 6>> matchesOfScores(const ScoreTexts &scores);
+
+// The schema version of the open file (PRAGMA user_version).
+Result<int> bookVersion(const QSqlDatabase &db);
+// Gives a file without the book its tables and version; runs in the caller's
+// transaction. A file of a newer version is refused and left alone.
+Status ensureBookSchema(const QSqlDatabase &db);
+
+// The newest tournament of the book, for the undo's question.
+struct NewestTournament {
+    qint64 id = 0;
+    QDateTime written;
+    std::array<QString, 3> players;
+};
+// The newest tournament; a failure says why there is none to undo (no book
+// entry at all, or a file the program cannot read).
+Result<NewestTournament> newestTournament(const StatsConnection &connection);
+
+// Takes the newest tournament back, in one transaction: subtracts from "stat"
+// exactly what it added (every figure and the place counts), deletes a row of
+// "stat" that this tournament created when it is back to all zeros, and removes
+// the tournament from the book. Refuses, changing nothing, when the book is
+// empty or when "stat" no longer holds what the tournament added. One operation
+// for the lock wait.
+Status undoNewestTournament(const StatsConnection &connection);
