@@ -364,3 +364,27 @@ TEST_F(DataFolder, TheTemporaryFilesOfAKilledProgramGoAtTheStart) {
     expected.sort();
     EXPECT_EQ(folderEntries(dir.path()), expected);
 }
+
+// The shipped files are found beside the executable in a build tree and in the
+// share folder of an installed tree, wherever that tree was unpacked.
+TEST(ProgramFiles, AreFoundBesideTheProgramOrInItsInstalledShareFolder) {
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const QString program = root.filePath(QStringLiteral("usr/libexec/korvana3"));
+    const QString share = root.filePath(QStringLiteral("usr/share/korvana3"));
+    const QString relative = QStringLiteral("../../share/korvana3");
+    ASSERT_TRUE(QDir().mkpath(program));
+    ASSERT_TRUE(QDir().mkpath(share));
+    const auto slash = [](const QString &dir) { return QDir::toNativeSeparators(dir) + QDir::separator(); };
+
+    EXPECT_EQ(programDirectoryFor(program, relative), slash(program))
+        << "with the files nowhere, messages name the executable's folder";
+
+    ASSERT_TRUE(QFile(share + QStringLiteral("/table.xlsx")).open(QIODevice::WriteOnly));
+    EXPECT_EQ(programDirectoryFor(program, relative), slash(share));
+    EXPECT_EQ(programDirectoryFor(program + QStringLiteral("/"), relative), slash(share));
+    EXPECT_EQ(programDirectoryFor(program, QString()), slash(program)) << "a build without an installed folder";
+
+    ASSERT_TRUE(QFile(program + QStringLiteral("/table.xlsx")).open(QIODevice::WriteOnly));
+    EXPECT_EQ(programDirectoryFor(program, relative), slash(program)) << "the files beside the program come first";
+}

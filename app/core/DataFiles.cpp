@@ -135,10 +135,39 @@ QByteArray lineAt(const Lines &lines, qsizetype index) {
     return index >= 0 && index < lines.size() ? lines[index] : QByteArray();
 }
 
-QString programDirectory() {
-    QString dir = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
-    if (!dir.endsWith(QDir::separator())) {
-        dir += QDir::separator();
+namespace {
+
+QString withSeparator(const QString &dir) {
+    QString native = QDir::toNativeSeparators(dir);
+    if (!native.endsWith(QDir::separator())) {
+        native += QDir::separator();
     }
-    return dir;
+    return native;
+}
+
+} // namespace
+
+QString programDirectoryFor(const QString &executableDir, const QString &installedFiles) {
+    // The template is made by every build and installed with the rest, so the
+    // folder that holds it holds all the shipped files.
+    const QString marker = QStringLiteral("table.xlsx");
+    if (QFileInfo(QDir(executableDir).filePath(marker)).isFile()) {
+        return withSeparator(executableDir);
+    }
+    if (!installedFiles.isEmpty()) {
+        const QString installed = QDir::cleanPath(QDir(executableDir).filePath(installedFiles));
+        if (QFileInfo(QDir(installed).filePath(marker)).isFile()) {
+            return withSeparator(installed);
+        }
+    }
+    return withSeparator(executableDir);
+}
+
+QString programDirectory() {
+#ifdef KORVANA_INSTALLED_FILES
+    const QString installedFiles = QStringLiteral(KORVANA_INSTALLED_FILES);
+#else
+    const QString installedFiles;
+#endif
+    return programDirectoryFor(QCoreApplication::applicationDirPath(), installedFiles);
 }

@@ -91,6 +91,12 @@ Status appendLines(const QString &fileName, const Lines &lines);
 // The line at a 0-based index, or an empty line where the file has none.
 QByteArray lineAt(const Lines &lines, qsizetype index);
 
-// The directory of the running program with a final separator; pictures and
-// templates are addressed from it.
+// The directory of the program's shipped files (pictures and templates) with a
+// final separator. In a build tree they lie beside the executable; an installed
+// program finds them in its share folder, named relative to the executable's
+// folder so that the installed tree can be moved whole.
 QString programDirectory();
+// The rule behind it: the executable's folder when it holds the shipped files,
+// else installedFiles (relative to it) when that does, else the executable's
+// folder, so that a message about a missing file names the place it was sought.
+QString programDirectoryFor(const QString &executableDir, const QString &installedFiles);
