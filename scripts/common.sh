@@ -35,8 +35,10 @@ ensure_packages() {
 # collation and the grid's Russian order compare names with ICU itself.
 KORVANA_RUN_PACKAGES=(cmake make g++ qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev libicu-dev
     fonts-dejavu-core pkg-config libquazip1-qt6-dev libpugixml-dev libxlsxwriter-dev fonts-liberation2)
-# What the tests and benchmarks need on top.
-KORVANA_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev)
+# What the tests and benchmarks need on top; the package's test builds the Debian
+# package (dpkg-dev, fakeroot, file for stripping) and validates its menu entry
+# and AppStream metadata.
+KORVANA_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev dpkg-dev fakeroot file desktop-file-utils appstream)
 
 # build DIR [cmake options...]: configures and builds the tree in DIR.
 build() {
