@@ -270,6 +270,33 @@ TEST_F(ResultWindow, AFailedWriteStoresNothingKeepsTheButtonsAndARetryCountsOnce
     EXPECT_EQ(gridColumn(0).size(), 303);
 }
 
+TEST_F(ResultWindow, TheBookRecordsTheScoreBoxesAndTheTeamsOnlyOnceTheFinalTableSetThem) {
+    const auto select = [](const QString &statement) {
+        QSqlQuery query(windowDatabase());
+        EXPECT_TRUE(query.exec(statement)) << query.lastError().text().toStdString();
+        QStringList values;
+        while (query.next()) {
+            values.append(query.isNull(0) ? QStringLiteral("NULL") : query.value(0).toString());
+        }
+        return values;
+    };
+    computeExample();
+    click("BitBtn1");
+    EXPECT_EQ(select(QStringLiteral("SELECT team FROM tournament_player ORDER BY row")),
+              (QStringList{"NULL", "NULL", "NULL"}))
+        << "the placeholders Label3 to Label5 are no teams";
+    EXPECT_EQ(select(QStringLiteral("SELECT home_goals || ':' || away_goals FROM tournament_match "
+                                    "ORDER BY home_row, away_row")),
+              (QStringList{"2:1", "3:0", "1:1", "2:2", "0:1", "1:0"}));
+
+    form->openAfterFinalTable({"Арсенал", "Милан", "Порту"}, {"Вася", "Петя", "Коля"});
+    click("Button1");
+    click("BitBtn1");
+    EXPECT_EQ(select(QStringLiteral("SELECT team FROM tournament_player WHERE tournament=2 ORDER BY row")),
+              (QStringList{"Арсенал", "Милан", "Порту"}));
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
 TEST_F(ResultWindow, TitleClicksOrderTheGridAndTheOrderAndWidthsSurviveAWrite) {
     execOnStats(path(StatsDb::FileName),
                 {QStringLiteral("INSERT INTO stat (Игрок, Очки) VALUES ('Яна', 5), ('аня', 1), ('Ёжик', 9)")});
