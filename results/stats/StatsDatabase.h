@@ -123,7 +123,8 @@ struct PlayerFigures {
 Status checkPlayerFigures(const PlayerFigures &figures);
 
 // Adds one player's tournament figures to "stat": the update of the player's row
-// when the lookup finds it, else the insert of a new row. Figures are
+// when the lookup finds it (that one row, by its id, even when the name stands in
+// several), else the insert of a new row. Figures are
 // passed on as the texts they are. Checks the figures first; runs in whatever
 // transaction the caller holds.
 Status WritePlayerStats(const QSqlDatabase &db, const QString &name, const QString &wins, const QString &draws,

@@ -187,10 +187,12 @@ constexpr const char16_t *kStatColumns[] = {u"Побед",   u"Ничьих", u"
                                             u"Разница", u"Очки",   u"Первый",    u"Второй", u"Третий"};
 constexpr int kDifference = 5;
 
-// Why the undo stops; an empty failure text means a statement failed.
+// Why the undo stops: a reason in the user's words, or the statement that failed.
+// A plain reason is shown as it is, without "Турнир не отменён".
 struct UndoFailure {
     QString reason;
     QSqlError error;
+    bool plain = false;
 };
 
 std::optional<qint64> newestId(const QSqlDatabase &db, QSqlError &error) {
@@ -288,18 +290,22 @@ QSqlError subtract(const QSqlDatabase &db, qint64 statId, const Added &added) {
                {statId});
 }
 
-std::optional<UndoFailure> takeBack(const QSqlDatabase &db) {
+std::optional<UndoFailure> takeBack(const StatsConnection &connection) {
+    const QSqlDatabase db = connection.database();
     const Result<int> version = bookVersion(db);
     if (!version.ok()) {
         return UndoFailure{version.error(), {}};
     }
     if (version.value() > Book::SchemaVersion) {
-        return UndoFailure{newerVersionText(version.value()), {}};
+        return UndoFailure{QStringLiteral("Файл базы статистики «%1»: %2.")
+                               .arg(connection.filePath(), newerVersionText(version.value())),
+                           {},
+                           true};
     }
     QSqlError error;
     const std::optional<qint64> id = version.value() == 0 ? std::nullopt : newestId(db, error);
     if (!id) {
-        return UndoFailure{error.isValid() ? QString() : nothingToUndo(), error};
+        return UndoFailure{error.isValid() ? QString() : nothingToUndo(), error, !error.isValid()};
     }
     const std::optional<std::map<qint64, Added>> added = addedByTournament(db, *id, error);
     if (!added) {
@@ -331,7 +337,7 @@ QString undoFailureText(const StatsConnection &connection, const UndoFailure &fa
     if (failure.error.isValid()) {
         return QStringLiteral("Турнир не отменён.\n") + databaseErrorText(connection.filePath(), failure.error);
     }
-    if (failure.reason == nothingToUndo()) {
+    if (failure.plain) {
         return failure.reason;
     }
     return QStringLiteral("Турнир не отменён: %1.").arg(failure.reason);
@@ -389,7 +395,7 @@ Status undoNewestTournament(const StatsConnection &connection) {
         return Failure{QStringLiteral("Турнир не отменён.\n") +
                        databaseErrorText(connection.filePath(), begin.lastError()) + kNothingUndone};
     }
-    if (const std::optional<UndoFailure> failure = takeBack(db)) {
+    if (const std::optional<UndoFailure> failure = takeBack(connection)) {
         return Failure{undoRolledBack(db, undoFailureText(connection, *failure))};
     }
     QSqlQuery commit(db);
