@@ -228,7 +228,11 @@ TEST_F(TournamentBookTest, UndoTakesBackExactlyWhatTheNewestTournamentAdded) {
             .ok());
     ASSERT_NE(stat(), afterFirst);
 
-    ASSERT_TRUE(undoNewestTournament(*connection).ok());
+    // The question named the first tournament; the second was written since.
+    const Status stale = undoNewestTournament(*connection, 1);
+    ASSERT_FALSE(stale.ok());
+    EXPECT_TRUE(stale.error().contains(QStringLiteral("другой турнир"))) << stale.error().toStdString();
+    ASSERT_TRUE(undoNewestTournament(*connection, 2).ok());
     EXPECT_EQ(stat(), afterFirst);
     EXPECT_EQ(tournaments(), 1);
     EXPECT_EQ(select(QStringLiteral("SELECT count(*) FROM tournament_player WHERE tournament<>1")), QStringList{"0"});

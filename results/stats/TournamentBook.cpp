@@ -290,7 +290,7 @@ QSqlError subtract(const QSqlDatabase &db, qint64 statId, const Added &added) {
                {statId});
 }
 
-std::optional<UndoFailure> takeBack(const StatsConnection &connection) {
+std::optional<UndoFailure> takeBack(const StatsConnection &connection, std::optional<qint64> expected) {
     const QSqlDatabase db = connection.database();
     const Result<int> version = bookVersion(db);
     if (!version.ok()) {
@@ -306,6 +306,9 @@ std::optional<UndoFailure> takeBack(const StatsConnection &connection) {
     const std::optional<qint64> id = version.value() == 0 ? std::nullopt : newestId(db, error);
     if (!id) {
         return UndoFailure{error.isValid() ? QString() : nothingToUndo(), error, !error.isValid()};
+    }
+    if (expected && *expected != *id) {
+        return UndoFailure{QStringLiteral("с тех пор в книгу записан другой турнир; откройте книгу заново"), {}};
     }
     const std::optional<std::map<qint64, Added>> added = addedByTournament(db, *id, error);
     if (!added) {
@@ -387,7 +390,7 @@ Result<NewestTournament> newestTournament(const StatsConnection &connection) {
     return newest;
 }
 
-Status undoNewestTournament(const StatsConnection &connection) {
+Status undoNewestTournament(const StatsConnection &connection, std::optional<qint64> expected) {
     const StatsConnection::LockWaitScope wait(connection);
     const QSqlDatabase db = connection.database();
     QSqlQuery begin(db);
@@ -395,7 +398,7 @@ Status undoNewestTournament(const StatsConnection &connection) {
         return Failure{QStringLiteral("Турнир не отменён.\n") +
                        databaseErrorText(connection.filePath(), begin.lastError()) + kNothingUndone};
     }
-    if (const std::optional<UndoFailure> failure = takeBack(connection)) {
+    if (const std::optional<UndoFailure> failure = takeBack(connection, expected)) {
         return Failure{undoRolledBack(db, undoFailureText(connection, *failure))};
     }
     QSqlQuery commit(db);
