@@ -198,11 +198,13 @@ TEST_F(TournamentBookTest, AFailureAfterTheRowsOfStatChangesNeitherStatNorTheBoo
     EXPECT_EQ(stat(), before);
     EXPECT_EQ(tournaments(), 1);
 
-    // Another program's write in progress: the write and the undo stop before anything.
+    // Another program's write in progress: the write, the undo and its question
+    // stop before anything.
     {
         OtherProgram other(path(StatsDb::FileName));
         other.holdExclusive();
-        for (const Status &refused : {write(second), undoNewestTournament(*connection)}) {
+        for (const Status &refused :
+             {write(second), undoNewestTournament(*connection), newestTournament(*connection).status()}) {
             ASSERT_FALSE(refused.ok());
             EXPECT_TRUE(refused.error().contains(QStringLiteral("занят другой программой")))
                 << refused.error().toStdString();

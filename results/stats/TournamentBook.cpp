@@ -360,15 +360,19 @@ QString undoRolledBack(const QSqlDatabase &db, const QString &failure) {
 Result<NewestTournament> newestTournament(const StatsConnection &connection) {
     const StatsConnection::LockWaitScope wait(connection);
     const QSqlDatabase db = connection.database();
-    const Result<int> version = bookVersion(db);
-    if (!version.ok()) {
-        return Failure{QStringLiteral("Файл базы статистики «%1»: %2").arg(connection.filePath(), version.error())};
+    // Read here rather than through bookVersion(), so that another program's
+    // lock is told as such.
+    QSqlQuery versionQuery(db);
+    if (!versionQuery.exec(QStringLiteral("PRAGMA user_version")) || !versionQuery.next()) {
+        return Failure{databaseErrorText(connection.filePath(), versionQuery.lastError())};
     }
-    if (version.value() > Book::SchemaVersion) {
-        return Failure{QStringLiteral("Файл базы статистики «%1»: %2.")
-                           .arg(connection.filePath(), newerVersionText(version.value()))};
+    const int version = versionQuery.value(0).toInt();
+    versionQuery.finish();
+    if (version > Book::SchemaVersion) {
+        return Failure{
+            QStringLiteral("Файл базы статистики «%1»: %2.").arg(connection.filePath(), newerVersionText(version))};
     }
-    if (version.value() == 0) {
+    if (version == 0) {
         return Failure{nothingToUndo()};
     }
     QSqlQuery query(db);
