@@ -4,6 +4,7 @@
 #include "DataFiles.h"
 #include "StatTable.h"
 #include "StatsDatabase.h"
+#include "TournamentBook.h"
 #include "Unit9.h"
 
 #include <QApplication>
@@ -141,15 +142,18 @@ const std::array<PlayerFigures, 3> kTournament = {
     PlayerFigures{playerName(17), "3", "1", "0", "7", "2", "5", "10", "1"},
     PlayerFigures{playerName(50000), "0", "2", "2", "4", "6", "-2", "2", "3"},
     PlayerFigures{playerName(99999), "1", "1", "2", "3", "6", "-3", "4", "2"}};
+const TournamentEntry kEntry{
+    {"Arsenal", "Milan", "Porto"}, {"2", "1", "0", "0", "1", "2", "1", "1", "3", "1", "2", "2"}, {}};
 
-// One tournament of three known players: three lookups, three updates, one commit.
+// One tournament of three known players: three lookups, three updates, the
+// book's tournament, three rows and six matches, one commit.
 void BM_WriteTournament(benchmark::State &state) {
     const std::unique_ptr<StatsConnection> connection = openOrSkip(state, StatsDb::FileName);
     if (!connection) {
         return;
     }
     for (auto _ : state) {
-        if (!writeTournament(*connection, kTournament).ok()) {
+        if (!writeTournament(*connection, kTournament, kEntry).ok()) {
             state.SkipWithError("the write failed");
             break;
         }
@@ -226,7 +230,7 @@ void BM_WriteThenReread(benchmark::State &state) {
     }
     for (auto _ : state) {
         const StatsConnection::LockWaitScope wait(*connection);
-        if (!writeTournament(*connection, kTournament).ok() || !table.reload().ok()) {
+        if (!writeTournament(*connection, kTournament, kEntry).ok() || !table.reload().ok()) {
             state.SkipWithError("the write or the reading failed");
             break;
         }

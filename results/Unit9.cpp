@@ -5,6 +5,7 @@
 #include "Standings.h"
 #include "StatTable.h"
 #include "StatsDatabase.h"
+#include "TournamentBook.h"
 #include "WidgetMessages.h"
 #include "ui_Unit9.h"
 
@@ -135,18 +136,23 @@ void TForm9::openAfterFinalTable(const std::array<QString, 3> &teams, const std:
         columnTitles[k]->setText(teams[k]);
         names[k]->setText(players[k]);
     }
+    m_teamsSet = true;
     ui->Button1->setEnabled(true);
     bringToFront(this);
 }
 
-void TForm9::Button1Click() {
+ScoreTexts TForm9::scoreTexts() const {
     const QLineEdit *const edits[] = {ui->Edit1, ui->Edit2, ui->Edit3, ui->Edit4,  ui->Edit5,  ui->Edit6,
                                       ui->Edit7, ui->Edit8, ui->Edit9, ui->Edit10, ui->Edit11, ui->Edit12};
     ScoreTexts boxes;
     for (std::size_t i = 0; i < boxes.size(); ++i) {
         boxes[i] = edits[i]->text();
     }
-    const StandingsTable table = Standings(boxes);
+    return boxes;
+}
+
+void TForm9::Button1Click() {
+    const StandingsTable table = Standings(scoreTexts());
 
     // What the computation reached before a box stopped it stays shown.
     for (int r = 0; r < table.rowsDone; ++r) {
@@ -183,13 +189,18 @@ void TForm9::BitBtn1Click() {
         rows[r] = {labels[7]->text(), labels[0]->text(), labels[1]->text(), labels[2]->text(), labels[3]->text(),
                    labels[4]->text(), labels[5]->text(), labels[6]->text(), labels[8]->text()};
     }
+    TournamentEntry entry;
+    if (m_teamsSet) {
+        entry.teams = {ui->Label3->text(), ui->Label4->text(), ui->Label5->text()};
+    }
+    entry.scores = scoreTexts();
     Status written;
     Status reread;
     {
         const WaitCursor busy;
         // The write and the reading that shows it wait for another program as one.
         const StatsConnection::LockWaitScope wait(*m_connection);
-        written = writeTournament(*m_connection, rows,
+        written = writeTournament(*m_connection, rows, entry,
                                   [this](int done) { ui->ProgressBar1->setValue(done == 3 ? 100 : 33 * done); });
         // After a failed write nothing in the file changed, and the grid keeps
         // what it shows.

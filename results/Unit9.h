@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Result.h"
+#include "Standings.h"
 
 #include <QDate>
 #include <QString>
@@ -59,6 +60,8 @@ private:
     void Button2Click();
     void DBGrid1TitleClick(int column);
     void DBGrid1ConfirmedDelete();
+    // The texts of the score boxes Edit1 to Edit12.
+    ScoreTexts scoreTexts() const;
     // A score box changed: the figures shown no longer follow from the boxes.
     void scoreEdited();
     // Runs a read of the table (a reload or a new order), keeping the widths the
@@ -69,4 +72,8 @@ private:
     // The model goes before the connection that it uses.
     std::unique_ptr<StatsConnection> m_connection;
     std::unique_ptr<StatTable> m_table;
+    // Whether the row titles hold the teams: set once "Полная таблица и печать"
+    // opened the window; until then they are the form's placeholders, which the
+    // tournament book must not record as teams.
+    bool m_teamsSet = false;
 };

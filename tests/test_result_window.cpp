@@ -270,6 +270,33 @@ TEST_F(ResultWindow, AFailedWriteStoresNothingKeepsTheButtonsAndARetryCountsOnce
     EXPECT_EQ(gridColumn(0).size(), 303);
 }
 
+TEST_F(ResultWindow, TheBookRecordsTheScoreBoxesAndTheTeamsOnlyOnceTheFinalTableSetThem) {
+    const auto select = [](const QString &statement) {
+        QSqlQuery query(windowDatabase());
+        EXPECT_TRUE(query.exec(statement)) << query.lastError().text().toStdString();
+        QStringList values;
+        while (query.next()) {
+            values.append(query.isNull(0) ? QStringLiteral("NULL") : query.value(0).toString());
+        }
+        return values;
+    };
+    computeExample();
+    click("BitBtn1");
+    EXPECT_EQ(select(QStringLiteral("SELECT team FROM tournament_player ORDER BY row")),
+              (QStringList{"NULL", "NULL", "NULL"}))
+        << "the placeholders Label3 to Label5 are no teams";
+    EXPECT_EQ(select(QStringLiteral("SELECT home_goals || ':' || away_goals FROM tournament_match "
+                                    "ORDER BY home_row, away_row")),
+              (QStringList{"2:1", "3:0", "1:1", "2:2", "0:1", "1:0"}));
+
+    form->openAfterFinalTable({"Арсенал", "Милан", "Порту"}, {"Вася", "Петя", "Коля"});
+    click("Button1");
+    click("BitBtn1");
+    EXPECT_EQ(select(QStringLiteral("SELECT team FROM tournament_player WHERE tournament=2 ORDER BY row")),
+              (QStringList{"Арсенал", "Милан", "Порту"}));
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
 TEST_F(ResultWindow, TitleClicksOrderTheGridAndTheOrderAndWidthsSurviveAWrite) {
     execOnStats(path(StatsDb::FileName),
                 {QStringLiteral("INSERT INTO stat (Игрок, Очки) VALUES ('Яна', 5), ('аня', 1), ('Ёжик', 9)")});
@@ -404,15 +431,17 @@ TEST_F(ResultWindow, AWriteThatCommittedIsReportedAsWrittenWhenTheGridCannotBeRe
     execOnStats(path(StatsDb::FileName), {QStringLiteral("INSERT INTO stat (Игрок) VALUES ('Алла')")});
     computeExample();
     clickTitle(1);
-    // The connection may no longer read the ids, which every reading of the grid
-    // needs; the write does not.
+    // The connection may no longer read the ids unless it holds the file for
+    // writing: every reading of the grid needs them, the write reads them while
+    // it holds the file.
     sqlite3 *handle = *static_cast<sqlite3 *const *>(windowDatabase().driver()->handle().constData());
     sqlite3_set_authorizer(
         handle,
-        [](void *, int action, const char *, const char *column, const char *, const char *) {
-            return action == SQLITE_READ && column && qstrcmp(column, "id") == 0 ? SQLITE_DENY : SQLITE_OK;
+        [](void *db, int action, const char *, const char *column, const char *, const char *) {
+            const bool writing = sqlite3_txn_state(static_cast<sqlite3 *>(db), "main") == SQLITE_TXN_WRITE;
+            return action == SQLITE_READ && column && qstrcmp(column, "id") == 0 && !writing ? SQLITE_DENY : SQLITE_OK;
         },
-        nullptr);
+        handle);
     click("BitBtn1");
     ASSERT_EQ(boxes.shown.size(), 1u);
     const QString message = boxes.shown[0].text;

@@ -3,6 +3,7 @@
 #include "StatTable.h"
 #include "StatsDatabase.h"
 #include "Text.h"
+#include "TournamentBook.h"
 
 #include <QCollator>
 #include <QDir>
@@ -26,6 +27,11 @@ PlayerFigures row(const char *name, const char *w, const char *d, const char *l,
             QString::fromUtf8(l),          QString::fromUtf8(scored), QString::fromUtf8(conceded),
             QString::fromUtf8(difference), QString::fromUtf8(points), QString::fromUtf8(place)};
 }
+
+// The score boxes of a tournament: the book records them, the figures of the
+// rows come from the window's labels.
+const TournamentEntry kEntry{
+    {"Арсенал", "Милан", "Порту"}, {"2", "1", "0", "0", "1", "2", "1", "1", "3", "1", "2", "2"}, {}};
 
 } // namespace
 
@@ -97,15 +103,18 @@ TEST_F(StatsDatabaseTest, WritesATournamentInOneGoAndReportsEachRow) {
                                                      row("Петя", "1", "2", "1", "4", "4", "0", "5", "2"),
                                                      row("Коля", "1", "2", "1", "2", "2", "0", "5", "2")};
     std::vector<int> progress;
-    ASSERT_TRUE(writeTournament(*connection, tournament, [&progress](int done) { progress.push_back(done); }).ok());
+    ASSERT_TRUE(
+        writeTournament(*connection, tournament, kEntry, [&progress](int done) { progress.push_back(done); }).ok());
     EXPECT_EQ(progress, (std::vector<int>{1, 2, 3}));
     EXPECT_EQ(rows(), (QStringList{"Вася 1 2 1 3 3 0 5 0 1 0", "Петя 1 2 1 4 4 0 5 0 1 0", "Коля 1 2 1 2 2 0 5 0 1 0"}))
         << "places 2, 2, 2 count a second place each";
 
     // The same name in two rows of one write: the second finds the first's row.
-    ASSERT_TRUE(writeTournament(*connection, {row("Вася", "1", "0", "0", "1", "0", "1", "3", "1"),
-                                              row("Вася", "0", "0", "1", "0", "1", "-1", "0", "3"),
-                                              row("Коля", "0", "0", "0", "0", "0", "0", "0", "2")})
+    ASSERT_TRUE(writeTournament(*connection,
+                                {row("Вася", "1", "0", "0", "1", "0", "1", "3", "1"),
+                                 row("Вася", "0", "0", "1", "0", "1", "-1", "0", "3"),
+                                 row("Коля", "0", "0", "0", "0", "0", "0", "0", "2")},
+                                kEntry)
                     .ok());
     EXPECT_EQ(rows(),
               (QStringList{"Вася 2 2 2 4 4 0 8 1 1 1", "Петя 1 2 1 4 4 0 5 0 1 0", "Коля 1 2 1 2 2 0 5 0 2 0"}));
@@ -124,9 +133,11 @@ TEST_F(StatsDatabaseTest, FiguresAndPlacesAreCheckedBeforeAnythingIsWritten) {
     const QStringList before = rows();
 
     // A write without a computation: the places are still "0".
-    Status written = writeTournament(*connection, {row("Вася", "00", "00", "00", "00", "00", "00", "00", "0"),
-                                                   row("Петя", "00", "00", "00", "00", "00", "00", "00", "0"),
-                                                   row("Коля", "00", "00", "00", "00", "00", "00", "00", "0")});
+    Status written = writeTournament(*connection,
+                                     {row("Вася", "00", "00", "00", "00", "00", "00", "00", "0"),
+                                      row("Петя", "00", "00", "00", "00", "00", "00", "00", "0"),
+                                      row("Коля", "00", "00", "00", "00", "00", "00", "00", "0")},
+                                     kEntry);
     ASSERT_FALSE(written.ok());
     EXPECT_TRUE(written.error().contains(QStringLiteral("«Посчитать результат»"))) << written.error().toStdString();
     EXPECT_TRUE(written.error().contains(QStringLiteral("ничего не записано")));
@@ -134,9 +145,11 @@ TEST_F(StatsDatabaseTest, FiguresAndPlacesAreCheckedBeforeAnythingIsWritten) {
     // SQLite would add "", "abc" and "1.5" without a word, so the third row stops
     // the whole write before the first is stored.
     for (const char *bad : {"", "abc", "1.5", " 1", "99999999999999999999"}) {
-        written = writeTournament(*connection, {row("Вася", "1", "0", "0", "1", "0", "1", "3", "1"),
-                                                row("Петя", "0", "1", "0", "0", "0", "0", "1", "2"),
-                                                row("Коля", "0", "0", "1", bad, "1", "-1", "0", "3")});
+        written = writeTournament(*connection,
+                                  {row("Вася", "1", "0", "0", "1", "0", "1", "3", "1"),
+                                   row("Петя", "0", "1", "0", "0", "0", "0", "1", "2"),
+                                   row("Коля", "0", "0", "1", bad, "1", "-1", "0", "3")},
+                                  kEntry);
         ASSERT_FALSE(written.ok()) << bad;
         EXPECT_TRUE(written.error().contains(QStringLiteral("Забито"))) << written.error().toStdString();
     }
@@ -152,14 +165,15 @@ TEST_F(StatsDatabaseTest, AFailedStatementRollsBackTheTournamentAndARetryCountsO
                                                      row("Петя", "1", "0", "1", "2", "3", "-1", "3", "2"),
                                                      row("Коля", "0", "0", "2", "1", "4", "-3", "0", "3")};
     std::vector<int> progress;
-    const Status failed = writeTournament(*connection, tournament, [&progress](int done) { progress.push_back(done); });
+    const Status failed =
+        writeTournament(*connection, tournament, kEntry, [&progress](int done) { progress.push_back(done); });
     ASSERT_FALSE(failed.ok());
     EXPECT_TRUE(failed.error().contains(QStringLiteral("Коля refused"))) << failed.error().toStdString();
     EXPECT_EQ(progress, (std::vector<int>{1, 2}));
     EXPECT_EQ(rows(), QStringList{"Вася 1 0 0 1 0 1 3 1 0 0"});
 
     exec(QStringLiteral("DROP TRIGGER refuse"));
-    ASSERT_TRUE(writeTournament(*connection, tournament).ok());
+    ASSERT_TRUE(writeTournament(*connection, tournament, kEntry).ok());
     EXPECT_EQ(rows(),
               (QStringList{"Вася 3 0 0 6 1 5 9 2 0 0", "Петя 1 0 1 2 3 -1 3 0 1 0", "Коля 0 0 2 1 4 -3 0 0 0 1"}));
 }
@@ -281,7 +295,7 @@ TEST_F(StatsDatabaseTest, AReaderThatKeepsTheCommitWaitingHasTheWriteRolledBack)
     other.holdRead();
     std::vector<int> progress;
     const Status failed =
-        writeTournament(*connection, kTournament, [&progress](int done) { progress.push_back(done); });
+        writeTournament(*connection, kTournament, kEntry, [&progress](int done) { progress.push_back(done); });
     ASSERT_FALSE(failed.ok());
     EXPECT_EQ(progress, (std::vector<int>{1, 2, 3})) << "only the commit waited";
     EXPECT_TRUE(failed.error().contains(QStringLiteral("занят другой программой"))) << failed.error().toStdString();
@@ -292,7 +306,7 @@ TEST_F(StatsDatabaseTest, AReaderThatKeepsTheCommitWaitingHasTheWriteRolledBack)
 
     other.release();
     EXPECT_TRUE(rows().isEmpty());
-    ASSERT_TRUE(writeTournament(*connection, kTournament).ok()) << "no transaction was left open";
+    ASSERT_TRUE(writeTournament(*connection, kTournament, kEntry).ok()) << "no transaction was left open";
     EXPECT_EQ(rows(), kTournamentRows);
 }
 
@@ -304,7 +318,7 @@ TEST_F(StatsDatabaseTest, ALockThatClearsWithinTheWaitOnlyDelaysTheWrite) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         other.release();
     });
-    const Status written = writeTournament(*connection, kTournament);
+    const Status written = writeTournament(*connection, kTournament, kEntry);
     releaser.join();
     ASSERT_TRUE(written.ok()) << written.error().toStdString();
     EXPECT_EQ(rows(), kTournamentRows);

@@ -3,6 +3,7 @@
 #include "DataFiles.h"
 #include "RussianCollator.h"
 #include "Text.h"
+#include "TournamentBook.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -344,32 +345,56 @@ Status checkPlayerFigures(const PlayerFigures &figures) {
 
 namespace {
 
-// The name of the player's row as the lookup finds it: the first row's name, or
-// the empty text when there is none; and whether a second row follows.
+// The player's row as the lookup finds it: the first row's id and name, or no
+// id and the empty text when there is none; and whether a second row follows.
 struct Lookup {
+    QVariant id;
     QString readBack;
     bool moreRows = false;
 };
 
 std::variant<Lookup, QSqlError> lookUp(const QSqlDatabase &db, const QString &name) {
     QSqlQuery lookup(db);
-    lookup.prepare(QStringLiteral("SELECT Игрок FROM stat WHERE Игрок=?"));
+    lookup.prepare(QStringLiteral("SELECT id, Игрок FROM stat WHERE Игрок=?"));
     lookup.addBindValue(boundText(name));
     if (!lookup.exec()) {
         return lookup.lastError();
     }
     Lookup found;
     if (lookup.next()) {
-        found.readBack = lookup.value(0).toString();
+        found.id = lookup.value(0);
+        found.readBack = lookup.value(1).toString();
         found.moreRows = lookup.next();
     }
     lookup.finish();
     return found;
 }
 
+// What writing one player's figures did to "stat", or the failure.
+using PlayerWrite = std::variant<StatTarget, QSqlError>;
+
+PlayerWrite execWrite(QSqlQuery &command, const std::vector<std::pair<QString, QVariant>> &added,
+                      const QVariant &lastValue, StatTarget target) {
+    for (const auto &[column, value] : added) {
+        command.addBindValue(value);
+    }
+    if (lastValue.isValid()) {
+        command.addBindValue(lastValue);
+    }
+    if (!command.exec()) {
+        return command.lastError();
+    }
+    if (target.created) {
+        target.id = command.lastInsertId();
+    }
+    return target;
+}
+
 // One player's figures added to "stat": the update of the player's row when the
-// lookup finds it, else the insert of a new row. An invalid error on success.
-QSqlError writePlayer(const QSqlDatabase &db, const PlayerFigures &row) {
+// lookup finds it, else the insert of a new row. The update changes that one row
+// by its id, so that a tournament never counts twice in a table that holds the
+// name twice (or ignores letter case).
+PlayerWrite writePlayer(const QSqlDatabase &db, const PlayerFigures &row) {
     const std::variant<Lookup, QSqlError> looked = lookUp(db, row.name);
     if (const QSqlError *error = std::get_if<QSqlError>(&looked)) {
         return *error;
@@ -378,26 +403,22 @@ QSqlError writePlayer(const QSqlDatabase &db, const PlayerFigures &row) {
     const std::vector<std::pair<QString, QVariant>> added = addedFigures(row);
     QSqlQuery command(db);
     if (found.readBack == row.name) {
+        if (!found.id.isValid()) {
+            // An empty name and no row without one: there is nothing to update.
+            return StatTarget{};
+        }
         command.prepare(
-            QStringLiteral("UPDATE stat SET %1 WHERE Игрок=?").arg(columnList(added, QStringLiteral("%1=%1+?"))));
-    } else if (!found.moreRows) {
-        command.prepare(QStringLiteral("INSERT INTO stat (Игрок,%1) VALUES (?%2)")
-                            .arg(columnList(added, QStringLiteral("%1")), QStringLiteral(",?").repeated(added.size())));
-        command.addBindValue(boundText(row.name));
-    } else {
+            QStringLiteral("UPDATE stat SET %1 WHERE id=?").arg(columnList(added, QStringLiteral("%1=%1+?"))));
+        return execWrite(command, added, found.id, StatTarget{found.id, false});
+    }
+    if (found.moreRows) {
         // Two or more rows and the first differs from the name: nothing is written.
-        return {};
+        return StatTarget{};
     }
-    for (const auto &[column, value] : added) {
-        command.addBindValue(value);
-    }
-    if (found.readBack == row.name) {
-        command.addBindValue(boundText(found.readBack));
-    }
-    if (!command.exec()) {
-        return command.lastError();
-    }
-    return {};
+    command.prepare(QStringLiteral("INSERT INTO stat (Игрок,%1) VALUES (?%2)")
+                        .arg(columnList(added, QStringLiteral("%1")), QStringLiteral(",?").repeated(added.size())));
+    command.addBindValue(boundText(row.name));
+    return execWrite(command, added, {}, StatTarget{{}, true});
 }
 
 } // namespace
@@ -409,18 +430,57 @@ Status WritePlayerStats(const QSqlDatabase &db, const QString &name, const QStri
     if (Status checked = checkPlayerFigures(row); !checked.ok()) {
         return checked;
     }
-    if (const QSqlError error = writePlayer(db, row); error.isValid()) {
-        return Failure{QStringLiteral("Игрок «%1» не записан в базу: %2").arg(name, error.text())};
+    if (const PlayerWrite written = writePlayer(db, row); std::holds_alternative<QSqlError>(written)) {
+        return Failure{
+            QStringLiteral("Игрок «%1» не записан в базу: %2").arg(name, std::get<QSqlError>(written).text())};
     }
     return {};
 }
 
-Status writeTournament(const StatsConnection &connection, const std::array<PlayerFigures, 3> &rows,
-                       const std::function<void(int)> &afterRow) {
+namespace {
+
+// The checks before the write starts: the figures of the three rows and the
+// score boxes of the six matches.
+Result<std::array<BookMatch, 6>> checkTournament(const std::array<PlayerFigures, 3> &rows,
+                                                 const TournamentEntry &entry) {
     for (const PlayerFigures &row : rows) {
         if (const Status checked = checkPlayerFigures(row); !checked.ok()) {
             return Failure{checked.error() + kNothingWritten};
         }
+    }
+    Result<std::array<BookMatch, 6>> matches = matchesOfScores(entry.scores);
+    if (!matches.ok()) {
+        return Failure{matches.error() + kNothingWritten};
+    }
+    return matches;
+}
+
+// The three rows of "stat", in the open transaction; the failure is the text
+// to show before the rollback.
+Result<std::array<StatTarget, 3>> writeRows(const StatsConnection &connection, const std::array<PlayerFigures, 3> &rows,
+                                            const std::function<void(int)> &afterRow) {
+    std::array<StatTarget, 3> targets;
+    for (int k = 0; k < 3; ++k) {
+        const PlayerWrite written = writePlayer(connection.database(), rows[k]);
+        if (const QSqlError *error = std::get_if<QSqlError>(&written)) {
+            return Failure{QStringLiteral("Игрок «%1» не записан в базу.\n").arg(rows[k].name) +
+                           databaseErrorText(connection.filePath(), *error)};
+        }
+        targets[k] = std::get<StatTarget>(written);
+        if (afterRow) {
+            afterRow(k + 1);
+        }
+    }
+    return targets;
+}
+
+} // namespace
+
+Status writeTournament(const StatsConnection &connection, const std::array<PlayerFigures, 3> &rows,
+                       const TournamentEntry &entry, const std::function<void(int)> &afterRow) {
+    const Result<std::array<BookMatch, 6>> matches = checkTournament(rows, entry);
+    if (!matches.ok()) {
+        return matches.status();
     }
     const StatsConnection::LockWaitScope wait(connection);
     const QSqlDatabase db = connection.database();
@@ -430,15 +490,19 @@ Status writeTournament(const StatsConnection &connection, const std::array<Playe
     if (!begin.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
         return Failure{databaseErrorText(connection.filePath(), begin.lastError()) + kNothingWritten};
     }
-    for (int k = 0; k < 3; ++k) {
-        if (const QSqlError error = writePlayer(db, rows[k]); error.isValid()) {
-            const QString failure = QStringLiteral("Игрок «%1» не записан в базу.\n").arg(rows[k].name) +
-                                    databaseErrorText(connection.filePath(), error);
-            return Failure{rolledBack(db, failure)};
-        }
-        if (afterRow) {
-            afterRow(k + 1);
-        }
+    // A file made before the book gets its tables in this transaction, so that a
+    // failed write leaves it as it was.
+    if (const Status schema = ensureBookSchema(db); !schema.ok()) {
+        return Failure{rolledBack(
+            db, QStringLiteral("Файл базы статистики «%1»: %2.").arg(connection.filePath(), schema.error()))};
+    }
+    const Result<std::array<StatTarget, 3>> targets = writeRows(connection, rows, afterRow);
+    if (!targets.ok()) {
+        return Failure{rolledBack(db, targets.error())};
+    }
+    if (const QSqlError error = recordTournament(db, rows, targets.value(), entry, matches.value()); error.isValid()) {
+        return Failure{rolledBack(db, QStringLiteral("Турнир не записан в книгу турниров.\n") +
+                                          databaseErrorText(connection.filePath(), error))};
     }
     // A reader of another program keeps the commit waiting; when the wait runs
     // out the transaction is still open and is rolled back.

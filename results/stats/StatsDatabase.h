@@ -12,6 +12,7 @@
 
 class QSqlError;
 class RussianCollator;
+struct TournamentEntry;
 struct sqlite3;
 
 // The statistics database: the table "stat" of the SQLite file
@@ -122,21 +123,25 @@ struct PlayerFigures {
 Status checkPlayerFigures(const PlayerFigures &figures);
 
 // Adds one player's tournament figures to "stat": the update of the player's row
-// when the lookup finds it, else the insert of a new row. Figures are
+// when the lookup finds it (that one row, by its id, even when the name stands in
+// several), else the insert of a new row. Figures are
 // passed on as the texts they are. Checks the figures first; runs in whatever
 // transaction the caller holds.
 Status WritePlayerStats(const QSqlDatabase &db, const QString &name, const QString &wins, const QString &draws,
                         const QString &losses, const QString &scored, const QString &conceded,
                         const QString &difference, const QString &points, const QString &place);
 
-// Writes the three rows of one tournament in one transaction: all three players or
-// none. Nothing starts unless every row passes checkPlayerFigures. The write takes
+// Writes the three rows of one tournament and its entry in the tournament book in
+// one transaction: all three players and the book, or nothing. A file made before
+// the book gets the book's tables in that transaction; a file of a newer book is
+// refused. Nothing starts unless every row passes checkPlayerFigures and every
+// score box holds an integer. The write takes
 // the file for writing before the first row, so that another program's lock
 // stops it before anything is done; a failed row or a failed commit is rolled
 // back. afterRow(k) runs once the k-th row (1-based) is written. One operation
 // for the lock wait.
 Status writeTournament(const StatsConnection &connection, const std::array<PlayerFigures, 3> &rows,
-                       const std::function<void(int)> &afterRow = {});
+                       const TournamentEntry &entry, const std::function<void(int)> &afterRow = {});
 
 // Deletes the row of "stat" with this id; one operation for the lock wait. The
 // failure says why the row stays.

@@ -2,12 +2,15 @@
 
 #include "Result.h"
 #include "Standings.h"
+#include "StatsDatabase.h"
 
 #include <QDateTime>
 #include <QString>
+#include <QVariant>
 #include <array>
 
 class QSqlDatabase;
+class QSqlError;
 class StatsConnection;
 
 // The tournament book: every tournament written to the statistics database,
@@ -40,14 +43,27 @@ struct TournamentEntry {
 struct BookMatch {
     int homeRow = 0;
     int awayRow = 0;
-    int homeGoals = 0;
-    int awayGoals = 0;
+    qint64 homeGoals = 0;
+    qint64 awayGoals = 0;
 };
 
 // The six matches of the score boxes, cell by cell: (1,2) Edit1:Edit2,
 // (1,3) Edit9:Edit10, (2,1) Edit3:Edit4, (2,3) Edit11:Edit12, (3,1) Edit5:Edit6,
 // (3,2) Edit7:Edit8. Fails when a box is not an integer.
 Result<std::array<BookMatch, 6>> matchesOfScores(const ScoreTexts &scores);
+
+// Where the write put one row's figures in "stat": the row's id, null when the
+// write left "stat" alone for the player, and whether the write inserted it.
+struct StatTarget {
+    QVariant id;
+    bool created = false;
+};
+
+// Adds the tournament, its three rows and its six matches to the book; runs in
+// the caller's transaction, after the rows of "stat". An invalid error on success.
+QSqlError recordTournament(const QSqlDatabase &db, const std::array<PlayerFigures, 3> &rows,
+                           const std::array<StatTarget, 3> &targets, const TournamentEntry &entry,
+                           const std::array<BookMatch, 6> &matches);
 
 // The schema version of the open file (PRAGMA user_version).
 Result<int> bookVersion(const QSqlDatabase &db);

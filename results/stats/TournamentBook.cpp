@@ -1,0 +1,407 @@
+#include "TournamentBook.h"
+
+#include "StatsDatabase.h"
+#include "Text.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <map>
+#include <optional>
+
+namespace {
+
+// The book's tables as data/base.sql makes them, for a file made before the book.
+// "IF NOT EXISTS" lets a file that has some of them already get the others.
+constexpr const char16_t *kBookSchema[] = {
+    u"CREATE TABLE IF NOT EXISTS tournament (id INTEGER PRIMARY KEY, written TEXT NOT NULL)",
+    u"CREATE TABLE IF NOT EXISTS tournament_player ("
+    u"tournament INTEGER NOT NULL REFERENCES tournament (id) ON DELETE CASCADE, "
+    u"row INTEGER NOT NULL CHECK (row BETWEEN 1 AND 3), player TEXT NOT NULL, team TEXT, "
+    u"wins INTEGER NOT NULL, draws INTEGER NOT NULL, losses INTEGER NOT NULL, scored INTEGER NOT NULL, "
+    u"conceded INTEGER NOT NULL, difference INTEGER NOT NULL, points INTEGER NOT NULL, "
+    u"place INTEGER NOT NULL CHECK (place BETWEEN 1 AND 3), stat_id INTEGER, "
+    u"stat_created INTEGER NOT NULL DEFAULT 0, PRIMARY KEY (tournament, row)) WITHOUT ROWID",
+    u"CREATE INDEX IF NOT EXISTS tournament_player_player ON tournament_player (player)",
+    u"CREATE TABLE IF NOT EXISTS tournament_match ("
+    u"tournament INTEGER NOT NULL REFERENCES tournament (id) ON DELETE CASCADE, "
+    u"home_row INTEGER NOT NULL CHECK (home_row BETWEEN 1 AND 3), "
+    u"away_row INTEGER NOT NULL CHECK (away_row BETWEEN 1 AND 3 AND away_row <> home_row), "
+    u"home_goals INTEGER NOT NULL, away_goals INTEGER NOT NULL, "
+    u"PRIMARY KEY (tournament, home_row, away_row)) WITHOUT ROWID",
+};
+
+// How "written" is stored: local time, sorted as text in the order of time.
+const QString kWrittenFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+
+const QString kNothingUndone = QStringLiteral("\nНичего не изменено.");
+
+QString nothingToUndo() {
+    return QStringLiteral("Отменять нечего: в книге турниров нет ни одного турнира. Турниры, записанные прежней "
+                          "версией программы, отменить нельзя.");
+}
+
+QString newerVersionText(int version) {
+    return QStringLiteral("его записала более новая версия программы (книга турниров версии %1, а эта версия "
+                          "программы знает только версию %2). Чтобы не испортить файл, программа его не меняет: "
+                          "пользуйтесь более новой версией")
+        .arg(version)
+        .arg(Book::SchemaVersion);
+}
+
+// The cell of each match, row and column 1 to 3, and its score boxes (0-based).
+struct MatchCell {
+    int homeRow;
+    int awayRow;
+    int homeBox;
+    int awayBox;
+};
+constexpr MatchCell kMatchCells[] = {{1, 2, 0, 1},   {1, 3, 8, 9}, {2, 1, 2, 3},
+                                     {2, 3, 10, 11}, {3, 1, 4, 5}, {3, 2, 6, 7}};
+
+// Runs one statement with its values bound in order; an invalid error on success.
+QSqlError run(const QSqlDatabase &db, const QString &statement, const QVariantList &values = {}) {
+    QSqlQuery query(db);
+    if (!query.prepare(statement)) {
+        return query.lastError();
+    }
+    for (const QVariant &value : values) {
+        query.addBindValue(value);
+    }
+    if (!query.exec()) {
+        return query.lastError();
+    }
+    return {};
+}
+
+QVariant integerOf(const QString &text) {
+    return QVariant(parseInteger(text).value_or(0));
+}
+
+QSqlError recordPlayer(const QSqlDatabase &db, qint64 tournament, int row, const PlayerFigures &figures,
+                       const QString &team, const StatTarget &target) {
+    const QVariant teamValue = team.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(team);
+    return run(db,
+               QStringLiteral("INSERT INTO tournament_player (tournament, row, player, team, wins, draws, losses, "
+                              "scored, conceded, difference, points, place, stat_id, stat_created) "
+                              "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+               {tournament, row, figures.name.isNull() ? QStringLiteral("") : figures.name, teamValue,
+                integerOf(figures.wins), integerOf(figures.draws), integerOf(figures.losses), integerOf(figures.scored),
+                integerOf(figures.conceded), integerOf(figures.difference), integerOf(figures.points),
+                integerOf(figures.place), target.id.isValid() ? target.id : QVariant(QMetaType::fromType<qint64>()),
+                target.created ? 1 : 0});
+}
+
+} // namespace
+
+Result<std::array<BookMatch, 6>> matchesOfScores(const ScoreTexts &scores) {
+    std::array<BookMatch, 6> matches;
+    for (std::size_t k = 0; k < matches.size(); ++k) {
+        const MatchCell &cell = kMatchCells[k];
+        const std::optional<qint64> home = parseInteger(scores[cell.homeBox]);
+        const std::optional<qint64> away = parseInteger(scores[cell.awayBox]);
+        if (!home || !away) {
+            const QString &bad = home ? scores[cell.awayBox] : scores[cell.homeBox];
+            return Failure{QStringLiteral("Счёт матча %1 против %2: в поле стоит «%3», а нужно целое число.")
+                               .arg(cell.homeRow)
+                               .arg(cell.awayRow)
+                               .arg(bad)};
+        }
+        matches[k] = {cell.homeRow, cell.awayRow, *home, *away};
+    }
+    return matches;
+}
+
+Result<int> bookVersion(const QSqlDatabase &db) {
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next()) {
+        return Failure{query.lastError().text()};
+    }
+    return query.value(0).toInt();
+}
+
+Status ensureBookSchema(const QSqlDatabase &db) {
+    const Result<int> version = bookVersion(db);
+    if (!version.ok()) {
+        return version.status();
+    }
+    if (version.value() > Book::SchemaVersion) {
+        return Failure{newerVersionText(version.value())};
+    }
+    if (version.value() == Book::SchemaVersion) {
+        return {};
+    }
+    for (const char16_t *statement : kBookSchema) {
+        if (const QSqlError error = run(db, QString::fromUtf16(statement)); error.isValid()) {
+            return Failure{error.text()};
+        }
+    }
+    // PRAGMA takes no bound value; the version is the program's own number.
+    if (const QSqlError error = run(db, QStringLiteral("PRAGMA user_version = %1").arg(Book::SchemaVersion));
+        error.isValid()) {
+        return Failure{error.text()};
+    }
+    return {};
+}
+
+QSqlError recordTournament(const QSqlDatabase &db, const std::array<PlayerFigures, 3> &rows,
+                           const std::array<StatTarget, 3> &targets, const TournamentEntry &entry,
+                           const std::array<BookMatch, 6> &matches) {
+    const QDateTime written = entry.written.isValid() ? entry.written : QDateTime::currentDateTime();
+    QSqlQuery tournament(db);
+    tournament.prepare(QStringLiteral("INSERT INTO tournament (written) VALUES (?)"));
+    tournament.addBindValue(written.toString(kWrittenFormat));
+    if (!tournament.exec()) {
+        return tournament.lastError();
+    }
+    const qint64 id = tournament.lastInsertId().toLongLong();
+    for (int k = 0; k < 3; ++k) {
+        if (QSqlError error = recordPlayer(db, id, k + 1, rows[k], entry.teams[k], targets[k]); error.isValid()) {
+            return error;
+        }
+    }
+    for (const BookMatch &match : matches) {
+        if (QSqlError error = run(db,
+                                  QStringLiteral("INSERT INTO tournament_match (tournament, home_row, away_row, "
+                                                 "home_goals, away_goals) VALUES (?,?,?,?,?)"),
+                                  {id, match.homeRow, match.awayRow, match.homeGoals, match.awayGoals});
+            error.isValid()) {
+            return error;
+        }
+    }
+    return {};
+}
+
+namespace {
+
+// What one tournament added to one row of "stat", over all its rows that went
+// there (one player may stand in two rows).
+struct Added {
+    QString player;
+    bool created = false;
+    std::array<qint64, 10> figures{};
+};
+
+// The columns of "stat" in the order of Added::figures, and the book's columns
+// that give them (the place counts come from "place").
+constexpr const char16_t *kStatColumns[] = {u"Побед",   u"Ничьих", u"Поражений", u"Забито", u"Пропущено",
+                                            u"Разница", u"Очки",   u"Первый",    u"Второй", u"Третий"};
+constexpr int kDifference = 5;
+
+// Why the undo stops: a reason in the user's words, or the statement that failed.
+// A plain reason is shown as it is, without "Турнир не отменён".
+struct UndoFailure {
+    QString reason;
+    QSqlError error;
+    bool plain = false;
+};
+
+std::optional<qint64> newestId(const QSqlDatabase &db, QSqlError &error) {
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("SELECT max(id) FROM tournament")) || !query.next()) {
+        error = query.lastError();
+        return std::nullopt;
+    }
+    if (query.value(0).isNull()) {
+        return std::nullopt;
+    }
+    return query.value(0).toLongLong();
+}
+
+// What the tournament added, row of "stat" by row.
+std::optional<std::map<qint64, Added>> addedByTournament(const QSqlDatabase &db, qint64 id, QSqlError &error) {
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("SELECT stat_id, stat_created, player, wins, draws, losses, scored, conceded, "
+                                 "difference, points, place FROM tournament_player "
+                                 "WHERE tournament=? AND stat_id IS NOT NULL"));
+    query.addBindValue(id);
+    if (!query.exec()) {
+        error = query.lastError();
+        return std::nullopt;
+    }
+    std::map<qint64, Added> added;
+    while (query.next()) {
+        Added &row = added[query.value(0).toLongLong()];
+        row.created = row.created || query.value(1).toBool();
+        row.player = query.value(2).toString();
+        for (int k = 0; k < 7; ++k) {
+            row.figures[k] += query.value(3 + k).toLongLong();
+        }
+        const int place = query.value(10).toInt();
+        if (place >= 1 && place <= 3) {
+            row.figures[6 + place] += 1;
+        }
+    }
+    return added;
+}
+
+// Whether the row of "stat" is still there, under the same name, and holds at
+// least what the tournament added (the difference may be anything).
+std::optional<UndoFailure> checkStillHolds(const QSqlDatabase &db, qint64 statId, const Added &added) {
+    QStringList conditions{QStringLiteral("Игрок IS ?")};
+    QVariantList values{added.player};
+    for (int k = 0; k < 10; ++k) {
+        if (k != kDifference) {
+            conditions.append(QStringLiteral("%1 >= ?").arg(QString::fromUtf16(kStatColumns[k])));
+            values.append(added.figures[k]);
+        }
+    }
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("SELECT %1 FROM stat WHERE id=?").arg(conditions.join(QStringLiteral(" AND "))));
+    for (const QVariant &value : values) {
+        query.addBindValue(value);
+    }
+    query.addBindValue(statId);
+    if (!query.exec()) {
+        return UndoFailure{{}, query.lastError()};
+    }
+    if (!query.next()) {
+        return UndoFailure{
+            QStringLiteral("строки игрока «%1» (id %2) больше нет в таблице статистики").arg(added.player).arg(statId),
+            {}};
+    }
+    if (!query.value(0).toBool()) {
+        return UndoFailure{QStringLiteral("строку игрока «%1» (id %2) в таблице статистики с тех пор меняли, и в ней "
+                                          "нет того, что добавил турнир")
+                               .arg(added.player)
+                               .arg(statId),
+                           {}};
+    }
+    return std::nullopt;
+}
+
+// Subtracts what the tournament added; deletes the row that it created once the
+// row is back to all zeros.
+QSqlError subtract(const QSqlDatabase &db, qint64 statId, const Added &added) {
+    QStringList assignments;
+    QStringList zeros;
+    QVariantList values;
+    for (int k = 0; k < 10; ++k) {
+        const QString column = QString::fromUtf16(kStatColumns[k]);
+        assignments.append(QStringLiteral("%1=%1-?").arg(column));
+        zeros.append(QStringLiteral("%1=0").arg(column));
+        values.append(added.figures[k]);
+    }
+    values.append(statId);
+    if (QSqlError error = run(db, QStringLiteral("UPDATE stat SET %1 WHERE id=?").arg(assignments.join(u',')), values);
+        error.isValid() || !added.created) {
+        return error;
+    }
+    return run(db, QStringLiteral("DELETE FROM stat WHERE id=? AND %1").arg(zeros.join(QStringLiteral(" AND "))),
+               {statId});
+}
+
+std::optional<UndoFailure> takeBack(const StatsConnection &connection) {
+    const QSqlDatabase db = connection.database();
+    const Result<int> version = bookVersion(db);
+    if (!version.ok()) {
+        return UndoFailure{version.error(), {}};
+    }
+    if (version.value() > Book::SchemaVersion) {
+        return UndoFailure{QStringLiteral("Файл базы статистики «%1»: %2.")
+                               .arg(connection.filePath(), newerVersionText(version.value())),
+                           {},
+                           true};
+    }
+    QSqlError error;
+    const std::optional<qint64> id = version.value() == 0 ? std::nullopt : newestId(db, error);
+    if (!id) {
+        return UndoFailure{error.isValid() ? QString() : nothingToUndo(), error, !error.isValid()};
+    }
+    const std::optional<std::map<qint64, Added>> added = addedByTournament(db, *id, error);
+    if (!added) {
+        return UndoFailure{{}, error};
+    }
+    for (const auto &[statId, row] : *added) {
+        if (std::optional<UndoFailure> refused = checkStillHolds(db, statId, row)) {
+            return refused;
+        }
+    }
+    for (const auto &[statId, row] : *added) {
+        if (error = subtract(db, statId, row); error.isValid()) {
+            return UndoFailure{{}, error};
+        }
+    }
+    for (const char16_t *table : {u"tournament_match", u"tournament_player"}) {
+        if (error = run(db, QStringLiteral("DELETE FROM %1 WHERE tournament=?").arg(QString::fromUtf16(table)), {*id});
+            error.isValid()) {
+            return UndoFailure{{}, error};
+        }
+    }
+    if (error = run(db, QStringLiteral("DELETE FROM tournament WHERE id=?"), {*id}); error.isValid()) {
+        return UndoFailure{{}, error};
+    }
+    return std::nullopt;
+}
+
+QString undoFailureText(const StatsConnection &connection, const UndoFailure &failure) {
+    if (failure.error.isValid()) {
+        return QStringLiteral("Турнир не отменён.\n") + databaseErrorText(connection.filePath(), failure.error);
+    }
+    if (failure.plain) {
+        return failure.reason;
+    }
+    return QStringLiteral("Турнир не отменён: %1.").arg(failure.reason);
+}
+
+// Ends the undo's transaction without a change; a failed rollback is told too.
+QString undoRolledBack(const QSqlDatabase &db, const QString &failure) {
+    QSqlQuery rollback(db);
+    if (rollback.exec(QStringLiteral("ROLLBACK"))) {
+        return failure + kNothingUndone;
+    }
+    return failure + QStringLiteral("\nНачатую отмену не удалось прервать: %1").arg(rollback.lastError().text());
+}
+
+} // namespace
+
+Result<NewestTournament> newestTournament(const StatsConnection &connection) {
+    const StatsConnection::LockWaitScope wait(connection);
+    const QSqlDatabase db = connection.database();
+    const Result<int> version = bookVersion(db);
+    if (!version.ok()) {
+        return Failure{QStringLiteral("Файл базы статистики «%1»: %2").arg(connection.filePath(), version.error())};
+    }
+    if (version.value() > Book::SchemaVersion) {
+        return Failure{QStringLiteral("Файл базы статистики «%1»: %2.")
+                           .arg(connection.filePath(), newerVersionText(version.value()))};
+    }
+    if (version.value() == 0) {
+        return Failure{nothingToUndo()};
+    }
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("SELECT t.id, t.written, p.player FROM tournament t JOIN tournament_player p "
+                                   "ON p.tournament = t.id WHERE t.id = (SELECT max(id) FROM tournament) "
+                                   "ORDER BY p.row"))) {
+        return Failure{databaseErrorText(connection.filePath(), query.lastError())};
+    }
+    NewestTournament newest;
+    int row = 0;
+    while (query.next() && row < 3) {
+        newest.id = query.value(0).toLongLong();
+        newest.written = QDateTime::fromString(query.value(1).toString(), kWrittenFormat);
+        newest.players[row++] = query.value(2).toString();
+    }
+    if (row == 0) {
+        return Failure{nothingToUndo()};
+    }
+    return newest;
+}
+
+Status undoNewestTournament(const StatsConnection &connection) {
+    const StatsConnection::LockWaitScope wait(connection);
+    const QSqlDatabase db = connection.database();
+    QSqlQuery begin(db);
+    if (!begin.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        return Failure{QStringLiteral("Турнир не отменён.\n") +
+                       databaseErrorText(connection.filePath(), begin.lastError()) + kNothingUndone};
+    }
+    if (const std::optional<UndoFailure> failure = takeBack(connection)) {
+        return Failure{undoRolledBack(db, undoFailureText(connection, *failure))};
+    }
+    QSqlQuery commit(db);
+    if (!commit.exec(QStringLiteral("COMMIT"))) {
+        return Failure{undoRolledBack(db, QStringLiteral("Турнир не отменён.\n") +
+                                              databaseErrorText(connection.filePath(), commit.lastError()))};
+    }
+    return {};
+}
