@@ -62,13 +62,13 @@ TEST_F(BookReaderTest, TournamentsComeNewestFirstWithTheirRowsAndTheCrossTableBy
 
     const Result<BookCrossTable> cross = readCrossTable(*connection, 1);
     ASSERT_TRUE(cross.ok()) << cross.error().toStdString();
-    using Cell = std::optional<std::pair<int, int>>;
+    using Cell = std::optional<std::pair<qint64, qint64>>;
     // Row participant's goals first: Аня (row 1) beat Боря (column 2) 2:1 and
     // drew 0:0 where Боря was the row.
-    EXPECT_EQ(cross.value().cells[0][1], Cell(std::pair{2, 1}));
-    EXPECT_EQ(cross.value().cells[1][0], Cell(std::pair{0, 0}));
-    EXPECT_EQ(cross.value().cells[0][2], Cell(std::pair{1, 3}));
-    EXPECT_EQ(cross.value().cells[2][1], Cell(std::pair{0, 1}));
+    EXPECT_EQ(cross.value().cells[0][1], Cell(std::pair<qint64, qint64>{2, 1}));
+    EXPECT_EQ(cross.value().cells[1][0], Cell(std::pair<qint64, qint64>{0, 0}));
+    EXPECT_EQ(cross.value().cells[0][2], Cell(std::pair<qint64, qint64>{1, 3}));
+    EXPECT_EQ(cross.value().cells[2][1], Cell(std::pair<qint64, qint64>{0, 1}));
     EXPECT_EQ(cross.value().cells[1][1], Cell());
     EXPECT_EQ(cross.value().tournament.rows[1].player, u8("Боря"));
 

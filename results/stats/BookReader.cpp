@@ -30,6 +30,11 @@ int columnInt(sqlite3_stmt *statement, int column) {
     return sqlite3_column_int(statement, column);
 }
 
+// Goals and their sums, which the score boxes do not bound.
+qint64 columnGoals(sqlite3_stmt *statement, int column) {
+    return sqlite3_column_int64(statement, column);
+}
+
 // The reading of one operation: waits for another program's lock as one, and
 // reads every statement from the same state of the file in a transaction that
 // ends (its lock released) when the reading goes.
@@ -126,9 +131,9 @@ BookRow readRow(sqlite3_stmt *statement) {
     row.wins = columnInt(statement, 5);
     row.draws = columnInt(statement, 6);
     row.losses = columnInt(statement, 7);
-    row.scored = columnInt(statement, 8);
-    row.conceded = columnInt(statement, 9);
-    row.difference = columnInt(statement, 10);
+    row.scored = columnGoals(statement, 8);
+    row.conceded = columnGoals(statement, 9);
+    row.difference = columnGoals(statement, 10);
     row.points = columnInt(statement, 11);
     row.place = columnInt(statement, 12);
     return row;
@@ -207,7 +212,7 @@ Result<BookCrossTable> readCrossTable(const StatsConnection &connection, qint64 
         const int away = columnInt(matches.get(), 1);
         if (home >= 1 && home <= 3 && away >= 1 && away <= 3 && home != away) {
             table.cells[static_cast<std::size_t>(home - 1)][static_cast<std::size_t>(away - 1)] =
-                std::pair{columnInt(matches.get(), 2), columnInt(matches.get(), 3)};
+                std::pair{columnGoals(matches.get(), 2), columnGoals(matches.get(), 3)};
         }
     }
     if (reading.failed()) {
@@ -269,9 +274,9 @@ Result<HeadToHead> readHeadToHead(const StatsConnection &connection, const QStri
     sqlite3_bind_text(matches.get(), 1, firstUtf8.constData(), static_cast<int>(firstUtf8.size()), SQLITE_STATIC);
     sqlite3_bind_text(matches.get(), 2, secondUtf8.constData(), static_cast<int>(secondUtf8.size()), SQLITE_STATIC);
     while (reading.next(matches.get())) {
-        HeadToHeadMatch match{
-            sqlite3_column_int64(matches.get(), 0), columnText(matches.get(), 1), columnText(matches.get(), 2),
-            columnText(matches.get(), 3),           columnInt(matches.get(), 4),  columnInt(matches.get(), 5)};
+        HeadToHeadMatch match{sqlite3_column_int64(matches.get(), 0), columnText(matches.get(), 1),
+                              columnText(matches.get(), 2),           columnText(matches.get(), 3),
+                              columnGoals(matches.get(), 4),          columnGoals(matches.get(), 5)};
         ++result.played;
         result.goalsFor += match.goalsFor;
         result.goalsAgainst += match.goalsAgainst;
@@ -324,8 +329,8 @@ Result<std::vector<TeamRecord>> readTeamRecords(const StatsConnection &connectio
         record.wins += columnInt(line, 3);
         record.draws += columnInt(line, 4);
         record.losses += columnInt(line, 5);
-        record.goalsFor += columnInt(line, 6);
-        record.goalsAgainst += columnInt(line, 7);
+        record.goalsFor += columnGoals(line, 6);
+        record.goalsAgainst += columnGoals(line, 7);
     }
     if (reading.failed()) {
         return reading.failure();

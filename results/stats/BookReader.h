@@ -25,9 +25,9 @@ struct BookRow {
     int wins = 0;
     int draws = 0;
     int losses = 0;
-    int scored = 0;
-    int conceded = 0;
-    int difference = 0;
+    qint64 scored = 0;
+    qint64 conceded = 0;
+    qint64 difference = 0;
     int points = 0;
     int place = 0;
 };
@@ -46,7 +46,7 @@ Result<std::vector<BookTournament>> readTournaments(const StatsConnection &conne
 // the book has no such match.
 struct BookCrossTable {
     BookTournament tournament;
-    std::array<std::array<std::optional<std::pair<int, int>>, 3>, 3> cells;
+    std::array<std::array<std::optional<std::pair<qint64, qint64>>, 3>, 3> cells;
 };
 // Fails when the tournament is not in the book (any more).
 Result<BookCrossTable> readCrossTable(const StatsConnection &connection, qint64 tournamentId);
@@ -60,16 +60,16 @@ struct HeadToHeadMatch {
     QString written;
     QString team;      // the first player's team
     QString otherTeam; // the second player's
-    int goalsFor = 0;
-    int goalsAgainst = 0;
+    qint64 goalsFor = 0;
+    qint64 goalsAgainst = 0;
 };
 struct HeadToHead {
     int played = 0;
     int wins = 0;
     int draws = 0;
     int losses = 0;
-    int goalsFor = 0;
-    int goalsAgainst = 0;
+    qint64 goalsFor = 0;
+    qint64 goalsAgainst = 0;
     // Oldest first.
     std::vector<HeadToHeadMatch> matches;
 };
@@ -87,8 +87,8 @@ struct TeamRecord {
     int wins = 0;
     int draws = 0;
     int losses = 0;
-    int goalsFor = 0;
-    int goalsAgainst = 0;
+    qint64 goalsFor = 0;
+    qint64 goalsAgainst = 0;
 };
 // Every team the book recorded (rows without a title are left out), the most
 // played first, then by name.
