@@ -18,12 +18,10 @@ struct FinalizeStatement {
 using Statement = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
 
 QString columnText(sqlite3_stmt *statement, int column) {
-    // SQLite hands over native UTF-16, its length in bytes; NULL reads as empty.
-    const auto *characters = static_cast<const QChar *>(sqlite3_column_text16(statement, column));
-    if (characters == nullptr) {
-        return {};
-    }
-    return QString(characters, sqlite3_column_bytes16(statement, column) / 2);
+    // The UTF-8 that SQLite stores, without a conversion of SQLite's own; NULL
+    // reads as empty.
+    const auto *characters = reinterpret_cast<const char *>(sqlite3_column_text(statement, column));
+    return QString::fromUtf8(characters, sqlite3_column_bytes(statement, column));
 }
 
 int columnInt(sqlite3_stmt *statement, int column) {
@@ -157,6 +155,9 @@ std::vector<BookTournament> gatherTournaments(BookReading &reading, sqlite3_stmt
 
 } // namespace
 
+// Two plain scans in the order of the tables' keys, merged here: a join would
+// look up the rows of every tournament one by one, several times slower on a
+// book of thousands.
 Result<std::vector<BookTournament>> readTournaments(const StatsConnection &connection) {
     BookReading reading(connection);
     if (reading.failed()) {
@@ -166,14 +167,35 @@ Result<std::vector<BookTournament>> readTournaments(const StatsConnection &conne
         return reading.failed() ? Result<std::vector<BookTournament>>(reading.failure())
                                 : std::vector<BookTournament>{};
     }
-    const Statement rows = reading.prepare((QByteArray(kTournamentRows) + "ORDER BY t.id DESC, p.row").constData());
-    if (!rows) {
+    const Statement heads = reading.prepare("SELECT id, written FROM tournament ORDER BY id");
+    if (!heads) {
         return reading.failure();
     }
-    std::vector<BookTournament> tournaments = gatherTournaments(reading, rows.get());
+    std::vector<BookTournament> tournaments;
+    while (reading.next(heads.get())) {
+        tournaments.push_back({sqlite3_column_int64(heads.get(), 0), columnText(heads.get(), 1), {}});
+    }
+    const Statement rows = reading.prepare(
+        "SELECT tournament, NULL, row, player, team, wins, draws, losses, scored, conceded, difference, points, "
+        "place FROM tournament_player ORDER BY tournament, row");
+    if (reading.failed() || !rows) {
+        return reading.failure();
+    }
+    auto at = tournaments.begin();
+    while (reading.next(rows.get())) {
+        const qint64 id = sqlite3_column_int64(rows.get(), 0);
+        while (at != tournaments.end() && at->id < id) {
+            ++at;
+        }
+        const BookRow row = readRow(rows.get());
+        if (at != tournaments.end() && at->id == id && row.row >= 1 && row.row <= 3) {
+            at->rows[static_cast<std::size_t>(row.row - 1)] = row;
+        }
+    }
     if (reading.failed()) {
         return reading.failure();
     }
+    std::reverse(tournaments.begin(), tournaments.end());
     return tournaments;
 }
 
@@ -295,6 +317,8 @@ Result<HeadToHead> readHeadToHead(const StatsConnection &connection, const QStri
     return result;
 }
 
+// Summed here over one scan of the rows: SQL's grouping and ordering by team
+// and player cost several times as much on a book of thousands.
 Result<std::vector<TeamRecord>> readTeamRecords(const StatsConnection &connection) {
     BookReading reading(connection);
     if (reading.failed()) {
@@ -303,41 +327,53 @@ Result<std::vector<TeamRecord>> readTeamRecords(const StatsConnection &connectio
     if (!reading.hasBook()) {
         return reading.failed() ? Result<std::vector<TeamRecord>>(reading.failure()) : std::vector<TeamRecord>{};
     }
-    // One line per team and player; the totals of a team are the sums of its lines.
-    const Statement lines = reading.prepare(
-        reading.russianOrder()
-            ? "SELECT team, player, count(*), sum(wins), sum(draws), sum(losses), sum(scored), sum(conceded) "
-              "FROM tournament_player WHERE team IS NOT NULL AND team <> '' GROUP BY team, player "
-              "ORDER BY team COLLATE russian, count(*) DESC, player COLLATE russian"
-            : "SELECT team, player, count(*), sum(wins), sum(draws), sum(losses), sum(scored), sum(conceded) "
-              "FROM tournament_player WHERE team IS NOT NULL AND team <> '' GROUP BY team, player "
-              "ORDER BY team, count(*) DESC, player");
+    const Statement lines = reading.prepare("SELECT team, player, wins, draws, losses, scored, conceded "
+                                            "FROM tournament_player WHERE team IS NOT NULL AND team <> ''");
     if (!lines) {
         return reading.failure();
     }
     std::vector<TeamRecord> records;
+    QHash<QString, std::size_t> recordOf;
     while (reading.next(lines.get())) {
         sqlite3_stmt *const line = lines.get();
         const QString team = columnText(line, 0);
-        if (records.empty() || records.back().team != team) {
+        auto found = recordOf.constFind(team);
+        if (found == recordOf.cend()) {
+            found = recordOf.insert(team, records.size());
             records.push_back(TeamRecord{team, 0, {}, 0, 0, 0, 0, 0});
         }
-        TeamRecord &record = records.back();
-        const int times = columnInt(line, 2);
-        record.tournaments += times;
-        record.players.emplace_back(columnText(line, 1), times);
-        record.wins += columnInt(line, 3);
-        record.draws += columnInt(line, 4);
-        record.losses += columnInt(line, 5);
-        record.goalsFor += columnGoals(line, 6);
-        record.goalsAgainst += columnGoals(line, 7);
+        TeamRecord &record = records[*found];
+        ++record.tournaments;
+        const QString player = columnText(line, 1);
+        const auto played = std::find_if(record.players.begin(), record.players.end(),
+                                         [&player](const std::pair<QString, int> &p) { return p.first == player; });
+        if (played == record.players.end()) {
+            record.players.emplace_back(player, 1);
+        } else {
+            ++played->second;
+        }
+        record.wins += columnInt(line, 2);
+        record.draws += columnInt(line, 3);
+        record.losses += columnInt(line, 4);
+        record.goalsFor += columnGoals(line, 5);
+        record.goalsAgainst += columnGoals(line, 6);
     }
     if (reading.failed()) {
         return reading.failure();
     }
-    // The most played first; the names keep their order among equals.
-    std::stable_sort(records.begin(), records.end(),
-                     [](const TeamRecord &a, const TeamRecord &b) { return a.tournaments > b.tournaments; });
+    const RussianCollator *const collator = connection.russianCollator();
+    const auto before = [collator](const QString &a, const QString &b) {
+        return collator != nullptr ? collator->compare(a.toStdString(), b.toStdString()) < 0 : a < b;
+    };
+    // The most played first, then by name; the players of a team likewise.
+    for (TeamRecord &record : records) {
+        std::sort(record.players.begin(), record.players.end(), [&before](const auto &a, const auto &b) {
+            return a.second != b.second ? a.second > b.second : before(a.first, b.first);
+        });
+    }
+    std::sort(records.begin(), records.end(), [&before](const TeamRecord &a, const TeamRecord &b) {
+        return a.tournaments != b.tournaments ? a.tournaments > b.tournaments : before(a.team, b.team);
+    });
     return records;
 }
 
