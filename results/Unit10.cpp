@@ -133,7 +133,7 @@ TForm10::TForm10(QWidget *parent) : QWidget(parent, Qt::Window), ui(std::make_un
          QStringLiteral("Очки"), QStringLiteral("Игрок"), QStringLiteral("Место")});
     ui->CrossTable->verticalHeader()->setDefaultSectionSize(ui->CrossTable->fontMetrics().height() + 6);
     for (int column = 0; column < 12; ++column) {
-        ui->CrossTable->setColumnWidth(column, column < 3 ? 80 : 62);
+        ui->CrossTable->setColumnWidth(column, column < 3 ? 88 : 60);
     }
 
     ui->HeadToHeadMatches->setColumnCount(4);
@@ -152,6 +152,10 @@ TForm10::TForm10(QWidget *parent) : QWidget(parent, Qt::Window), ui(std::make_un
         ui->TeamTable->setColumnWidth(column, 72);
     }
     ui->TeamTable->horizontalHeader()->setStretchLastSection(true);
+    for (QTableWidget *table : {ui->HeadToHeadMatches, ui->TeamTable}) {
+        table->verticalHeader()->setVisible(false);
+        table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
+    }
 
     connect(ui->TournamentList->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &TForm10::showTournament);
