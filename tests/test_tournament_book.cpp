@@ -198,11 +198,13 @@ TEST_F(TournamentBookTest, AFailureAfterTheRowsOfStatChangesNeitherStatNorTheBoo
     EXPECT_EQ(stat(), before);
     EXPECT_EQ(tournaments(), 1);
 
-    // Another program's write in progress: the write and the undo stop before anything.
+    // Another program's write in progress: the write, the undo and its question
+    // stop before anything.
     {
         OtherProgram other(path(StatsDb::FileName));
         other.holdExclusive();
-        for (const Status &refused : {write(second), undoNewestTournament(*connection)}) {
+        for (const Status &refused :
+             {write(second), undoNewestTournament(*connection), newestTournament(*connection).status()}) {
             ASSERT_FALSE(refused.ok());
             EXPECT_TRUE(refused.error().contains(QStringLiteral("занят другой программой")))
                 << refused.error().toStdString();
@@ -228,7 +230,11 @@ TEST_F(TournamentBookTest, UndoTakesBackExactlyWhatTheNewestTournamentAdded) {
             .ok());
     ASSERT_NE(stat(), afterFirst);
 
-    ASSERT_TRUE(undoNewestTournament(*connection).ok());
+    // The question named the first tournament; the second was written since.
+    const Status stale = undoNewestTournament(*connection, 1);
+    ASSERT_FALSE(stale.ok());
+    EXPECT_TRUE(stale.error().contains(QStringLiteral("другой турнир"))) << stale.error().toStdString();
+    ASSERT_TRUE(undoNewestTournament(*connection, 2).ok());
     EXPECT_EQ(stat(), afterFirst);
     EXPECT_EQ(tournaments(), 1);
     EXPECT_EQ(select(QStringLiteral("SELECT count(*) FROM tournament_player WHERE tournament<>1")), QStringList{"0"});

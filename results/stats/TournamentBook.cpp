@@ -290,7 +290,7 @@ QSqlError subtract(const QSqlDatabase &db, qint64 statId, const Added &added) {
                {statId});
 }
 
-std::optional<UndoFailure> takeBack(const StatsConnection &connection) {
+std::optional<UndoFailure> takeBack(const StatsConnection &connection, std::optional<qint64> expected) {
     const QSqlDatabase db = connection.database();
     const Result<int> version = bookVersion(db);
     if (!version.ok()) {
@@ -306,6 +306,9 @@ std::optional<UndoFailure> takeBack(const StatsConnection &connection) {
     const std::optional<qint64> id = version.value() == 0 ? std::nullopt : newestId(db, error);
     if (!id) {
         return UndoFailure{error.isValid() ? QString() : nothingToUndo(), error, !error.isValid()};
+    }
+    if (expected && *expected != *id) {
+        return UndoFailure{QStringLiteral("с тех пор в книгу записан другой турнир; откройте книгу заново"), {}};
     }
     const std::optional<std::map<qint64, Added>> added = addedByTournament(db, *id, error);
     if (!added) {
@@ -357,15 +360,19 @@ QString undoRolledBack(const QSqlDatabase &db, const QString &failure) {
 Result<NewestTournament> newestTournament(const StatsConnection &connection) {
     const StatsConnection::LockWaitScope wait(connection);
     const QSqlDatabase db = connection.database();
-    const Result<int> version = bookVersion(db);
-    if (!version.ok()) {
-        return Failure{QStringLiteral("Файл базы статистики «%1»: %2").arg(connection.filePath(), version.error())};
+    // Read here rather than through bookVersion(), so that another program's
+    // lock is told as such.
+    QSqlQuery versionQuery(db);
+    if (!versionQuery.exec(QStringLiteral("PRAGMA user_version")) || !versionQuery.next()) {
+        return Failure{databaseErrorText(connection.filePath(), versionQuery.lastError())};
     }
-    if (version.value() > Book::SchemaVersion) {
-        return Failure{QStringLiteral("Файл базы статистики «%1»: %2.")
-                           .arg(connection.filePath(), newerVersionText(version.value()))};
+    const int version = versionQuery.value(0).toInt();
+    versionQuery.finish();
+    if (version > Book::SchemaVersion) {
+        return Failure{
+            QStringLiteral("Файл базы статистики «%1»: %2.").arg(connection.filePath(), newerVersionText(version))};
     }
-    if (version.value() == 0) {
+    if (version == 0) {
         return Failure{nothingToUndo()};
     }
     QSqlQuery query(db);
@@ -387,7 +394,7 @@ Result<NewestTournament> newestTournament(const StatsConnection &connection) {
     return newest;
 }
 
-Status undoNewestTournament(const StatsConnection &connection) {
+Status undoNewestTournament(const StatsConnection &connection, std::optional<qint64> expected) {
     const StatsConnection::LockWaitScope wait(connection);
     const QSqlDatabase db = connection.database();
     QSqlQuery begin(db);
@@ -395,7 +402,7 @@ Status undoNewestTournament(const StatsConnection &connection) {
         return Failure{QStringLiteral("Турнир не отменён.\n") +
                        databaseErrorText(connection.filePath(), begin.lastError()) + kNothingUndone};
     }
-    if (const std::optional<UndoFailure> failure = takeBack(connection)) {
+    if (const std::optional<UndoFailure> failure = takeBack(connection, expected)) {
         return Failure{undoRolledBack(db, undoFailureText(connection, *failure))};
     }
     QSqlQuery commit(db);

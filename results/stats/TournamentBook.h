@@ -8,6 +8,7 @@
 #include <QString>
 #include <QVariant>
 #include <array>
+#include <optional>
 
 class QSqlDatabase;
 class QSqlError;
@@ -85,6 +86,8 @@ Result<NewestTournament> newestTournament(const StatsConnection &connection);
 // exactly what it added (every figure and the place counts), deletes a row of
 // "stat" that this tournament created when it is back to all zeros, and removes
 // the tournament from the book. Refuses, changing nothing, when the book is
-// empty or when "stat" no longer holds what the tournament added. One operation
-// for the lock wait.
-Status undoNewestTournament(const StatsConnection &connection);
+// empty or when "stat" no longer holds what the tournament added. Given the id
+// that newestTournament() showed the user, refuses as well when that is no
+// longer the newest (another program wrote one since). One operation for the
+// lock wait.
+Status undoNewestTournament(const StatsConnection &connection, std::optional<qint64> expected = std::nullopt);
