@@ -405,7 +405,8 @@ void TForm10::undoClick() {
     Status undone;
     {
         const WaitCursor busy;
-        undone = undoNewestTournament(*m_connection);
+        // The tournament named in the question, not whatever is newest by now.
+        undone = undoNewestTournament(*m_connection, t.id);
     }
     if (!undone.ok()) {
         messages().error(undone.error());
