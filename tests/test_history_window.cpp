@@ -235,3 +235,29 @@ TEST_F(HistoryWindow, TheExportWritesThreeFilesOrNothingWhenADialogIsCancelled) 
     EXPECT_TRUE(boxes.shown[1].text.contains(QStringLiteral("t.csv"))) << boxes.shown[1].text.toStdString();
     EXPECT_TRUE(QFile::exists(path(QStringLiteral("matches2.csv"))));
 }
+
+// Another program writes a tournament while the question is on screen: the
+// answer was about the one named, which is no longer the newest.
+TEST_F(HistoryWindow, TheUndoTakesNothingBackWhenAnotherProgramWroteWhileTheQuestionWasShown) {
+    start();
+    writeThroughResultWindow({u8("Вася"), u8("Петя"), u8("Коля")},
+                             {"2", "1", "1", "1", "0", "1", "1", "0", "3", "0", "2", "2"});
+    openFromMenu();
+    const QStringList before = statRows(path(StatsDb::FileName));
+    bool written = false;
+    boxes.onShow = [&] {
+        if (!written) {
+            written = true;
+            execOnStats(path(StatsDb::FileName),
+                        {QStringLiteral("INSERT INTO tournament (id, written) VALUES (50, '2026-12-31 23:00:00')"),
+                         u8("INSERT INTO tournament_player (tournament, row, player, wins, draws, losses, scored, "
+                            "conceded, difference, points, place) VALUES (50, 1, 'Гость', 0, 0, 0, 0, 0, 0, 0, 1)")});
+        }
+    };
+    boxes.answers.push_back(Messages::Answer::Yes);
+    click("UndoButton");
+    ASSERT_EQ(boxes.shown.size(), 2U);
+    EXPECT_EQ(boxes.shown[1].kind, ScriptedMessages::Kind::Error);
+    EXPECT_EQ(statRows(path(StatsDb::FileName)), before);
+    EXPECT_EQ(listColumn(0).size(), 2) << "the window shows the book as it is now";
+}
