@@ -2,65 +2,64 @@
 
 #include "BookReader.h"
 
-#include <QChart>
-#include <QChartView>
-#include <QLineSeries>
-#include <QValueAxis>
-#include <algorithm>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLibrary>
 
-QWidget *makePointsChart(QWidget *parent) {
-    auto *chart = new QChart;
-    chart->setTitle(QStringLiteral("Очки нарастающим итогом"));
-    chart->legend()->setVisible(true);
-    chart->legend()->setAlignment(Qt::AlignBottom);
-    auto *x = new QValueAxis;
-    x->setTitleText(QStringLiteral("Турнир по порядку"));
-    x->setLabelFormat(QStringLiteral("%d"));
-    auto *y = new QValueAxis;
-    y->setTitleText(QStringLiteral("Очки"));
-    y->setLabelFormat(QStringLiteral("%d"));
-    chart->addAxis(x, Qt::AlignBottom);
-    chart->addAxis(y, Qt::AlignLeft);
-    auto *view = new QChartView(chart, parent);
-    view->setObjectName(QStringLiteral("PointsChart"));
-    view->setRenderHint(QPainter::Antialiasing);
-    return view;
+namespace {
+
+using MakeChart = QWidget *(*)(QWidget *);
+using ShowProgress = void (*)(QWidget *, const PointsProgress *);
+
+// The chart module beside the executable, loaded once, on first use, and kept
+// for the rest of the run.
+struct ChartModule {
+    MakeChart make = nullptr;
+    ShowProgress show = nullptr;
+    QString error;
+};
+
+const ChartModule &chartModule() {
+    static const ChartModule module = [] {
+        ChartModule loaded;
+        QLibrary library(QCoreApplication::applicationDirPath() + QStringLiteral("/korvana_history_chart"));
+        if (!library.load()) {
+            loaded.error = library.errorString();
+            return loaded;
+        }
+        loaded.make = reinterpret_cast<MakeChart>(library.resolve("korvana_make_points_chart"));
+        loaded.show = reinterpret_cast<ShowProgress>(library.resolve("korvana_show_points_progress"));
+        if (loaded.make == nullptr || loaded.show == nullptr) {
+            loaded.error = library.errorString();
+            loaded.make = nullptr;
+            loaded.show = nullptr;
+        }
+        return loaded;
+    }();
+    return module;
 }
 
-void showPointsProgress(QWidget *widget, const PointsProgress &progress) {
-    auto *view = qobject_cast<QChartView *>(widget);
-    if (view == nullptr) {
-        return;
+} // namespace
+
+QWidget *makePointsChart(QWidget *parent) {
+    const ChartModule &module = chartModule();
+    if (module.make != nullptr) {
+        return module.make(parent);
     }
-    QChart *const chart = view->chart();
-    chart->removeAllSeries();
-    QAbstractAxis *const x = chart->axes(Qt::Horizontal).value(0);
-    QAbstractAxis *const y = chart->axes(Qt::Vertical).value(0);
-    int highest = 0;
-    for (const PointsCurve &curve : progress.curves) {
-        auto *series = new QLineSeries;
-        // The legend draws its labels as rich text: a name is escaped to be
-        // shown as it stands.
-        series->setName(curve.player.toHtmlEscaped());
-        QList<QPointF> points;
-        points.reserve(static_cast<qsizetype>(curve.points.size()) + 1);
-        // Every line starts from nothing before the first tournament.
-        points.append(QPointF(0, 0));
-        for (const auto &[tournament, total] : curve.points) {
-            points.append(QPointF(tournament, total));
-            highest = std::max(highest, total);
-        }
-        series->replace(points);
-        chart->addSeries(series);
-        series->attachAxis(x);
-        series->attachAxis(y);
-    }
-    x->setRange(0, std::max(progress.tournaments, 1));
-    y->setRange(0, std::max(highest, 1));
-    if (auto *axis = qobject_cast<QValueAxis *>(x)) {
-        axis->applyNiceNumbers();
-    }
-    if (auto *axis = qobject_cast<QValueAxis *>(y)) {
-        axis->applyNiceNumbers();
+    auto *missing = new QLabel(parent);
+    missing->setObjectName(QStringLiteral("PointsChartMissing"));
+    missing->setTextFormat(Qt::PlainText);
+    missing->setWordWrap(true);
+    missing->setAlignment(Qt::AlignCenter);
+    missing->setText(QStringLiteral("График не показать: не загружается его модуль korvana_history_chart рядом с "
+                                    "программой.\n%1")
+                         .arg(module.error));
+    return missing;
+}
+
+void showPointsProgress(QWidget *chart, const PointsProgress &progress) {
+    const ChartModule &module = chartModule();
+    if (module.show != nullptr && chart->objectName() == QStringLiteral("PointsChart")) {
+        module.show(chart, &progress);
     }
 }
