@@ -261,3 +261,18 @@ TEST_F(HistoryWindow, TheUndoTakesNothingBackWhenAnotherProgramWroteWhileTheQues
     EXPECT_EQ(statRows(path(StatsDb::FileName)), before);
     EXPECT_EQ(listColumn(0).size(), 2) << "the window shows the book as it is now";
 }
+
+TEST_F(HistoryWindow, AStatisticsFileThatIsGoneBySaysSoAndLeavesTheWindowEmpty) {
+    start();
+    ASSERT_TRUE(QFile::remove(path(StatsDb::FileName)));
+    openFromMenu();
+    ASSERT_EQ(boxes.shown.size(), 1U);
+    EXPECT_EQ(boxes.shown[0].kind, ScriptedMessages::Kind::Error);
+    EXPECT_TRUE(boxes.shown[0].text.startsWith(u8("Не открывается база статистики")))
+        << boxes.shown[0].text.toStdString();
+    EXPECT_TRUE(listColumn(0).isEmpty());
+    EXPECT_FALSE(control<QPushButton>("UndoButton")->isEnabled());
+    EXPECT_FALSE(control<QPushButton>("ExportButton")->isEnabled());
+    control<QTabWidget>("PageControl1")->setCurrentWidget(control<QWidget>("ChartPage"));
+    EXPECT_EQ(boxes.shown.size(), 1U);
+}
