@@ -4,6 +4,7 @@
 #include "SheetPreview.h"
 #include "StatsDatabase.h"
 #include "Unit1.h"
+#include "Unit10.h"
 #include "Unit2.h"
 #include "Unit4.h"
 #include "Unit51.h"
@@ -46,6 +47,7 @@ void Program::connectMainWindow() {
                      [this](const QStringList &players) { form6().openWith(players); });
     QObject::connect(main, &TForm1::statisticsRequested, main,
                      [this](const QStringList &players) { form9().openForStatistics(players); });
+    QObject::connect(main, &TForm1::historyRequested, main, [this] { form10().openHistory(); });
     QObject::connect(main, &TForm1::resultTableRequested, main,
                      [this](const std::array<QString, 3> &teams, const std::array<QString, 3> &players) {
                          form9().openAfterFinalTable(teams, players);
@@ -93,8 +95,29 @@ TForm8 &Program::form8() {
 TForm9 &Program::form9() {
     if (!Form9) {
         Form9 = std::make_unique<TForm9>(std::move(m_statistics), m_startDate);
+        // The history window, when made, shows the tournament just written.
+        QObject::connect(Form9.get(), &TForm9::tournamentWritten, Form9.get(), [this] {
+            if (Form10) {
+                Form10->reread();
+            }
+        });
     }
     return *Form9;
+}
+
+// The history window opens a connection of its own to the statistics database.
+// A tournament it takes back changes "stat", which the result window's grid
+// then reads again.
+TForm10 &Program::form10() {
+    if (!Form10) {
+        Form10 = std::make_unique<TForm10>();
+        QObject::connect(Form10.get(), &TForm10::tournamentUndone, Form10.get(), [this] {
+            if (Form9) {
+                Form9->rereadStatistics();
+            }
+        });
+    }
+    return *Form10;
 }
 
 SheetPreview &Program::sheetPreview() {
@@ -105,7 +128,7 @@ QList<QWidget *> Program::windowsMade() const {
     QList<QWidget *> windows{Form1.get()};
     for (QWidget *window :
          std::initializer_list<QWidget *>{Form2.get(), Form4.get(), Form6.get(), Form5.get(), Form7.get(), Form8.get(),
-                                          Form9.get(), m_sheetPreview.get()}) {
+                                          Form9.get(), Form10.get(), m_sheetPreview.get()}) {
         if (window) {
             windows.append(window);
         }
@@ -116,6 +139,7 @@ QList<QWidget *> Program::windowsMade() const {
 // The secondary windows go first, the main window last.
 Program::~Program() {
     m_sheetPreview.reset();
+    Form10.reset();
     Form9.reset();
     m_statistics.reset();
     Form8.reset();

@@ -15,6 +15,7 @@ class TForm6;
 class TForm7;
 class TForm8;
 class TForm9;
+class TForm10;
 
 // The program's eight windows and the preview of the tournament sheet. The main
 // window is created first, and its creation runs the start-up sequence; then the statistics database is opened
@@ -44,6 +45,7 @@ public:
     TForm7 &form7();
     TForm8 &form8();
     TForm9 &form9();
+    TForm10 &form10();
     SheetPreview &sheetPreview();
     // The windows made so far, the main window first.
     QList<QWidget *> windowsMade() const;
@@ -62,6 +64,7 @@ private:
     std::unique_ptr<TForm7> Form7;
     std::unique_ptr<TForm8> Form8;
     std::unique_ptr<TForm9> Form9;
+    std::unique_ptr<TForm10> Form10;
     std::unique_ptr<SheetPreview> m_sheetPreview;
 };
 

@@ -216,9 +216,24 @@ void TForm9::BitBtn1Click() {
     }
     ui->BitBtn1->setEnabled(false);
     ui->Button1->setEnabled(false);
+    emit tournamentWritten();
     if (!reread.ok()) {
         messages().error(QStringLiteral("Результаты записаны в базу, но таблицу статистики не удалось перечитать.\n%1")
                              .arg(reread.error()));
+    }
+}
+
+void TForm9::rereadStatistics() {
+    if (!m_table) {
+        return;
+    }
+    Status reread;
+    {
+        const WaitCursor busy;
+        reread = rereadTable([this] { return m_table->reload(); });
+    }
+    if (!reread.ok()) {
+        messages().error(QStringLiteral("Таблицу статистики не удалось перечитать.\n%1").arg(reread.error()));
     }
 }
 

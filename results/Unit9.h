@@ -48,6 +48,12 @@ public slots:
     // "Полная таблица и печать": the teams head the rows and the columns in the same
     // order, the players stand beside their teams, and the computation is enabled.
     void openAfterFinalTable(const std::array<QString, 3> &teams, const std::array<QString, 3> &players);
+    // Reads the grid again: another window changed "stat".
+    void rereadStatistics();
+
+signals:
+    // "Записать в базу" wrote a tournament.
+    void tournamentWritten();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

@@ -101,6 +101,7 @@ TForm1::TForm1(QWidget *parent)
     connect(ui->N6, &QAction::triggered, this, &TForm1::N6Click);
     connect(ui->N8, &QAction::triggered, this, &TForm1::N8Click);
     connect(ui->N9, &QAction::triggered, this, &TForm1::N9Click);
+    connect(ui->N10, &QAction::triggered, this, &TForm1::N10Click);
     connect(ui->Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
 
     FormCreate();
@@ -429,6 +430,10 @@ void TForm1::N5Click() {
 
 void TForm1::N6Click() {
     emit statisticsRequested(playerNames());
+}
+
+void TForm1::N10Click() {
+    emit historyRequested();
 }
 
 // The sheet of the last tournament. After a restart only "last.txt" is left of

@@ -60,6 +60,7 @@ signals:
     void usedTeamsRequested();                            // "..." beside CheckBox4
     void settingsRequested(const QStringList &players);   // "&Настройки..."
     void statisticsRequested(const QStringList &players); // "Статистика..."
+    void historyRequested();                              // "История турниров..."
     // "Полная таблица и печать": the result window gets the teams in schedule
     // order and the player of each.
     void resultTableRequested(const std::array<QString, 3> &teams, const std::array<QString, 3> &players);
@@ -92,6 +93,7 @@ private:
     void N6Click();
     void N8Click();
     void N9Click();
+    void N10Click();
     void Button3Click();
     // The "Кроме:" drop-downs and the players' own team drop-downs, which list
     // the same teams.

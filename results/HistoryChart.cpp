@@ -1,0 +1,65 @@
+#include "HistoryChart.h"
+
+#include "BookReader.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLibrary>
+
+namespace {
+
+using MakeChart = QWidget *(*)(QWidget *);
+using ShowProgress = void (*)(QWidget *, const PointsProgress *);
+
+// The chart module beside the executable, loaded once, on first use, and kept
+// for the rest of the run.
+struct ChartModule {
+    MakeChart make = nullptr;
+    ShowProgress show = nullptr;
+    QString error;
+};
+
+const ChartModule &chartModule() {
+    static const ChartModule module = [] {
+        ChartModule loaded;
+        QLibrary library(QCoreApplication::applicationDirPath() + QStringLiteral("/korvana_history_chart"));
+        if (!library.load()) {
+            loaded.error = library.errorString();
+            return loaded;
+        }
+        loaded.make = reinterpret_cast<MakeChart>(library.resolve("korvana_make_points_chart"));
+        loaded.show = reinterpret_cast<ShowProgress>(library.resolve("korvana_show_points_progress"));
+        if (loaded.make == nullptr || loaded.show == nullptr) {
+            loaded.error = library.errorString();
+            loaded.make = nullptr;
+            loaded.show = nullptr;
+        }
+        return loaded;
+    }();
+    return module;
+}
+
+} // namespace
+
+QWidget *makePointsChart(QWidget *parent) {
+    const ChartModule &module = chartModule();
+    if (module.make != nullptr) {
+        return module.make(parent);
+    }
+    auto *missing = new QLabel(parent);
+    missing->setObjectName(QStringLiteral("PointsChartMissing"));
+    missing->setTextFormat(Qt::PlainText);
+    missing->setWordWrap(true);
+    missing->setAlignment(Qt::AlignCenter);
+    missing->setText(QStringLiteral("График не показать: не загружается его модуль korvana_history_chart рядом с "
+                                    "программой.\n%1")
+                         .arg(module.error));
+    return missing;
+}
+
+void showPointsProgress(QWidget *chart, const PointsProgress &progress) {
+    const ChartModule &module = chartModule();
+    if (module.show != nullptr && chart->objectName() == QStringLiteral("PointsChart")) {
+        module.show(chart, &progress);
+    }
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "Result.h"
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class StatsConnection;
+class TournamentListModel;
+
+namespace Ui {
+class TForm10;
+}
+
+// The history window "История турниров": the tournaments of the book newest
+// first with the selected one's cross table, two players' head-to-head, the
+// teams' records and a chart of the players' points over the tournaments. It
+// takes back the newest tournament and exports the statistics and the book as
+// CSV. It opens a connection of its own to the statistics database when it is
+// made, and reads only when it is made, shown again or told that the file
+// changed; nothing stays open between the readings.
+class TForm10 : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TForm10(QWidget *parent = nullptr);
+    ~TForm10() override;
+
+    // Asks where to save one CSV file: the dialog's caption and the suggested
+    // file name; an empty answer cancels the export. A save dialog unless
+    // another chooser is installed; an empty function restores it.
+    using FileChooser = std::function<QString(const QString &caption, const QString &suggested)>;
+    void setFileChooser(FileChooser chooser);
+
+public slots:
+    // "История турниров..." of the main window: reads the book again and shows the window.
+    void openHistory();
+    // Reads everything again (after a write of the result window).
+    void reread();
+
+signals:
+    // The newest tournament was taken back: "stat" changed.
+    void tournamentUndone();
+
+private:
+    void showTournament(const QModelIndex &current);
+    void showHeadToHead();
+    void showChart();
+    void undoClick();
+    void exportClick();
+    Status readAll();
+
+    std::unique_ptr<Ui::TForm10> ui;
+    std::unique_ptr<StatsConnection> m_connection;
+    TournamentListModel *m_tournaments = nullptr;
+    // The chart, once its tab was shown.
+    QWidget *m_chart = nullptr;
+    bool m_chartStale = true;
+    FileChooser m_chooseFile;
+};

@@ -1,0 +1,278 @@
+#include "BookFixture.h"
+#include "ProgramTest.h"
+#include "Unit1.h"
+#include "Unit10.h"
+#include "Unit9.h"
+
+#include <QAction>
+#include <QChartView>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTest>
+
+namespace {
+
+QString u8(const char *text) {
+    return QString::fromUtf8(text);
+}
+
+} // namespace
+
+// The history window inside the whole program, over a statistics file that the
+// test fills first.
+class HistoryWindow : public ProgramTest {
+protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        writeStandardFiles();
+    }
+    void TearDown() override {
+        if (program) {
+            for (QWidget *window : program->windowsMade()) {
+                window->hide();
+            }
+        }
+        ProgramTest::TearDown();
+    }
+
+    // "История турниров..." in the menu.
+    TForm10 &openFromMenu() {
+        find<QAction>("N10")->trigger();
+        return program->form10();
+    }
+    template <typename T> T *control(const char *name) const { return findIn<T>(&program->form10(), name); }
+    void click(const char *button) const { QTest::mouseClick(control<QPushButton>(button), Qt::LeftButton); }
+    QStringList listColumn(int column) const {
+        const QAbstractItemModel *model = control<QTableView>("TournamentList")->model();
+        QStringList texts;
+        for (int r = 0; r < model->rowCount(); ++r) {
+            texts.append(model->index(r, column).data().toString());
+        }
+        return texts;
+    }
+    QString cell(const char *table, int row, int column) const {
+        const QTableWidgetItem *item = control<QTableWidget>(table)->item(row, column);
+        return item ? item->text() : QString();
+    }
+
+    // Writes a tournament through the result window as the user does.
+    void writeThroughResultWindow(const QStringList &players, const QStringList &scores) {
+        TForm9 &results = program->form9();
+        results.openForStatistics(players);
+        QTest::mouseClick(findIn<QPushButton>(&results, "Button2"), Qt::LeftButton);
+        for (int k = 0; k < 12; ++k) {
+            QLineEdit *box = findIn<QLineEdit>(&results, QStringLiteral("Edit%1").arg(k + 1).toLatin1());
+            box->setText(scores[k]);
+        }
+        QTest::mouseClick(findIn<QPushButton>(&results, "Button1"), Qt::LeftButton);
+        QTest::mouseClick(findIn<QPushButton>(&results, "BitBtn1"), Qt::LeftButton);
+    }
+};
+
+TEST_F(HistoryWindow, TheMenuItemStandsRightAfterStatistics) {
+    start();
+    QStringList items;
+    for (const QAction *action : find<QMenu>("N1")->actions()) {
+        items.append(action->isSeparator() ? QStringLiteral("-") : action->objectName());
+    }
+    EXPECT_EQ(items, (QStringList{"N5", "N8", "N6", "N10", "N9", "-", "N3"}));
+    EXPECT_EQ(find<QAction>("N10")->text(), u8("История турниров..."));
+}
+
+TEST_F(HistoryWindow, ShowsTheBookWithCrossTableHeadToHeadTeamsAndALazyChart) {
+    makeStatsDatabase(path(StatsDb::FileName));
+    execOnStats(path(StatsDb::FileName), threeTournamentsSql());
+    start();
+    TForm10 &history = openFromMenu();
+    ASSERT_TRUE(history.isVisible());
+    EXPECT_EQ(history.windowTitle(), u8("История турниров"));
+
+    EXPECT_EQ(listColumn(0), (QStringList{u8("24.01.2026 20:00"), u8("17.01.2026 20:00"), u8("10.01.2026 20:00")}));
+    EXPECT_EQ(listColumn(1)[2], u8("Боря («Рома») — 7 очк., 6:3"));
+    EXPECT_EQ(listColumn(3)[0], u8("Вова — 5 очк., 3:4"));
+
+    // The newest is shown first; then the oldest, laid out by row.
+    EXPECT_EQ(cell("CrossTable", 0, 1), u8("3 : 3"));
+    QTableView *list = control<QTableView>("TournamentList");
+    list->setCurrentIndex(list->model()->index(2, 0));
+    QTableWidget *cross = control<QTableWidget>("CrossTable");
+    EXPECT_EQ(cross->verticalHeaderItem(0)->text(), u8("Милан"));
+    EXPECT_EQ(cross->horizontalHeaderItem(2)->text(), u8("Ювентус"));
+    EXPECT_EQ(cell("CrossTable", 0, 1), u8("2 : 1"));
+    EXPECT_EQ(cell("CrossTable", 1, 0), u8("0 : 0"));
+    EXPECT_EQ(cell("CrossTable", 2, 0), u8("2 : 2"));
+    EXPECT_EQ(cell("CrossTable", 1, 1), QString());
+    // Wins .. points, player, place.
+    QStringList figures;
+    for (int column = 3; column < 12; ++column) {
+        figures.append(cell("CrossTable", 1, column));
+    }
+    EXPECT_EQ(figures, (QStringList{"2", "1", "1", "6", "3", "3", "7", u8("Боря"), "1"}));
+
+    QComboBox *first = control<QComboBox>("FirstPlayer");
+    QComboBox *second = control<QComboBox>("SecondPlayer");
+    EXPECT_EQ(first->count(), 4);
+    first->setCurrentText(u8("Аня"));
+    second->setCurrentText(u8("Вова"));
+    EXPECT_EQ(control<QLabel>("HeadToHeadSummary")->text(),
+              u8("Аня против Вова: матчей 6, побед 0, ничьих 3, поражений 3, мячи 5:9"));
+    EXPECT_EQ(control<QTableWidget>("HeadToHeadMatches")->rowCount(), 6);
+    EXPECT_EQ(cell("HeadToHeadMatches", 3, 1), u8("Челси"));
+    EXPECT_EQ(cell("HeadToHeadMatches", 3, 2), u8("0 : 1"));
+    second->setCurrentText(u8("Аня"));
+    EXPECT_EQ(control<QTableWidget>("HeadToHeadMatches")->rowCount(), 0);
+
+    EXPECT_EQ(control<QTableWidget>("TeamTable")->rowCount(), 4);
+    EXPECT_EQ(cell("TeamTable", 0, 0), u8("Милан"));
+    EXPECT_EQ(cell("TeamTable", 0, 7), u8("Аня (1), Вова (1)"));
+
+    // The chart is made when its tab is first shown.
+    EXPECT_EQ(history.findChild<QChartView *>(), nullptr);
+    auto *tabs = control<QTabWidget>("PageControl1");
+    tabs->setCurrentWidget(control<QWidget>("ChartPage"));
+    const auto *chart = history.findChild<QChartView *>();
+    ASSERT_NE(chart, nullptr);
+    const QList<QAbstractSeries *> series = chart->chart()->series();
+    ASSERT_EQ(series.size(), 4);
+    EXPECT_EQ(series[2]->name(), u8("Вова"));
+    const QList<QPointF> vova = static_cast<QLineSeries *>(series[2])->points();
+    EXPECT_EQ(vova, (QList<QPointF>{{0, 0}, {1, 4}, {2, 12}, {3, 17}}));
+}
+
+TEST_F(HistoryWindow, AnOldFileShowsAnEmptyBookAndTheUndoSaysThereIsNothing) {
+    const Result<QByteArray> schema = readFileBytes(QStringLiteral(KORVANA_SCHEMA));
+    ASSERT_TRUE(schema.ok());
+    const QString text = QString::fromUtf8(schema.value());
+    ASSERT_TRUE(
+        createStatsDatabase(path(StatsDb::FileName), text.left(text.indexOf(u8("CREATE TABLE tournament")))).ok());
+    start();
+    openFromMenu();
+    EXPECT_TRUE(boxes.shown.empty()) << boxes.texts().join(u'\n').toStdString();
+    EXPECT_TRUE(listColumn(0).isEmpty());
+    EXPECT_EQ(control<QLabel>("CrossTitle")->text(), u8("В истории нет ни одного турнира."));
+    click("UndoButton");
+    ASSERT_EQ(boxes.shown.size(), 1U);
+    EXPECT_EQ(boxes.shown[0].kind, ScriptedMessages::Kind::Error);
+}
+
+TEST_F(HistoryWindow, TheUndoAsksWithNoAsDefaultAndYesTakesTheNewestBackEverywhere) {
+    start();
+    const QStringList players{u8("Вася"), u8("Петя"), u8("Коля")};
+    writeThroughResultWindow(players, {"2", "1", "1", "1", "0", "1", "1", "0", "3", "0", "2", "2"});
+    const QStringList afterFirst = statRows(path(StatsDb::FileName));
+    TForm10 &history = openFromMenu();
+    ASSERT_EQ(listColumn(0).size(), 1);
+
+    // A write of the result window shows in the open history window at once.
+    writeThroughResultWindow({u8("Вася"), u8("Петя"), u8("Гена")},
+                             {"0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0"});
+    ASSERT_EQ(listColumn(0).size(), 2);
+    const QStringList afterSecond = statRows(path(StatsDb::FileName));
+    ASSERT_EQ(afterSecond.size(), 4);
+
+    boxes.answers.push_back(Messages::Answer::No);
+    click("UndoButton");
+    ASSERT_EQ(boxes.shown.size(), 1U);
+    EXPECT_EQ(boxes.shown[0].kind, ScriptedMessages::Kind::YesNo);
+    EXPECT_TRUE(boxes.shown[0].text.contains(u8("Вася, Петя, Гена"))) << boxes.shown[0].text.toStdString();
+    EXPECT_EQ(statRows(path(StatsDb::FileName)), afterSecond);
+    EXPECT_EQ(listColumn(0).size(), 2);
+
+    boxes.answers.push_back(Messages::Answer::Yes);
+    click("UndoButton");
+    EXPECT_EQ(boxes.shown.size(), 2U) << boxes.texts().join(u'\n').toStdString();
+    EXPECT_EQ(statRows(path(StatsDb::FileName)), afterFirst);
+    EXPECT_EQ(listColumn(0).size(), 1);
+    EXPECT_EQ(control<QComboBox>("FirstPlayer")->count(), 3) << "Гена played only the tournament taken back";
+    // The result window's grid was read again: Гена's row is gone from it.
+    const QAbstractItemModel *grid = findIn<QTableView>(&program->form9(), "DBGrid1")->model();
+    EXPECT_EQ(grid->rowCount(), 3);
+    EXPECT_TRUE(history.isVisible());
+}
+
+TEST_F(HistoryWindow, TheExportWritesThreeFilesOrNothingWhenADialogIsCancelled) {
+    makeStatsDatabase(path(StatsDb::FileName));
+    execOnStats(path(StatsDb::FileName), threeTournamentsSql());
+    start();
+    TForm10 &history = openFromMenu();
+    QStringList asked;
+    QStringList answers{path(QStringLiteral("stat.csv")), QString()};
+    history.setFileChooser([&](const QString &, const QString &suggested) {
+        asked.append(suggested);
+        return answers.value(asked.size() - 1);
+    });
+    click("ExportButton");
+    EXPECT_EQ(asked, (QStringList{u8("Статистика.csv"), u8("Турниры.csv")}));
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("stat.csv")))) << "a cancel writes nothing";
+    EXPECT_TRUE(boxes.shown.empty());
+
+    asked.clear();
+    answers = {path(QStringLiteral("stat.csv")), path(QStringLiteral("tournaments.csv")),
+               path(QStringLiteral("matches.csv"))};
+    click("ExportButton");
+    ASSERT_EQ(boxes.shown.size(), 1U);
+    EXPECT_EQ(boxes.shown[0].kind, ScriptedMessages::Kind::Information);
+    const QByteArray stat = read(QStringLiteral("stat.csv"));
+    EXPECT_TRUE(stat.startsWith(QByteArray("\xEF\xBB\xBF") + u8("Номер;Игрок;Побед").toUtf8()));
+    EXPECT_TRUE(stat.contains(u8("\r\n1;Аня;3;6;3;16;15;1;15;0;3;0\r\n").toUtf8()));
+    EXPECT_EQ(read(QStringLiteral("tournaments.csv")).count("\r\n"), 10);
+    EXPECT_TRUE(read(QStringLiteral("matches.csv"))
+                    .contains(u8("\r\n1;2026-01-10 20:00:00;Аня;Милан;2;1;Боря;Рома\r\n").toUtf8()));
+
+    // A file that cannot be written is named, and the others are still written.
+    answers = {path(QStringLiteral("stat2.csv")), path(QStringLiteral("no-such-folder/t.csv")),
+               path(QStringLiteral("matches2.csv"))};
+    asked.clear();
+    click("ExportButton");
+    ASSERT_EQ(boxes.shown.size(), 2U);
+    EXPECT_EQ(boxes.shown[1].kind, ScriptedMessages::Kind::Error);
+    EXPECT_TRUE(boxes.shown[1].text.contains(QStringLiteral("t.csv"))) << boxes.shown[1].text.toStdString();
+    EXPECT_TRUE(QFile::exists(path(QStringLiteral("matches2.csv"))));
+}
+
+// Another program writes a tournament while the question is on screen: the
+// answer was about the one named, which is no longer the newest.
+TEST_F(HistoryWindow, TheUndoTakesNothingBackWhenAnotherProgramWroteWhileTheQuestionWasShown) {
+    start();
+    writeThroughResultWindow({u8("Вася"), u8("Петя"), u8("Коля")},
+                             {"2", "1", "1", "1", "0", "1", "1", "0", "3", "0", "2", "2"});
+    openFromMenu();
+    const QStringList before = statRows(path(StatsDb::FileName));
+    bool written = false;
+    boxes.onShow = [&] {
+        if (!written) {
+            written = true;
+            execOnStats(path(StatsDb::FileName),
+                        {QStringLiteral("INSERT INTO tournament (id, written) VALUES (50, '2026-12-31 23:00:00')"),
+                         u8("INSERT INTO tournament_player (tournament, row, player, wins, draws, losses, scored, "
+                            "conceded, difference, points, place) VALUES (50, 1, 'Гость', 0, 0, 0, 0, 0, 0, 0, 1)")});
+        }
+    };
+    boxes.answers.push_back(Messages::Answer::Yes);
+    click("UndoButton");
+    ASSERT_EQ(boxes.shown.size(), 2U);
+    EXPECT_EQ(boxes.shown[1].kind, ScriptedMessages::Kind::Error);
+    EXPECT_EQ(statRows(path(StatsDb::FileName)), before);
+    EXPECT_EQ(listColumn(0).size(), 2) << "the window shows the book as it is now";
+}
+
+TEST_F(HistoryWindow, AStatisticsFileThatIsGoneBySaysSoAndLeavesTheWindowEmpty) {
+    start();
+    ASSERT_TRUE(QFile::remove(path(StatsDb::FileName)));
+    openFromMenu();
+    ASSERT_EQ(boxes.shown.size(), 1U);
+    EXPECT_EQ(boxes.shown[0].kind, ScriptedMessages::Kind::Error);
+    EXPECT_TRUE(boxes.shown[0].text.startsWith(u8("Не открывается база статистики")))
+        << boxes.shown[0].text.toStdString();
+    EXPECT_TRUE(listColumn(0).isEmpty());
+    EXPECT_FALSE(control<QPushButton>("UndoButton")->isEnabled());
+    EXPECT_FALSE(control<QPushButton>("ExportButton")->isEnabled());
+    control<QTabWidget>("PageControl1")->setCurrentWidget(control<QWidget>("ChartPage"));
+    EXPECT_EQ(boxes.shown.size(), 1U);
+}
