@@ -53,6 +53,9 @@ program=$root/usr/$program_dir/korvana
 launcher=$root/usr/$launcher_dir/korvana3
 [ -x "$program" ] || fail "no program at $program"
 [ -x "$launcher" ] || fail "no launcher at $launcher"
+# The history window's chart is a module loaded from the program's own folder.
+[ -f "$(dirname "$program")/korvana_history_chart.so" ] || fail "no chart module beside the program"
+[[ $depends == *libqt6charts6* ]] || fail "Depends lacks the chart module's Qt Charts: $depends"
 # The program looks for its shipped files at this path from its own folder.
 for file in table.xlsx grats.gif images/ball.bmp; do
     [ -f "$(dirname "$program")/$files_from_program/$file" ] || fail "the program would not find $file"
