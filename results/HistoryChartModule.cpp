@@ -9,6 +9,35 @@
 #include <QValueAxis>
 #include <algorithm>
 
+namespace {
+
+// An axis of whole numbers from 0 to at least top: ticks at a round step (1, 2,
+// 5, 10, 20, ...) with no more than eight of them, so that every label is a
+// distinct whole number even when the book holds one or two tournaments.
+void setWholeNumberRange(QAbstractAxis *abstractAxis, int top) {
+    auto *axis = qobject_cast<QValueAxis *>(abstractAxis);
+    if (axis == nullptr) {
+        return;
+    }
+    top = std::max(top, 1);
+    qint64 step = 1;
+    for (qint64 scale = 1; top / step > 8; scale *= 10) {
+        for (const qint64 factor : {1, 2, 5}) {
+            step = factor * scale;
+            if (top / step <= 8) {
+                break;
+            }
+        }
+    }
+    const qint64 end = (top + step - 1) / step * step;
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(0);
+    axis->setTickInterval(static_cast<qreal>(step));
+    axis->setRange(0, static_cast<qreal>(end));
+}
+
+} // namespace
+
 extern "C" Q_DECL_EXPORT QWidget *korvana_make_points_chart(QWidget *parent) {
     auto *chart = new QChart;
     chart->setTitle(QStringLiteral("Очки нарастающим итогом"));
@@ -57,12 +86,6 @@ extern "C" Q_DECL_EXPORT void korvana_show_points_progress(QWidget *widget, cons
         series->attachAxis(x);
         series->attachAxis(y);
     }
-    x->setRange(0, std::max(progress.tournaments, 1));
-    y->setRange(0, std::max(highest, 1));
-    if (auto *axis = qobject_cast<QValueAxis *>(x)) {
-        axis->applyNiceNumbers();
-    }
-    if (auto *axis = qobject_cast<QValueAxis *>(y)) {
-        axis->applyNiceNumbers();
-    }
+    setWholeNumberRange(x, progress.tournaments);
+    setWholeNumberRange(y, highest);
 }

@@ -64,6 +64,7 @@ done
 applications=("$root"/usr/share/applications/*.desktop)
 metainfo=("$root"/usr/share/metainfo/*.metainfo.xml)
 desktop-file-validate "${applications[@]}" || fail "desktop-file-validate found errors"
+grep -qx "Exec=/usr/$launcher_dir/korvana3" "${applications[0]}" || fail "the menu entry does not start the launcher"
 appstreamcli validate --no-net "${metainfo[@]}" || fail "appstreamcli found errors"
 [ "$(basename "${applications[0]}" .desktop)" = "$(basename "${metainfo[0]}" .metainfo.xml)" ] ||
     fail "the desktop file and the metadata have different names"
