@@ -116,6 +116,13 @@ TForm10::TForm10(QWidget *parent) : QWidget(parent, Qt::Window), ui(std::make_un
     for (QLabel *label : findChildren<QLabel *>()) {
         label->setTextFormat(Qt::PlainText);
     }
+    setUpTournamentTables();
+    setUpPlayerTables();
+    connectControls();
+    openConnection();
+}
+
+void TForm10::setUpTournamentTables() {
     m_tournaments = new TournamentListModel(this);
     ui->TournamentList->setModel(m_tournaments);
     ui->TournamentList->verticalHeader()->setDefaultSectionSize(ui->TournamentList->fontMetrics().height() + 6);
@@ -135,7 +142,9 @@ TForm10::TForm10(QWidget *parent) : QWidget(parent, Qt::Window), ui(std::make_un
     for (int column = 0; column < 12; ++column) {
         ui->CrossTable->setColumnWidth(column, column < 3 ? 88 : 60);
     }
+}
 
+void TForm10::setUpPlayerTables() {
     ui->HeadToHeadMatches->setColumnCount(4);
     ui->HeadToHeadMatches->setHorizontalHeaderLabels({QStringLiteral("Дата"), QStringLiteral("Команда"),
                                                       QStringLiteral("Счёт"), QStringLiteral("Команда соперника")});
@@ -156,7 +165,9 @@ TForm10::TForm10(QWidget *parent) : QWidget(parent, Qt::Window), ui(std::make_un
         table->verticalHeader()->setVisible(false);
         table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
     }
+}
 
+void TForm10::connectControls() {
     connect(ui->TournamentList->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &TForm10::showTournament);
     connect(ui->FirstPlayer, &QComboBox::currentIndexChanged, this, &TForm10::showHeadToHead);
@@ -169,7 +180,10 @@ TForm10::TForm10(QWidget *parent) : QWidget(parent, Qt::Window), ui(std::make_un
     connect(ui->UndoButton, &QPushButton::clicked, this, &TForm10::undoClick);
     connect(ui->ExportButton, &QPushButton::clicked, this, &TForm10::exportClick);
     connect(ui->CloseButton, &QPushButton::clicked, this, &QWidget::hide);
+}
 
+// The window reads through a connection of its own; without one it stays empty.
+void TForm10::openConnection() {
     Result<std::unique_ptr<StatsConnection>> opened = [] {
         const WaitCursor busy;
         return StatsConnection::open(StatsDb::FileName);
@@ -218,6 +232,19 @@ Status TForm10::readAll() {
         return {};
     }
     const WaitCursor busy;
+    for (Status (TForm10::*read)() :
+         {&TForm10::readTournamentList, &TForm10::readPlayerChoices, &TForm10::readTeamTable}) {
+        if (const Status done = (this->*read)(); !done.ok()) {
+            return done;
+        }
+    }
+    if (ui->PageControl1->currentWidget() == ui->ChartPage) {
+        showChart();
+    }
+    return {};
+}
+
+Status TForm10::readTournamentList() {
     Result<std::vector<BookTournament>> tournaments = readTournaments(*m_connection);
     if (!tournaments.ok()) {
         return tournaments.status();
@@ -228,13 +255,17 @@ Status TForm10::readAll() {
     } else {
         showTournament({});
     }
+    return {};
+}
 
+// The players of the head-to-head's two lists; the two choices are kept when
+// the players are still there.
+Status TForm10::readPlayerChoices() {
     const Result<QStringList> players = readBookPlayers(*m_connection);
     if (!players.ok()) {
         return players.status();
     }
     {
-        // The two choices are kept when the players are still there.
         const QString first = ui->FirstPlayer->currentText();
         const QString second = ui->SecondPlayer->currentText();
         const QSignalBlocker blockFirst(ui->FirstPlayer);
@@ -249,7 +280,10 @@ Status TForm10::readAll() {
         ui->SecondPlayer->setCurrentIndex(secondAt >= 0 ? secondAt : std::min<int>(1, players.value().size() - 1));
     }
     showHeadToHead();
+    return {};
+}
 
+Status TForm10::readTeamTable() {
     const Result<std::vector<TeamRecord>> teams = readTeamRecords(*m_connection);
     if (!teams.ok()) {
         return teams.status();
@@ -273,9 +307,6 @@ Status TForm10::readAll() {
             setItem(ui->TeamTable, row, column, cells[column]);
         }
         ++row;
-    }
-    if (ui->PageControl1->currentWidget() == ui->ChartPage) {
-        showChart();
     }
     return {};
 }

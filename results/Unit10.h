@@ -45,6 +45,13 @@ signals:
     void tournamentUndone();
 
 private:
+    void setUpTournamentTables();
+    void setUpPlayerTables();
+    void connectControls();
+    void openConnection();
+    Status readTournamentList();
+    Status readPlayerChoices();
+    Status readTeamTable();
     void showTournament(const QModelIndex &current);
     void showHeadToHead();
     void showChart();

@@ -427,12 +427,35 @@ Result<PointsProgress> readPointsProgress(const StatsConnection &connection) {
     return progress;
 }
 
+namespace {
+
+// The three tables of the export with their Russian headers and no rows yet.
+ExportTables exportHeaders() {
+    ExportTables tables;
+    tables.stat.header = {QStringLiteral("Номер"),     QStringLiteral("Игрок"),     QStringLiteral("Побед"),
+                          QStringLiteral("Ничьих"),    QStringLiteral("Поражений"), QStringLiteral("Забито"),
+                          QStringLiteral("Пропущено"), QStringLiteral("Разница"),   QStringLiteral("Очки"),
+                          QStringLiteral("Первый"),    QStringLiteral("Второй"),    QStringLiteral("Третий")};
+    tables.tournaments.header = {QStringLiteral("Турнир"),    QStringLiteral("Записан"),   QStringLiteral("Строка"),
+                                 QStringLiteral("Игрок"),     QStringLiteral("Команда"),   QStringLiteral("Побед"),
+                                 QStringLiteral("Ничьих"),    QStringLiteral("Поражений"), QStringLiteral("Забито"),
+                                 QStringLiteral("Пропущено"), QStringLiteral("Разница"),   QStringLiteral("Очки"),
+                                 QStringLiteral("Место")};
+    tables.matches.header = {QStringLiteral("Турнир"),   QStringLiteral("Записан"),
+                             QStringLiteral("Игрок"),    QStringLiteral("Команда"),
+                             QStringLiteral("Забил"),    QStringLiteral("Пропустил"),
+                             QStringLiteral("Соперник"), QStringLiteral("Команда соперника")};
+    return tables;
+}
+
+} // namespace
+
 Result<ExportTables> readExportTables(const StatsConnection &connection) {
     BookReading reading(connection);
     if (reading.failed()) {
         return reading.failure();
     }
-    ExportTables tables;
+    ExportTables tables = exportHeaders();
     // Every cell as it is stored, so that nothing the file holds is lost.
     const auto readAll = [&reading](const char *sql, int columns, TextTable &table) {
         const Statement statement = reading.prepare(sql);
@@ -449,24 +472,11 @@ Result<ExportTables> readExportTables(const StatsConnection &connection) {
         }
         return !reading.failed();
     };
-    tables.stat.header = {QStringLiteral("Номер"),     QStringLiteral("Игрок"),     QStringLiteral("Побед"),
-                          QStringLiteral("Ничьих"),    QStringLiteral("Поражений"), QStringLiteral("Забито"),
-                          QStringLiteral("Пропущено"), QStringLiteral("Разница"),   QStringLiteral("Очки"),
-                          QStringLiteral("Первый"),    QStringLiteral("Второй"),    QStringLiteral("Третий")};
     if (!readAll("SELECT id, \"Игрок\", \"Побед\", \"Ничьих\", \"Поражений\", \"Забито\", \"Пропущено\", "
                  "\"Разница\", \"Очки\", \"Первый\", \"Второй\", \"Третий\" FROM stat ORDER BY id",
                  12, tables.stat)) {
         return reading.failure();
     }
-    tables.tournaments.header = {QStringLiteral("Турнир"),    QStringLiteral("Записан"),   QStringLiteral("Строка"),
-                                 QStringLiteral("Игрок"),     QStringLiteral("Команда"),   QStringLiteral("Побед"),
-                                 QStringLiteral("Ничьих"),    QStringLiteral("Поражений"), QStringLiteral("Забито"),
-                                 QStringLiteral("Пропущено"), QStringLiteral("Разница"),   QStringLiteral("Очки"),
-                                 QStringLiteral("Место")};
-    tables.matches.header = {QStringLiteral("Турнир"),   QStringLiteral("Записан"),
-                             QStringLiteral("Игрок"),    QStringLiteral("Команда"),
-                             QStringLiteral("Забил"),    QStringLiteral("Пропустил"),
-                             QStringLiteral("Соперник"), QStringLiteral("Команда соперника")};
     if (!reading.hasBook()) {
         if (reading.failed()) {
             return reading.failure();
