@@ -6,11 +6,11 @@
 #include "Seams.h"
 #include "StatsDatabase.h"
 #include "TournamentBook.h"
+#include "WaitCursor.h"
 #include "WidgetMessages.h"
 #include "ui_Unit10.h"
 
 #include <QAbstractTableModel>
-#include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
@@ -43,14 +43,6 @@ void setItem(QTableWidget *table, int row, int column, const QString &text) {
     item->setFlags(Qt::ItemIsEnabled);
     table->setItem(row, column, item);
 }
-
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
 
 } // namespace
 

@@ -6,10 +6,10 @@
 #include "StatTable.h"
 #include "StatsDatabase.h"
 #include "TournamentBook.h"
+#include "WaitCursor.h"
 #include "WidgetMessages.h"
 #include "ui_Unit9.h"
 
-#include <QApplication>
 #include <QDate>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -20,16 +20,6 @@ namespace {
 constexpr int kIdWidth = 30;
 constexpr int kPlayerWidth = 70;
 constexpr int kCounterWidth = 63;
-
-// The wait cursor while the database is at work: a lock of another program can
-// keep it busy for a while. Restored before any message is shown.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
 
 } // namespace
 
