@@ -164,11 +164,7 @@ void TForm10::connectControls() {
             &TForm10::showTournament);
     connect(ui->FirstPlayer, &QComboBox::currentIndexChanged, this, &TForm10::showHeadToHead);
     connect(ui->SecondPlayer, &QComboBox::currentIndexChanged, this, &TForm10::showHeadToHead);
-    connect(ui->PageControl1, &QTabWidget::currentChanged, this, [this] {
-        if (ui->PageControl1->currentWidget() == ui->ChartPage) {
-            showChart();
-        }
-    });
+    connect(ui->PageControl1, &QTabWidget::currentChanged, this, &TForm10::pageChanged);
     connect(ui->UndoButton, &QPushButton::clicked, this, &TForm10::undoClick);
     connect(ui->ExportButton, &QPushButton::clicked, this, &TForm10::exportClick);
     connect(ui->CloseButton, &QPushButton::clicked, this, &QWidget::hide);
@@ -218,22 +214,44 @@ void TForm10::reread() {
     }
 }
 
+// The book changed or the window opens: the tab in view is read now, the others
+// when they are shown, so that opening reads only what the user sees.
 Status TForm10::readAll() {
-    m_chartStale = true;
+    m_listStale = m_playersStale = m_teamsStale = m_chartStale = true;
+    return readCurrentPage();
+}
+
+Status TForm10::readCurrentPage() {
     if (!m_connection) {
         return {};
     }
-    const WaitCursor busy;
-    for (Status (TForm10::*read)() :
-         {&TForm10::readTournamentList, &TForm10::readPlayerChoices, &TForm10::readTeamTable}) {
-        if (const Status done = (this->*read)(); !done.ok()) {
-            return done;
+    const QWidget *const page = ui->PageControl1->currentWidget();
+    const struct {
+        const QWidget *page;
+        bool *stale;
+        Status (TForm10::*read)();
+    } readings[] = {{ui->TournamentsPage, &m_listStale, &TForm10::readTournamentList},
+                    {ui->HeadToHeadPage, &m_playersStale, &TForm10::readPlayerChoices},
+                    {ui->TeamsPage, &m_teamsStale, &TForm10::readTeamTable}};
+    for (const auto &reading : readings) {
+        if (reading.page == page && *reading.stale) {
+            const WaitCursor busy;
+            const Status read = (this->*reading.read)();
+            *reading.stale = !read.ok();
+            return read;
         }
     }
-    if (ui->PageControl1->currentWidget() == ui->ChartPage) {
+    if (page == ui->ChartPage) {
         showChart();
     }
     return {};
+}
+
+void TForm10::pageChanged() {
+    const Status read = readCurrentPage();
+    if (!read.ok()) {
+        messages().error(QStringLiteral("История турниров не прочитана.\n%1").arg(read.error()));
+    }
 }
 
 Status TForm10::readTournamentList() {

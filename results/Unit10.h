@@ -58,12 +58,18 @@ private:
     void undoClick();
     void exportClick();
     Status readAll();
+    Status readCurrentPage();
+    void pageChanged();
 
     std::unique_ptr<Ui::TForm10> ui;
     std::unique_ptr<StatsConnection> m_connection;
     TournamentListModel *m_tournaments = nullptr;
     // The chart, once its tab was shown.
     QWidget *m_chart = nullptr;
+    // Each tab is read when it is shown and the book changed since its last reading.
+    bool m_listStale = true;
+    bool m_playersStale = true;
+    bool m_teamsStale = true;
     bool m_chartStale = true;
     FileChooser m_chooseFile;
 };

@@ -115,6 +115,10 @@ TEST_F(HistoryWindow, ShowsTheBookWithCrossTableHeadToHeadTeamsAndALazyChart) {
     }
     EXPECT_EQ(figures, (QStringList{"2", "1", "1", "6", "3", "3", "7", u8("Боря"), "1"}));
 
+    // The other tabs are read when first shown.
+    auto *tabs = control<QTabWidget>("PageControl1");
+    EXPECT_EQ(control<QComboBox>("FirstPlayer")->count(), 0);
+    tabs->setCurrentWidget(control<QWidget>("HeadToHeadPage"));
     QComboBox *first = control<QComboBox>("FirstPlayer");
     QComboBox *second = control<QComboBox>("SecondPlayer");
     EXPECT_EQ(first->count(), 4);
@@ -128,13 +132,14 @@ TEST_F(HistoryWindow, ShowsTheBookWithCrossTableHeadToHeadTeamsAndALazyChart) {
     second->setCurrentText(u8("Аня"));
     EXPECT_EQ(control<QTableWidget>("HeadToHeadMatches")->rowCount(), 0);
 
+    EXPECT_EQ(control<QTableWidget>("TeamTable")->rowCount(), 0);
+    tabs->setCurrentWidget(control<QWidget>("TeamsPage"));
     EXPECT_EQ(control<QTableWidget>("TeamTable")->rowCount(), 4);
     EXPECT_EQ(cell("TeamTable", 0, 0), u8("Милан"));
     EXPECT_EQ(cell("TeamTable", 0, 7), u8("Аня (1), Вова (1)"));
 
     // The chart is made when its tab is first shown.
     EXPECT_EQ(history.findChild<QChartView *>(), nullptr);
-    auto *tabs = control<QTabWidget>("PageControl1");
     tabs->setCurrentWidget(control<QWidget>("ChartPage"));
     const auto *chart = history.findChild<QChartView *>();
     ASSERT_NE(chart, nullptr);
@@ -189,6 +194,7 @@ TEST_F(HistoryWindow, TheUndoAsksWithNoAsDefaultAndYesTakesTheNewestBackEverywhe
     EXPECT_EQ(boxes.shown.size(), 2U) << boxes.texts().join(u'\n').toStdString();
     EXPECT_EQ(statRows(path(StatsDb::FileName)), afterFirst);
     EXPECT_EQ(listColumn(0).size(), 1);
+    control<QTabWidget>("PageControl1")->setCurrentWidget(control<QWidget>("HeadToHeadPage"));
     EXPECT_EQ(control<QComboBox>("FirstPlayer")->count(), 3) << "Гена played only the tournament taken back";
     // The result window's grid was read again: Гена's row is gone from it.
     const QAbstractItemModel *grid = findIn<QTableView>(&program->form9(), "DBGrid1")->model();
