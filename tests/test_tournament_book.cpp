@@ -198,6 +198,21 @@ TEST_F(TournamentBookTest, AFailureAfterTheRowsOfStatChangesNeitherStatNorTheBoo
     EXPECT_EQ(stat(), before);
     EXPECT_EQ(tournaments(), 1);
 
+    // A full disk: not even the journal can be written. SQLite may roll the
+    // transaction back itself; the write and the undo still say that nothing changed.
+    Status undone;
+    {
+        const FileSizeLimit full(1024);
+        written = write(second);
+        undone = undoNewestTournament(*connection);
+    }
+    ASSERT_FALSE(written.ok());
+    EXPECT_TRUE(written.error().contains(QStringLiteral("ничего не записано"))) << written.error().toStdString();
+    ASSERT_FALSE(undone.ok());
+    EXPECT_TRUE(undone.error().contains(QStringLiteral("Ничего не изменено"))) << undone.error().toStdString();
+    EXPECT_EQ(stat(), before);
+    EXPECT_EQ(tournaments(), 1);
+
     // Another program's write in progress: the write, the undo and its question
     // stop before anything.
     {

@@ -145,14 +145,29 @@ const QString kNothingWritten = QStringLiteral("\nВ базу ничего не 
 // Ends a transaction that did not commit. A failed rollback is told too: the
 // transaction then stays open and the next write does not start.
 QString rolledBack(const QSqlDatabase &db, const QString &failure) {
-    QSqlQuery rollback(db);
-    if (rollback.exec(QStringLiteral("ROLLBACK"))) {
+    QString error;
+    if (rollBackTransaction(db, error)) {
         return failure + kNothingWritten;
     }
-    return failure + QStringLiteral("\nНачатую запись не удалось отменить: %1").arg(rollback.lastError().text());
+    return failure + QStringLiteral("\nНачатую запись не удалось отменить: %1").arg(error);
 }
 
 } // namespace
+
+bool rollBackTransaction(const QSqlDatabase &db, QString &error) {
+    QSqlQuery rollback(db);
+    if (rollback.exec(QStringLiteral("ROLLBACK"))) {
+        return true;
+    }
+    // After an I/O error or a full disk SQLite may have rolled the transaction
+    // back itself; then nothing of it is left and the ROLLBACK has nothing to do.
+    sqlite3 *const handle = sqliteHandle(db);
+    if (handle != nullptr && sqlite3_get_autocommit(handle) != 0) {
+        return true;
+    }
+    error = rollback.lastError().text();
+    return false;
+}
 
 bool isLockedError(const QSqlError &error) {
     const int code = sqliteResultCode(error);

@@ -97,6 +97,11 @@ private:
     std::unique_ptr<LockWaitState> m_lockWait;
 };
 
+// Ends the caller's transaction without its changes. True when none is open
+// afterwards: rolled back now, or already by SQLite itself after an I/O error or
+// a full disk. False, with SQLite's text in error, when it is still open.
+bool rollBackTransaction(const QSqlDatabase &db, QString &error);
+
 // True when a statement failed because another connection holds the file
 // (SQLITE_BUSY or SQLITE_LOCKED), told by SQLite's result code.
 bool isLockedError(const QSqlError &error);

@@ -348,11 +348,11 @@ QString undoFailureText(const StatsConnection &connection, const UndoFailure &fa
 
 // Ends the undo's transaction without a change; a failed rollback is told too.
 QString undoRolledBack(const QSqlDatabase &db, const QString &failure) {
-    QSqlQuery rollback(db);
-    if (rollback.exec(QStringLiteral("ROLLBACK"))) {
+    QString error;
+    if (rollBackTransaction(db, error)) {
         return failure + kNothingUndone;
     }
-    return failure + QStringLiteral("\nНачатую отмену не удалось прервать: %1").arg(rollback.lastError().text());
+    return failure + QStringLiteral("\nНачатую отмену не удалось прервать: %1").arg(error);
 }
 
 } // namespace
