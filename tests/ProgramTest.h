@@ -59,6 +59,30 @@ private:
     sqlite3_stmt *m_read = nullptr;
 };
 
+// A test over the statistics file in its working directory: the short lock
+// wait, and a connection that is closed, with every other, before the folder goes.
+class StatsFileTest : public WorkDirTest {
+protected:
+    void SetUp() override {
+        WorkDirTest::SetUp();
+        StatsConnection::setDefaultLockWait(kTestLockWait);
+    }
+    void TearDown() override {
+        connection.reset();
+        EXPECT_TRUE(QSqlDatabase::connectionNames().isEmpty());
+        StatsConnection::setDefaultLockWait(StatsConnection::kProgramLockWait);
+        WorkDirTest::TearDown();
+    }
+    // Opens the file in the working directory as the program does.
+    void openConnection() {
+        Result<std::unique_ptr<StatsConnection>> opened = StatsConnection::open(StatsDb::FileName);
+        ASSERT_TRUE(opened.ok()) << opened.error().toStdString();
+        connection = std::move(opened).value();
+    }
+
+    std::unique_ptr<StatsConnection> connection;
+};
+
 // Window tests: the whole program with its eight windows, created in a
 // temporary working directory. After each test no window may be left on screen.
 class ProgramTest : public WorkDirTest {

@@ -19,30 +19,13 @@ QString u8(const char *text) {
 } // namespace
 
 // The readings of the book on a real file in the test's working directory.
-class BookReaderTest : public WorkDirTest {
+class BookReaderTest : public StatsFileTest {
 protected:
-    void SetUp() override {
-        WorkDirTest::SetUp();
-        StatsConnection::setDefaultLockWait(kTestLockWait);
-    }
-    void TearDown() override {
-        connection.reset();
-        StatsConnection::setDefaultLockWait(StatsConnection::kProgramLockWait);
-        WorkDirTest::TearDown();
-    }
-
-    void open() {
-        Result<std::unique_ptr<StatsConnection>> opened = StatsConnection::open(StatsDb::FileName);
-        ASSERT_TRUE(opened.ok()) << opened.error().toStdString();
-        connection = std::move(opened).value();
-    }
     void openWithThreeTournaments() {
         makeStatsDatabase(path(StatsDb::FileName));
         execOnStats(path(StatsDb::FileName), threeTournamentsSql());
-        open();
+        openConnection();
     }
-
-    std::unique_ptr<StatsConnection> connection;
 };
 
 TEST_F(BookReaderTest, TournamentsComeNewestFirstWithTheirRowsAndTheCrossTableByRow) {
@@ -178,7 +161,7 @@ TEST_F(BookReaderTest, AFileWithoutTheBookReadsAsAnEmptyBook) {
     const Status made = createStatsDatabase(StatsDb::FileName, text.left(text.indexOf(u8("CREATE TABLE tournament"))));
     ASSERT_TRUE(made.ok()) << made.error().toStdString();
     execOnStats(path(StatsDb::FileName), {u8("INSERT INTO stat (\"Игрок\", \"Очки\") VALUES ('Аня', 7)")});
-    open();
+    openConnection();
 
     const Result<std::vector<BookTournament>> tournaments = readTournaments(*connection);
     ASSERT_TRUE(tournaments.ok()) << tournaments.error().toStdString();

@@ -37,21 +37,12 @@ const TournamentEntry kEntry{
 
 // The database layer on a real SQLite file in the test's working directory. Rows
 // are read back with plain SQL on a connection of the test's own.
-class StatsDatabaseTest : public WorkDirTest {
+class StatsDatabaseTest : public StatsFileTest {
 protected:
     void SetUp() override {
-        WorkDirTest::SetUp();
-        StatsConnection::setDefaultLockWait(kTestLockWait);
+        StatsFileTest::SetUp();
         makeStatsDatabase(path(StatsDb::FileName));
-        Result<std::unique_ptr<StatsConnection>> opened = StatsConnection::open(StatsDb::FileName);
-        ASSERT_TRUE(opened.ok()) << opened.error().toStdString();
-        connection = std::move(opened).value();
-    }
-    void TearDown() override {
-        connection.reset();
-        EXPECT_TRUE(QSqlDatabase::connectionNames().isEmpty());
-        StatsConnection::setDefaultLockWait(StatsConnection::kProgramLockWait);
-        WorkDirTest::TearDown();
+        openConnection();
     }
 
     QSqlDatabase db() const { return connection->database(); }
@@ -62,8 +53,6 @@ protected:
         QSqlQuery query(db());
         ASSERT_TRUE(query.exec(statement)) << query.lastError().text().toStdString();
     }
-
-    std::unique_ptr<StatsConnection> connection;
 };
 
 namespace {

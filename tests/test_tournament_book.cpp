@@ -39,28 +39,15 @@ QString schemaBeforeTheBook() {
 } // namespace
 
 // The book on a real SQLite file, read back with plain SQL on the connection.
-class TournamentBookTest : public WorkDirTest {
+class TournamentBookTest : public StatsFileTest {
 protected:
-    void SetUp() override {
-        WorkDirTest::SetUp();
-        StatsConnection::setDefaultLockWait(kTestLockWait);
-    }
-    void TearDown() override {
-        connection.reset();
-        EXPECT_TRUE(QSqlDatabase::connectionNames().isEmpty());
-        StatsConnection::setDefaultLockWait(StatsConnection::kProgramLockWait);
-        WorkDirTest::TearDown();
-    }
-
     void openFile(const QString &schema = {}) {
         if (schema.isEmpty()) {
             makeStatsDatabase(path(StatsDb::FileName));
         } else {
             ASSERT_TRUE(createStatsDatabase(path(StatsDb::FileName), schema).ok());
         }
-        Result<std::unique_ptr<StatsConnection>> opened = StatsConnection::open(StatsDb::FileName);
-        ASSERT_TRUE(opened.ok()) << opened.error().toStdString();
-        connection = std::move(opened).value();
+        openConnection();
     }
 
     // Every row of a query, its fields joined by '|', NULL as "NULL".
@@ -87,8 +74,6 @@ protected:
     Status write(const std::array<PlayerFigures, 3> &rows, const TournamentEntry &with = entry()) const {
         return writeTournament(*connection, rows, with);
     }
-
-    std::unique_ptr<StatsConnection> connection;
 };
 
 TEST_F(TournamentBookTest, AWriteRecordsTheTournamentItsRowsAndItsMatches) {
