@@ -9,8 +9,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <cerrno>
 #include <limits>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using ::testing::ElementsAre;
 
@@ -200,8 +202,11 @@ TEST(Settings, EachValueHasOneRuleForEveryReader) {
     Settings settings;
     settings.players[2] = "[gift]";
     EXPECT_FALSE(checkSettings(settings).ok());
-    settings.players[2] = "a\r\nb";
-    EXPECT_FALSE(checkSettings(settings).ok());
+    // Any line end splits the name: CR LF, a lone LF and a lone CR alike.
+    for (const char *split : {"a\r\nb", "a\nb", "a\rb", "ab\r"}) {
+        settings.players[2] = split;
+        EXPECT_FALSE(checkSettings(settings).ok()) << split;
+    }
 }
 
 TEST(Integers, TheWholeRangeAndNothingBeyond) {
@@ -336,6 +341,145 @@ TEST_F(DataFileIo, AnAppendIsAllItsLinesOrNothing) {
     EXPECT_FALSE(QFileInfo::exists(path(log)));
 }
 
+// A data file that nobody may write stays as it is, as the old in-place writer
+// left it; the message is the one of any write that is not allowed.
+TEST_F(DataFileIo, AFileWithoutWritePermissionIsRefusedAndKept) {
+    write("teams4.txt", "old\r\n");
+    ASSERT_TRUE(QFile(path("teams4.txt")).setPermissions(QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    const Status status = ::writeLines(QStringLiteral("teams4.txt"), {"new"});
+    ASSERT_FALSE(status.ok());
+    EXPECT_EQ(status.error(), QStringLiteral("Не удалось сохранить файл %1: нет прав на запись. Прежнее содержимое "
+                                             "файла не изменено.")
+                                  .arg(QDir::toNativeSeparators(path("teams4.txt"))));
+    EXPECT_EQ(read("teams4.txt"), "old\r\n");
+    EXPECT_EQ(QFile(path("teams4.txt")).permissions() & QFileDevice::WriteOwner, 0);
+    EXPECT_THAT(folderEntries(dir.path()), ElementsAre("teams4.txt"));
+}
+
+// The system calls of the writers, watched or made to fail one at a time.
+class FileSystemCallsTest : public WorkDirTest {
+protected:
+    void TearDown() override {
+        resetFileSystemCalls();
+        WorkDirTest::TearDown();
+    }
+    // Records every call by name, then makes the real one.
+    void watch() {
+        FileSystemCalls &calls = fileSystemCalls();
+        calls.fsync = [this](int fd) {
+            log.append(QStringLiteral("fsync"));
+            return ::fsync(fd);
+        };
+        calls.close = [this](int fd) {
+            log.append(QStringLiteral("close"));
+            return ::close(fd);
+        };
+        calls.rename = [this](const char *from, const char *to) {
+            log.append(QStringLiteral("rename"));
+            return ::rename(from, to);
+        };
+        calls.link = [this](const char *from, const char *to) {
+            log.append(QStringLiteral("link"));
+            return ::link(from, to);
+        };
+    }
+    QStringList log;
+};
+
+TEST_F(FileSystemCallsTest, ASyncedRewriteSyncsTheNewFileBeforeTheRenameAndTheFolderAfter) {
+    write("last.txt", "old\r\n");
+    watch();
+    ASSERT_TRUE(::writeLines(QStringLiteral("last.txt"), {"new"}).ok());
+    EXPECT_EQ(log, QStringList({"fsync", "close", "rename", "fsync", "close"}));
+    log.clear();
+    ASSERT_TRUE(::writeLines(QStringLiteral("last.txt"), {"newer"}, Durability::Unsynced).ok());
+    EXPECT_EQ(log, QStringList({"close", "rename"})) << "a scratch file is not synced";
+    log.clear();
+    ASSERT_TRUE(writeNewFile(path("sheet.xlsx"), "bytes").ok());
+    EXPECT_EQ(log, QStringList({"fsync", "close", "link", "fsync", "close"}));
+    EXPECT_EQ(read("last.txt"), "newer\r\n");
+}
+
+TEST_F(FileSystemCallsTest, AFailedSyncOrCloseKeepsTheOldFile) {
+    write("last.txt", "old\r\n");
+    for (const Durability durability : {Durability::Synced, Durability::Unsynced}) {
+        for (const char *failing : {"fsync", "close"}) {
+            SCOPED_TRACE(failing);
+            resetFileSystemCalls();
+            if (qstrcmp(failing, "fsync") == 0) {
+                fileSystemCalls().fsync = [](int) {
+                    errno = EIO;
+                    return -1;
+                };
+            } else {
+                fileSystemCalls().close = [](int fd) {
+                    ::close(fd);
+                    errno = EIO;
+                    return -1;
+                };
+            }
+            const Status status = ::writeLines(QStringLiteral("last.txt"), {"new"}, durability);
+            if (durability == Durability::Unsynced && qstrcmp(failing, "fsync") == 0) {
+                EXPECT_TRUE(status.ok()) << "nothing is synced";
+                write("last.txt", "old\r\n");
+                continue;
+            }
+            ASSERT_FALSE(status.ok());
+            EXPECT_TRUE(status.error().contains(QStringLiteral("ошибка ввода-вывода"))) << status.error().toStdString();
+            EXPECT_EQ(read("last.txt"), "old\r\n");
+            EXPECT_THAT(folderEntries(dir.path()), ElementsAre("last.txt"));
+        }
+    }
+}
+
+TEST_F(FileSystemCallsTest, ANewFileNeverTakesTheNameOfOneThatAppearedMeanwhile) {
+    // Another program makes the file between the look and the write.
+    fileSystemCalls().link = [this](const char *from, const char *to) {
+        write("sheet.xlsx", "the other program's");
+        return ::link(from, to);
+    };
+    const Status written = writeNewFile(path("sheet.xlsx"), "mine");
+    ASSERT_FALSE(written.ok());
+    EXPECT_TRUE(written.error().contains(QStringLiteral("файл с таким именем уже есть")))
+        << written.error().toStdString();
+    EXPECT_EQ(read("sheet.xlsx"), "the other program's");
+    EXPECT_THAT(folderEntries(dir.path()), ElementsAre("sheet.xlsx"));
+}
+
+// Once the synced write is through, a failing close does not make the lines
+// count as missing: a retry would log the teams twice.
+TEST_F(FileSystemCallsTest, AnAppendWhoseCloseFailsReportsWhatTheFileHolds) {
+    const QString log = DataFile::UsedTeamsLog;
+    write(log, "A\r\n");
+    fileSystemCalls().close = [](int fd) {
+        ::close(fd);
+        errno = EIO;
+        return -1;
+    };
+    EXPECT_TRUE(appendLines(log, {"X", "Y", "Z"}).ok());
+    EXPECT_EQ(read(log), "A\r\nX\r\nY\r\nZ\r\n");
+
+    // A close that fails because the write was lost: the file has nothing new.
+    fileSystemCalls().fsync = [this, log](int) {
+        QFile::resize(path(log), 3);
+        return 0;
+    };
+    write(log, "A\r\n");
+    const Status lost = appendLines(log, {"X", "Y", "Z"});
+    ASSERT_FALSE(lost.ok());
+    EXPECT_TRUE(lost.error().contains(QStringLiteral("В файл ничего не добавлено"))) << lost.error().toStdString();
+}
+
+TEST_F(DataFileIo, AOneByteLastLineWithoutALineEndKeepsItsOwnLine) {
+    const QString log = DataFile::UsedTeamsLog;
+    write(log, "A");
+    ASSERT_TRUE(appendLines(log, {"X"}).ok());
+    EXPECT_EQ(read(log), "A\r\nX\r\n");
+    write(log, "");
+    ASSERT_TRUE(appendLines(log, {"X"}).ok());
+    EXPECT_EQ(read(log), "X\r\n");
+}
+
 class DataFolder : public WorkDirTest {};
 
 TEST_F(DataFolder, BelongsToOneProgramAtATimeAndOutlivesACrash) {
@@ -352,17 +496,65 @@ TEST_F(DataFolder, BelongsToOneProgramAtATimeAndOutlivesACrash) {
     EXPECT_TRUE(claimDataFolder(dir.path()).ok());
 }
 
-TEST_F(DataFolder, TheTemporaryFilesOfAKilledProgramGoAtTheStart) {
-    const QStringList leftovers = {"last.txt.LMhHnS", "settings.ini.a1B2c3", "temp.Zz9Zz9", "all_last.txt.000000"};
-    const QStringList kept = {"last.txt", "last.txt.bak", "notes.txt.LMhHnS", "last.txt.LMhHn", "teams4.txt.LMh-nS"};
+TEST_F(DataFolder, OnlyTheProgramsOwnTemporaryFilesGoAtTheStart) {
+    const QStringList leftovers = {"last.txt.korvana-tmp.LMhHnS", "settings.ini.korvana-tmp.a1B2c3",
+                                   "temp.korvana-tmp.Zz9Zz9", ".all_last.txt.korvana-tmp.000000"};
+    // A user's own copies beside the data files, six-letter suffixes included.
+    const QStringList kept = {"last.txt",
+                              "teams4.txt.backup",
+                              "last.txt.202601",
+                              "settings.ini.before",
+                              "all_last.txt.sicher",
+                              "last.txt_ABCDEF",
+                              "last.txt.LMhHnS",
+                              "notes.txt.korvana-tmp.LMhHnS",
+                              "last.txt.korvana-tmp.LMhHn",
+                              "last.txt.korvana-tmp.LMh-nS",
+                              "last.txt.korvana-tmpXLMhHnS"};
     for (const QString &name : leftovers + kept) {
         write(name, "x");
+    }
+    {
+        // A second copy whose lock failed leaves the running copy's files alone.
+        Result<std::unique_ptr<DataFolderLock>> running = DataFolderLock::acquire(dir.path());
+        ASSERT_TRUE(running.ok());
+        ASSERT_FALSE(claimDataFolder(dir.path()).ok());
+        for (const QString &name : leftovers) {
+            EXPECT_TRUE(QFileInfo::exists(path(name))) << name.toStdString();
+        }
     }
     ASSERT_TRUE(claimDataFolder(dir.path()).ok());
     QStringList expected = kept;
     expected.append(DataFolderLock::FileName);
     expected.sort();
     EXPECT_EQ(folderEntries(dir.path()), expected);
+}
+
+TEST_F(DataFolder, TheLockFileIsNeverOpenedThroughALinkOrAsAnotherKindOfFile) {
+    QTemporaryDir elsewhere;
+    const QString precious = elsewhere.filePath(QStringLiteral("precious.txt"));
+    {
+        QFile file(precious);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("keep me\n");
+    }
+    ASSERT_TRUE(QFile::link(precious, path(DataFolderLock::FileName)));
+    const Result<std::unique_ptr<DataFolderLock>> linked = claimDataFolder(dir.path());
+    ASSERT_FALSE(linked.ok());
+    EXPECT_TRUE(linked.error().contains(QStringLiteral("символическая ссылка"))) << linked.error().toStdString();
+    QFile file(precious);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "keep me\n");
+    // A dangling link makes no file at its target either.
+    ASSERT_TRUE(QFile::remove(path(DataFolderLock::FileName)));
+    const QString target = elsewhere.filePath(QStringLiteral("made.txt"));
+    ASSERT_TRUE(QFile::link(target, path(DataFolderLock::FileName)));
+    EXPECT_FALSE(claimDataFolder(dir.path()).ok());
+    EXPECT_FALSE(QFileInfo::exists(target));
+
+    ASSERT_TRUE(QFile::remove(path(DataFolderLock::FileName)));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(DataFolderLock::FileName));
+    EXPECT_FALSE(claimDataFolder(dir.path()).ok());
 }
 
 // The shipped files are found beside the executable in a build tree and in the

@@ -10,15 +10,37 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+
+QString notAPlainFile(const QString &folderPath, const QString &what) {
+    return QStringLiteral("Программа не может работать с папкой данных %1: на месте файла блокировки %2 стоит %3. "
+                          "Удалите его, программа сделает свой. Программа будет закрыта.")
+        .arg(folderPath, DataFolderLock::FileName, what);
+}
+
+} // namespace
 
 Result<std::unique_ptr<DataFolderLock>> DataFolderLock::acquire(const QString &folder) {
     const QString folderPath = QDir::toNativeSeparators(QDir(folder).absolutePath());
     const QByteArray path = QFile::encodeName(QDir(folder).filePath(FileName));
-    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    // Never through a link: a link planted under the lock's name would have the
+    // program truncate whatever file it points at.
+    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0) {
+        const int error = errno;
+        if (error == ELOOP) {
+            return Failure{notAPlainFile(folderPath, QStringLiteral("символическая ссылка"))};
+        }
         return Failure{QStringLiteral("Программа не может работать с папкой данных %1: %2. Программа будет закрыта.")
-                           .arg(folderPath, systemErrorText(errno))};
+                           .arg(folderPath, systemErrorText(error))};
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return Failure{notAPlainFile(folderPath, QStringLiteral("не обычный файл"))};
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
@@ -32,9 +54,11 @@ Result<std::unique_ptr<DataFolderLock>> DataFolderLock::acquire(const QString &f
         return Failure{QStringLiteral("Не удалось занять папку данных %1: %2. Программа будет закрыта.")
                            .arg(folderPath, systemErrorText(error))};
     }
-    // Who holds the folder, for a curious reader of the file; the lock itself is the kernel's.
+    // Who holds the folder, for a curious reader of the file; the lock itself is
+    // the kernel's. A file with a second name (a hard link) may be another file
+    // of the user's, so it is locked but not written.
     const QByteArray pid = QByteArray::number(QCoreApplication::applicationPid()) + '\n';
-    if (::ftruncate(fd, 0) == 0) {
+    if (info.st_nlink == 1 && ::ftruncate(fd, 0) == 0) {
         [[maybe_unused]] const ssize_t written = ::pwrite(fd, pid.constData(), static_cast<size_t>(pid.size()), 0);
     }
     return std::unique_ptr<DataFolderLock>(new DataFolderLock(fd));

@@ -24,13 +24,22 @@ QByteArray randomSuffix() {
     return suffix;
 }
 
+FileSystemCalls systemCalls() {
+    return {::write, ::fsync, ::close, ::rename, ::link};
+}
+
+FileSystemCalls &calls() {
+    static FileSystemCalls inUse = systemCalls();
+    return inUse;
+}
+
 // A file descriptor that is closed on every way out unless the close is checked.
 class Descriptor {
 public:
     explicit Descriptor(int fd) : m_fd(fd) {}
     ~Descriptor() {
         if (m_fd >= 0) {
-            ::close(m_fd);
+            calls().close(m_fd);
         }
     }
     Descriptor(const Descriptor &) = delete;
@@ -41,7 +50,7 @@ public:
     bool close() {
         const int fd = m_fd;
         m_fd = -1;
-        return ::close(fd) == 0;
+        return calls().close(fd) == 0;
     }
 
 private:
@@ -53,7 +62,7 @@ int writeAll(int fd, QByteArrayView bytes) {
     const char *data = bytes.data();
     qsizetype left = bytes.size();
     while (left > 0) {
-        const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
+        const ssize_t written = calls().write(fd, data, static_cast<size_t>(left));
         if (written < 0) {
             if (errno == EINTR) {
                 continue;
@@ -70,7 +79,7 @@ int writeAll(int fd, QByteArrayView bytes) {
 }
 
 int syncAndClose(Descriptor &fd) {
-    if (::fsync(fd.get()) != 0) {
+    if (calls().fsync(fd.get()) != 0) {
         return errno;
     }
     return fd.close() ? 0 : errno;
@@ -81,12 +90,13 @@ int syncAndClose(Descriptor &fd) {
 void syncFolder(const QByteArray &folder) {
     const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
+        calls().fsync(fd);
+        calls().close(fd);
     }
 }
 
-// A new file beside `path` named "<prefix><name>.XXXXXX", created exclusively.
+// A new file beside `path` named "<prefix><name>.korvana-tmp.XXXXXX", created
+// exclusively and never through a link planted under that name.
 struct Temporary {
     int fd = -1;
     QByteArray path;
@@ -97,8 +107,8 @@ Temporary createSibling(const QByteArray &path, const char *prefix) {
     const QByteArray name = path.mid(slash + 1);
     for (int attempt = 0; attempt < 100; ++attempt) {
         Temporary temporary;
-        temporary.path = folder + prefix + name + '.' + randomSuffix();
-        temporary.fd = ::open(temporary.path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        temporary.path = folder + prefix + name + kTemporaryMarker + randomSuffix();
+        temporary.fd = ::open(temporary.path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (temporary.fd >= 0 || errno != EEXIST) {
             return temporary;
         }
@@ -147,6 +157,14 @@ int fillTemporary(Descriptor &fd, QByteArrayView bytes, const struct stat *old, 
 
 } // namespace
 
+FileSystemCalls &fileSystemCalls() {
+    return calls();
+}
+
+void resetFileSystemCalls() {
+    calls() = systemCalls();
+}
+
 QString displayPath(const QString &fileName) {
     return QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath());
 }
@@ -179,6 +197,13 @@ QString systemErrorText(int errnum) {
     }
 }
 
+// Whether the rename may replace the file: a file that this user may not write
+// stays as it is. Root may write anything, so a file without any write
+// permission counts as one that must not change for root either.
+bool mayReplace(const QByteArray &path, const struct stat &old) {
+    return (old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 && ::access(path.constData(), W_OK) == 0;
+}
+
 Status writeFileBytes(const QString &fileName, QByteArrayView bytes, Durability durability) {
     const QByteArray path = replacedPath(fileName);
     struct stat old {};
@@ -186,13 +211,16 @@ Status writeFileBytes(const QString &fileName, QByteArrayView bytes, Durability 
     if (existed && S_ISDIR(old.st_mode)) {
         return writeFailure(fileName, EISDIR, true);
     }
+    if (existed && !mayReplace(path, old)) {
+        return writeFailure(fileName, EACCES, true);
+    }
     const Temporary temporary = createSibling(path, "");
     if (temporary.fd < 0) {
         return writeFailure(fileName, errno, existed);
     }
     Descriptor fd(temporary.fd);
     int error = fillTemporary(fd, bytes, existed ? &old : nullptr, durability);
-    if (error == 0 && ::rename(temporary.path.constData(), path.constData()) != 0) {
+    if (error == 0 && calls().rename(temporary.path.constData(), path.constData()) != 0) {
         error = errno;
     }
     if (error != 0) {
@@ -224,6 +252,28 @@ Result<bool> endsWithLineEnd(int fd, off_t size, const QString &fileName) {
     return last == '\n' || last == '\r';
 }
 
+// The close of an append failed after its synced write: what the file holds
+// tells whether the lines went in. Reported as they stand, so that a retry
+// neither loses them nor writes them twice.
+Status appendOutcomeOnDisk(const QString &fileName, int closeError, off_t oldSize, const QByteArray &appended) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return Failure{QStringLiteral("Не удалось дописать файл %1: %2. Дописано ли что-нибудь, неизвестно: файл не "
+                                      "открывается (%3). Проверьте конец файла.")
+                           .arg(displayPath(fileName), systemErrorText(closeError), file.errorString())};
+    }
+    const qint64 size = file.size();
+    if (size == oldSize) {
+        return appendFailure(fileName, closeError);
+    }
+    if (size == oldSize + appended.size() && file.seek(oldSize) && file.read(appended.size()) == appended) {
+        return {};
+    }
+    return Failure{QStringLiteral("Не удалось дописать файл %1: %2. Конец файла не такой, каким его записала "
+                                  "программа, проверьте его.")
+                       .arg(displayPath(fileName), systemErrorText(closeError))};
+}
+
 } // namespace
 
 Status appendOnNewLine(const QString &fileName, QByteArrayView bytes) {
@@ -253,14 +303,14 @@ Status appendOnNewLine(const QString &fileName, QByteArrayView bytes) {
     whole.append(bytes);
 
     int error = writeAll(fd.get(), whole);
-    if (error == 0 && ::fsync(fd.get()) != 0) {
+    if (error == 0 && calls().fsync(fd.get()) != 0) {
         error = errno;
     }
     if (error != 0) {
         // Whatever part went out is cut off again: the file holds whole lines only.
         if (created) {
             ::unlink(path.constData());
-        } else if (::ftruncate(fd.get(), info.st_size) != 0 || ::fsync(fd.get()) != 0) {
+        } else if (::ftruncate(fd.get(), info.st_size) != 0 || calls().fsync(fd.get()) != 0) {
             return Failure{appendFailure(fileName, error).text +
                            QStringLiteral(" Внимание: обрезать недописанную строку не удалось (%1), проверьте конец "
                                           "файла.")
@@ -269,7 +319,7 @@ Status appendOnNewLine(const QString &fileName, QByteArrayView bytes) {
         return appendFailure(fileName, error);
     }
     if (!fd.close()) {
-        return appendFailure(fileName, errno);
+        return appendOutcomeOnDisk(fileName, errno, info.st_size, whole);
     }
     return {};
 }
@@ -284,10 +334,10 @@ Status writeNewFile(const QString &path, QByteArrayView bytes) {
     int error = fillTemporary(fd, bytes, nullptr, Durability::Synced);
     // A hard link takes the name only when it is free; the temporary name goes after.
     // Where the file system has no hard links, a rename after a look does nearly as well.
-    if (error == 0 && ::link(temporary.path.constData(), target.constData()) != 0) {
+    if (error == 0 && calls().link(temporary.path.constData(), target.constData()) != 0) {
         error = errno;
-        if ((error == EPERM || error == EOPNOTSUPP) && !QFileInfo::exists(path)) {
-            error = ::rename(temporary.path.constData(), target.constData()) == 0 ? 0 : errno;
+        if ((error == EPERM || error == EOPNOTSUPP) && !QFileInfo::exists(path) && !QFileInfo(path).isSymLink()) {
+            error = calls().rename(temporary.path.constData(), target.constData()) == 0 ? 0 : errno;
         }
     }
     ::unlink(temporary.path.constData());
@@ -300,21 +350,23 @@ Status writeNewFile(const QString &path, QByteArrayView bytes) {
 
 bool isTemporarySibling(const QString &entry, const QStringList &fileNames) {
     const QStringView view = entry.startsWith(u'.') ? QStringView(entry).mid(1) : QStringView(entry);
-    if (view.size() <= kSuffixLength + 1 || view[view.size() - kSuffixLength - 1] != u'.') {
+    const QLatin1StringView marker(kTemporaryMarker);
+    const qsizetype stemLength = view.size() - kSuffixLength - marker.size();
+    if (stemLength <= 0 || view.mid(stemLength, marker.size()) != marker) {
         return false;
     }
     const QStringView suffix = view.right(kSuffixLength);
     const bool alphanumeric = std::all_of(suffix.begin(), suffix.end(), [](QChar c) {
         return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
     });
-    return alphanumeric && fileNames.contains(view.left(view.size() - kSuffixLength - 1).toString());
+    return alphanumeric && fileNames.contains(view.left(stemLength).toString());
 }
 
 int removeTemporarySiblings(const QString &folder, const QStringList &fileNames) {
     const QDir dir(folder);
     int removed = 0;
     for (const QString &entry : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-        if (isTemporarySibling(entry, fileNames) && QFile::remove(dir.filePath(entry))) {
+        if (isTemporarySibling(entry, fileNames) && ::unlink(QFile::encodeName(dir.filePath(entry)).constData()) == 0) {
             ++removed;
         }
     }
