@@ -14,6 +14,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTableWidget>
@@ -36,6 +37,17 @@ QString goals(qint64 scored, qint64 conceded) {
 // A player with his team, as the lists show them.
 QString playerWithTeam(const QString &player, const QString &team) {
     return team.isEmpty() ? player : QStringLiteral("%1 («%2»)").arg(player, team);
+}
+
+// The file a chosen name stands for, so that two spellings of one file compare equal.
+QString samePathKey(const QString &file) {
+    const QFileInfo info(file);
+    const QString canonical = info.canonicalFilePath();
+    if (!canonical.isEmpty()) {
+        return canonical;
+    }
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return folder.isEmpty() ? info.absoluteFilePath() : QDir(folder).filePath(info.fileName());
 }
 
 void setItem(QTableWidget *table, int row, int column, const QString &text) {
@@ -74,17 +86,18 @@ public:
         if (index.column() == 0) {
             return shownTime(shown->written);
         }
-        // The row that took this place; two rows with one place (a file edited
-        // by hand) show the first.
+        // Every row that took this place: players level on points and goal
+        // difference share it.
+        QStringList holders;
         for (const BookRow &row : shown->rows) {
             if (row.place == index.column()) {
-                return QStringLiteral("%1 — %2 очк., %3")
-                    .arg(playerWithTeam(row.player, row.team))
-                    .arg(row.points)
-                    .arg(goals(row.scored, row.conceded));
+                holders.append(QStringLiteral("%1 — %2 очк., %3")
+                                   .arg(playerWithTeam(row.player, row.team))
+                                   .arg(row.points)
+                                   .arg(goals(row.scored, row.conceded)));
             }
         }
-        return {};
+        return holders.isEmpty() ? QVariant() : QVariant(holders.join(QStringLiteral("; ")));
     }
 
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
@@ -111,7 +124,6 @@ TForm10::TForm10(QWidget *parent) : QWidget(parent, Qt::Window), ui(std::make_un
     setUpTournamentTables();
     setUpPlayerTables();
     connectControls();
-    openConnection();
 }
 
 void TForm10::setUpTournamentTables() {
@@ -170,21 +182,24 @@ void TForm10::connectControls() {
     connect(ui->CloseButton, &QPushButton::clicked, this, &QWidget::hide);
 }
 
-// The window reads through a connection of its own; without one it stays empty.
-void TForm10::openConnection() {
+// The window reads through a connection of its own, opened at the first reading
+// that finds none: a file that another program held when the window was made is
+// tried again at the next reading.
+Status TForm10::openConnection() {
+    if (m_connection) {
+        return {};
+    }
     Result<std::unique_ptr<StatsConnection>> opened = [] {
         const WaitCursor busy;
         return StatsConnection::open(StatsDb::FileName);
     }();
     if (!opened.ok()) {
-        for (QPushButton *button : {ui->UndoButton, ui->ExportButton}) {
-            button->setEnabled(false);
-        }
-        messages().error(
-            QStringLiteral("Не открывается база статистики, история турниров не показана.\n%1").arg(opened.error()));
-        return;
+        return Failure{
+            opened.error() +
+            QStringLiteral("\nИстория будет прочитана снова, когда вы откроете это окно или выберете вкладку.")};
     }
     m_connection = std::move(opened).value();
+    return {};
 }
 
 TForm10::~TForm10() {
@@ -222,10 +237,11 @@ Status TForm10::readAll() {
 }
 
 Status TForm10::readCurrentPage() {
-    if (!m_connection) {
-        return {};
-    }
     const QWidget *const page = ui->PageControl1->currentWidget();
+    if (const Status opened = openConnection(); !opened.ok()) {
+        showUnread(opened.error());
+        return opened;
+    }
     const struct {
         const QWidget *page;
         bool *stale;
@@ -254,9 +270,18 @@ void TForm10::pageChanged() {
     }
 }
 
+// What the window shows while the book could not be read: no tournaments, and
+// the reason where the cross table would be, never "no tournament at all".
+void TForm10::showUnread(const QString &reason) {
+    m_tournaments->setTournaments({});
+    showTournament({});
+    ui->CrossTitle->setText(QStringLiteral("История турниров не прочитана. %1").arg(reason));
+}
+
 Status TForm10::readTournamentList() {
     Result<std::vector<BookTournament>> tournaments = readTournaments(*m_connection);
     if (!tournaments.ok()) {
+        showUnread(tournaments.error());
         return tournaments.status();
     }
     m_tournaments->setTournaments(std::move(tournaments).value());
@@ -427,7 +452,8 @@ void TForm10::showChart() {
 }
 
 void TForm10::undoClick() {
-    if (!m_connection) {
+    if (const Status opened = openConnection(); !opened.ok()) {
+        messages().error(QStringLiteral("Турнир не отменён.\n%1").arg(opened.error()));
         return;
     }
     const Result<NewestTournament> newest = newestTournament(*m_connection);
@@ -449,16 +475,21 @@ void TForm10::undoClick() {
         // The tournament named in the question, not whatever is newest by now.
         undone = undoNewestTournament(*m_connection, t.id);
     }
+    // A refused undo changed nothing in the file, but another program may have:
+    // the window shows the book as it is now, and one box says why the undo was
+    // refused (a reading that fails too shows in the window, not in a second box).
     if (!undone.ok()) {
         messages().error(undone.error());
-    } else {
-        emit tournamentUndone();
+        [[maybe_unused]] const Status read = readAll();
+        return;
     }
+    emit tournamentUndone();
     reread();
 }
 
 void TForm10::exportClick() {
-    if (!m_connection) {
+    if (const Status opened = openConnection(); !opened.ok()) {
+        messages().error(QStringLiteral("Ничего не выгружено.\n%1").arg(opened.error()));
         return;
     }
     struct Target {
@@ -482,6 +513,17 @@ void TForm10::exportClick() {
         }();
         if (target.file.isEmpty()) {
             return;
+        }
+        // Each table needs a file of its own: one name for two would leave only
+        // the last table written.
+        const QString chosen = samePathKey(target.file);
+        for (const Target &earlier : targets) {
+            if (&earlier != &target && !earlier.file.isEmpty() && samePathKey(earlier.file) == chosen) {
+                messages().error(QStringLiteral("Файл %1 уже выбран для другой таблицы этой выгрузки, а каждой таблице "
+                                                "нужен свой файл. Ничего не выгружено.")
+                                     .arg(QDir::toNativeSeparators(QFileInfo(target.file).absoluteFilePath())));
+                return;
+            }
         }
     }
     Result<ExportTables> tables = [this] {

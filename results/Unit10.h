@@ -48,7 +48,8 @@ private:
     void setUpTournamentTables();
     void setUpPlayerTables();
     void connectControls();
-    void openConnection();
+    Status openConnection();
+    void showUnread(const QString &reason);
     Status readTournamentList();
     Status readPlayerChoices();
     Status readTeamTable();

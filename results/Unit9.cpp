@@ -126,9 +126,38 @@ void TForm9::openAfterFinalTable(const std::array<QString, 3> &teams, const std:
         columnTitles[k]->setText(teams[k]);
         names[k]->setText(players[k]);
     }
+    m_teamPlayers = players;
     m_teamsSet = true;
     ui->Button1->setEnabled(true);
     bringToFront(this);
+}
+
+Status TForm9::checkFiguresFollowScores(const ScoreTexts &scores) const {
+    const StandingsTable table = Standings(scores);
+    if (!table.complete()) {
+        // Left to the write's own checks, which say what is wrong with the box.
+        return {};
+    }
+    for (int r = 0; r < 3; ++r) {
+        const RowFigures &row = table.rows[r];
+        const std::array<QLabel *, 9> labels = rowLabels(r);
+        const QString computed[] = {QString::number(row.wins),     QString::number(row.draws),
+                                    QString::number(row.losses),   QString::number(row.scored),
+                                    QString::number(row.conceded), QString::number(row.difference),
+                                    QString::number(row.points)};
+        bool same = labels[8]->text() == table.places[r];
+        for (int k = 0; k < 7; ++k) {
+            same = same && labels[k]->text() == computed[k];
+        }
+        // A place that was never computed is the write's own check.
+        const QString &place = labels[8]->text();
+        if (!same && (place == u"1" || place == u"2" || place == u"3")) {
+            return Failure{QStringLiteral("Счёт в полях изменился после расчёта, и таблица на экране ему больше не "
+                                          "соответствует. Нажмите «Посчитать результат», проверьте таблицу и "
+                                          "запишите снова.\nВ базу ничего не записано.")};
+        }
+    }
+    return {};
 }
 
 ScoreTexts TForm9::scoreTexts() const {
@@ -180,11 +209,23 @@ void TForm9::BitBtn1Click() {
                    labels[4]->text(), labels[5]->text(), labels[6]->text(), labels[8]->text()};
     }
     TournamentEntry entry;
-    if (m_teamsSet) {
-        entry.teams = {ui->Label3->text(), ui->Label4->text(), ui->Label5->text()};
-    }
     entry.scores = scoreTexts();
-    Status written;
+    // The figures on show must be the ones the boxes give now: the book keeps the
+    // matches beside the figures, and the two must tell one story.
+    if (const Status agreed = checkFiguresFollowScores(entry.scores); !agreed.ok()) {
+        messages().error(agreed.error());
+        return;
+    }
+    // A row's title is its player's team only while that player is still the one
+    // the final table put there: a tournament entered by hand later in the run
+    // has no teams.
+    QLabel *const titles[] = {ui->Label3, ui->Label4, ui->Label5};
+    for (int r = 0; r < 3; ++r) {
+        if (m_teamsSet && rows[r].name == m_teamPlayers[r]) {
+            entry.teams[r] = titles[r]->text();
+        }
+    }
+    Result<QStringList> written = QStringList();
     Status reread;
     {
         const WaitCursor busy;
@@ -206,7 +247,12 @@ void TForm9::BitBtn1Click() {
     }
     ui->BitBtn1->setEnabled(false);
     ui->Button1->setEnabled(false);
+    // The teams belonged to the tournament just written.
+    m_teamsSet = false;
     emit tournamentWritten();
+    for (const QString &notice : written.value()) {
+        messages().information(notice);
+    }
     if (!reread.ok()) {
         messages().error(QStringLiteral("Результаты записаны в базу, но таблицу статистики не удалось перечитать.\n%1")
                              .arg(reread.error()));

@@ -68,6 +68,9 @@ private:
     void DBGrid1ConfirmedDelete();
     // The texts of the score boxes Edit1 to Edit12.
     ScoreTexts scoreTexts() const;
+    // Fails when the figures on show are not what the score boxes give now (a box
+    // was edited after the computation).
+    Status checkFiguresFollowScores(const ScoreTexts &scores) const;
     // A score box changed: the figures shown no longer follow from the boxes.
     void scoreEdited();
     // Runs a read of the table (a reload or a new order), keeping the widths the
@@ -80,6 +83,8 @@ private:
     std::unique_ptr<StatTable> m_table;
     // Whether the row titles hold the teams: set once "Полная таблица и печать"
     // opened the window; until then they are the form's placeholders, which the
-    // tournament book must not record as teams.
+    // tournament book must not record as teams. Cleared once that tournament is
+    // written; a title counts only for the player the final table put beside it.
     bool m_teamsSet = false;
+    std::array<QString, 3> m_teamPlayers;
 };

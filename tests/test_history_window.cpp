@@ -7,6 +7,8 @@
 #include <QAction>
 #include <QChartView>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QMenu>
@@ -164,6 +166,7 @@ TEST_F(HistoryWindow, AnOldFileShowsAnEmptyBookAndTheUndoSaysThereIsNothing) {
     click("UndoButton");
     ASSERT_EQ(boxes.shown.size(), 1U);
     EXPECT_EQ(boxes.shown[0].kind, ScriptedMessages::Kind::Error);
+    EXPECT_TRUE(boxes.shown[0].text.startsWith(u8("Отменять нечего"))) << boxes.shown[0].text.toStdString();
 }
 
 TEST_F(HistoryWindow, TheUndoAsksWithNoAsDefaultAndYesTakesTheNewestBackEverywhere) {
@@ -264,21 +267,109 @@ TEST_F(HistoryWindow, TheUndoTakesNothingBackWhenAnotherProgramWroteWhileTheQues
     click("UndoButton");
     ASSERT_EQ(boxes.shown.size(), 2U);
     EXPECT_EQ(boxes.shown[1].kind, ScriptedMessages::Kind::Error);
+    EXPECT_TRUE(boxes.shown[1].text.contains(u8("с тех пор в книгу записан другой турнир")))
+        << boxes.shown[1].text.toStdString();
     EXPECT_EQ(statRows(path(StatsDb::FileName)), before);
     EXPECT_EQ(listColumn(0).size(), 2) << "the window shows the book as it is now";
 }
 
-TEST_F(HistoryWindow, AStatisticsFileThatIsGoneBySaysSoAndLeavesTheWindowEmpty) {
+TEST_F(HistoryWindow, ABookThatCannotBeReadSaysSoAndIsReadAgainWhenShownOrATabIsChosen) {
+    makeStatsDatabase(path(StatsDb::FileName));
+    execOnStats(path(StatsDb::FileName), threeTournamentsSql());
+    start();
+    {
+        // Another program holds the file when the window is first opened.
+        OtherProgram other(path(StatsDb::FileName));
+        other.holdExclusive();
+        TForm10 &history = openFromMenu();
+        ASSERT_EQ(boxes.shown.size(), 1U);
+        EXPECT_TRUE(boxes.shown[0].text.startsWith(u8("История турниров не прочитана")))
+            << boxes.shown[0].text.toStdString();
+        EXPECT_TRUE(boxes.shown[0].text.contains(u8("занят другой программой")));
+        EXPECT_TRUE(listColumn(0).isEmpty());
+        EXPECT_TRUE(control<QLabel>("CrossTitle")->text().startsWith(u8("История турниров не прочитана")))
+            << "never «no tournament at all»: " << control<QLabel>("CrossTitle")->text().toStdString();
+        EXPECT_TRUE(control<QPushButton>("UndoButton")->isEnabled());
+        history.hide();
+    }
+    // Once it lets go, choosing a tab or opening the window again reads the book.
+    control<QTabWidget>("PageControl1")->setCurrentWidget(control<QWidget>("HeadToHeadPage"));
+    EXPECT_EQ(control<QComboBox>("FirstPlayer")->count(), 4);
+    control<QTabWidget>("PageControl1")->setCurrentWidget(control<QWidget>("TournamentsPage"));
+    openFromMenu();
+    EXPECT_EQ(listColumn(0).size(), 3);
+    EXPECT_EQ(boxes.shown.size(), 1U);
+}
+
+TEST_F(HistoryWindow, AStatisticsFileThatIsGoneIsToldAndLookedForAgain) {
     start();
     ASSERT_TRUE(QFile::remove(path(StatsDb::FileName)));
     openFromMenu();
     ASSERT_EQ(boxes.shown.size(), 1U);
     EXPECT_EQ(boxes.shown[0].kind, ScriptedMessages::Kind::Error);
-    EXPECT_TRUE(boxes.shown[0].text.startsWith(u8("Не открывается база статистики")))
+    EXPECT_TRUE(boxes.shown[0].text.startsWith(u8("История турниров не прочитана")))
         << boxes.shown[0].text.toStdString();
+    EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("base.mdb")));
     EXPECT_TRUE(listColumn(0).isEmpty());
-    EXPECT_FALSE(control<QPushButton>("UndoButton")->isEnabled());
-    EXPECT_FALSE(control<QPushButton>("ExportButton")->isEnabled());
+    makeStatsDatabase(path(StatsDb::FileName));
     control<QTabWidget>("PageControl1")->setCurrentWidget(control<QWidget>("ChartPage"));
-    EXPECT_EQ(boxes.shown.size(), 1U);
+    control<QTabWidget>("PageControl1")->setCurrentWidget(control<QWidget>("TournamentsPage"));
+    EXPECT_EQ(boxes.shown.size(), 1U) << boxes.texts().join(u'\n').toStdString();
+    EXPECT_EQ(control<QLabel>("CrossTitle")->text(), u8("В истории нет ни одного турнира."));
+}
+
+// A lock that comes while the question is on screen: the refusal is one box,
+// and the window says in itself that it could not read the book again.
+TEST_F(HistoryWindow, AnUndoRefusedUnderALockShowsOneBox) {
+    start();
+    writeThroughResultWindow({u8("Вася"), u8("Петя"), u8("Коля")},
+                             {"2", "1", "1", "1", "0", "1", "1", "0", "3", "0", "2", "2"});
+    openFromMenu();
+    const QStringList before = statRows(path(StatsDb::FileName));
+    OtherProgram other(path(StatsDb::FileName));
+    boxes.onShow = [&] {
+        boxes.onShow = nullptr;
+        other.holdExclusive();
+    };
+    boxes.answers.push_back(Messages::Answer::Yes);
+    click("UndoButton");
+    ASSERT_EQ(boxes.shown.size(), 2U) << boxes.texts().join(u'\n').toStdString();
+    EXPECT_EQ(boxes.shown[1].kind, ScriptedMessages::Kind::Error);
+    EXPECT_TRUE(boxes.shown[1].text.startsWith(u8("Турнир не отменён"))) << boxes.shown[1].text.toStdString();
+    EXPECT_TRUE(boxes.shown[1].text.contains(u8("занят другой программой")));
+    EXPECT_TRUE(control<QLabel>("CrossTitle")->text().startsWith(u8("История турниров не прочитана")));
+    other.release();
+    EXPECT_EQ(statRows(path(StatsDb::FileName)), before);
+}
+
+// Six draws leave all three level: each shares the second place, and the list
+// shows every one of them.
+TEST_F(HistoryWindow, TheListShowsEveryPlayerOfAPlaceTheyShare) {
+    start();
+    writeThroughResultWindow({u8("Вася"), u8("Петя"), u8("Коля")},
+                             {"1", "1", "1", "1", "1", "1", "1", "1", "1", "1", "1", "1"});
+    openFromMenu();
+    EXPECT_EQ(listColumn(1), QStringList{QString()});
+    EXPECT_EQ(listColumn(2), QStringList{u8("Вася — 4 очк., 4:4; Петя — 4 очк., 4:4; Коля — 4 очк., 4:4")});
+    EXPECT_EQ(listColumn(3), QStringList{QString()});
+}
+
+TEST_F(HistoryWindow, TheExportRefusesOneFileForTwoTables) {
+    makeStatsDatabase(path(StatsDb::FileName));
+    execOnStats(path(StatsDb::FileName), threeTournamentsSql());
+    start();
+    TForm10 &history = openFromMenu();
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+    // One file under two spellings.
+    const QStringList answers{path(QStringLiteral("all.csv")), path(QStringLiteral("t.csv")),
+                              path(QStringLiteral("sub/../all.csv"))};
+    int asked = 0;
+    history.setFileChooser([&](const QString &, const QString &) { return answers.value(asked++); });
+    click("ExportButton");
+    ASSERT_EQ(boxes.shown.size(), 1U);
+    EXPECT_EQ(boxes.shown[0].kind, ScriptedMessages::Kind::Error);
+    EXPECT_TRUE(boxes.shown[0].text.contains(u8("уже выбран для другой таблицы"))) << boxes.shown[0].text.toStdString();
+    EXPECT_TRUE(boxes.shown[0].text.contains(u8("Ничего не выгружено")));
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("all.csv"))));
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("t.csv"))));
 }

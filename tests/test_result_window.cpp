@@ -501,6 +501,64 @@ TEST_F(ResultWindow, EditingAScoreAfterTheComputationDisablesTheWriteUntilTheNex
                                    .join(u' '));
 }
 
+// "Внести данные вручную" enables the write again after a box was edited: the
+// figures on show no longer follow from the boxes, and the book would keep
+// matches that do not give them.
+TEST_F(ResultWindow, AWriteAfterAScoreWasEditedWithoutAComputationIsRefused) {
+    computeExample();
+    const QStringList computed = row(0);
+    edit(1)->setText(QStringLiteral("7"));
+    click("Button2");
+    ASSERT_TRUE(control<QPushButton>("BitBtn1")->isEnabled());
+    click("BitBtn1");
+    ASSERT_EQ(boxes.shown.size(), 1U);
+    EXPECT_EQ(boxes.shown[0].kind, ScriptedMessages::Kind::Error);
+    EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("Нажмите «Посчитать результат»")))
+        << boxes.shown[0].text.toStdString();
+    EXPECT_TRUE(rows().isEmpty());
+    EXPECT_EQ(row(0), computed);
+
+    click("Button1");
+    click("BitBtn1");
+    EXPECT_EQ(boxes.shown.size(), 1U);
+    EXPECT_EQ(rows().value(0).split(u' ').value(4), QStringLiteral("12")) << "the new score counts";
+}
+
+// A tournament entered by hand after a played one, in the same run: the names
+// are reset by "Статистика...", the titles still show the last teams, which
+// belong to nobody of this tournament.
+TEST_F(ResultWindow, TheBookTakesATeamOnlyForThePlayerTheFinalTablePutBesideIt) {
+    const auto teams = [] {
+        QSqlQuery query(windowDatabase());
+        EXPECT_TRUE(query.exec(QStringLiteral("SELECT tournament, coalesce(team, 'NULL') FROM tournament_player "
+                                              "ORDER BY tournament, row")));
+        QStringList values;
+        while (query.next()) {
+            values.append(query.value(0).toString() + u' ' + query.value(1).toString());
+        }
+        return values;
+    };
+    open().openAfterFinalTable({"Арсенал", "Милан", "Порту"}, {"Вася", "Петя", "Коля"});
+    // A look at the statistics with the same players keeps the teams theirs.
+    form->openForStatistics({QStringLiteral("Вася"), QStringLiteral("Петя"), QStringLiteral("Коля")});
+    typeScores(kExample);
+    click("Button1");
+    click("BitBtn1");
+    // The next one by hand, with other players in two rows.
+    form->openForStatistics({QStringLiteral("Вася"), QStringLiteral("Гена"), QStringLiteral("Петя")});
+    click("Button2");
+    click("Button1");
+    click("BitBtn1");
+    // And one by hand with the very same players: the teams were of the first.
+    form->openForStatistics({QStringLiteral("Вася"), QStringLiteral("Петя"), QStringLiteral("Коля")});
+    click("Button2");
+    click("Button1");
+    click("BitBtn1");
+    EXPECT_EQ(teams(), (QStringList{"1 Арсенал", "1 Милан", "1 Порту", "2 NULL", "2 NULL", "2 NULL", "3 NULL", "3 NULL",
+                                    "3 NULL"}));
+    EXPECT_TRUE(boxes.shown.empty()) << boxes.texts().join(u'\n').toStdString();
+}
+
 TEST_F(ResultWindow, GridActionsUnderAnotherProgramsLockChangeNothingAndSayWhy) {
     execOnStats(path(StatsDb::FileName),
                 {QStringLiteral("INSERT INTO stat (Игрок, Очки) VALUES ('А', 3), ('Б', 2), ('В', 1)")});
@@ -577,6 +635,9 @@ TEST_F(ResultWindowInProgram, ADatabaseThatCannotBeOpenedEndsTheProgramAfterAMes
     EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("занят другой программой")))
         << boxes.shown[0].text.toStdString();
     EXPECT_TRUE(boxes.shown[0].text.contains(QDir::toNativeSeparators(path(StatsDb::FileName))));
+    // The program closes: there is nothing to try again in it.
+    EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("программа будет закрыта")));
+    EXPECT_FALSE(boxes.shown[0].text.contains(QStringLiteral("попробуйте снова")));
     EXPECT_EQ(endedWith, std::vector<int>{1});
 }
 

@@ -126,7 +126,8 @@ TEST_F(StatsDatabaseTest, FiguresAndPlacesAreCheckedBeforeAnythingIsWritten) {
                                      {row("Вася", "00", "00", "00", "00", "00", "00", "00", "0"),
                                       row("Петя", "00", "00", "00", "00", "00", "00", "00", "0"),
                                       row("Коля", "00", "00", "00", "00", "00", "00", "00", "0")},
-                                     kEntry);
+                                     kEntry)
+                         .status();
     ASSERT_FALSE(written.ok());
     EXPECT_TRUE(written.error().contains(QStringLiteral("«Посчитать результат»"))) << written.error().toStdString();
     EXPECT_TRUE(written.error().contains(QStringLiteral("ничего не записано")));
@@ -138,7 +139,8 @@ TEST_F(StatsDatabaseTest, FiguresAndPlacesAreCheckedBeforeAnythingIsWritten) {
                                   {row("Вася", "1", "0", "0", "1", "0", "1", "3", "1"),
                                    row("Петя", "0", "1", "0", "0", "0", "0", "1", "2"),
                                    row("Коля", "0", "0", "1", bad, "1", "-1", "0", "3")},
-                                  kEntry);
+                                  kEntry)
+                      .status();
         ASSERT_FALSE(written.ok()) << bad;
         EXPECT_TRUE(written.error().contains(QStringLiteral("Забито"))) << written.error().toStdString();
     }
@@ -155,7 +157,7 @@ TEST_F(StatsDatabaseTest, AFailedStatementRollsBackTheTournamentAndARetryCountsO
                                                      row("Коля", "0", "0", "2", "1", "4", "-3", "0", "3")};
     std::vector<int> progress;
     const Status failed =
-        writeTournament(*connection, tournament, kEntry, [&progress](int done) { progress.push_back(done); });
+        writeTournament(*connection, tournament, kEntry, [&progress](int done) { progress.push_back(done); }).status();
     ASSERT_FALSE(failed.ok());
     EXPECT_TRUE(failed.error().contains(QStringLiteral("Коля refused"))) << failed.error().toStdString();
     EXPECT_EQ(progress, (std::vector<int>{1, 2}));
@@ -182,6 +184,34 @@ TEST_F(StatsDatabaseTest, ANameFoundOnlyWithoutRegardToCaseIsInsertedWhenAloneAn
         << "one match that differs: a new row";
     ASSERT_TRUE(WritePlayerStats(db(), "Vasya", "1", "0", "0", "1", "0", "1", "3", "1").ok());
     EXPECT_EQ(rows().size(), 2) << "two matches, the first differs: nothing is written";
+
+    // A tournament says so of the player it left out, and writes the others.
+    const Result<QStringList> written = writeTournament(*connection,
+                                                        {row("Vasya", "1", "0", "0", "1", "0", "1", "3", "1"),
+                                                         row("Петя", "0", "1", "0", "0", "0", "0", "1", "2"),
+                                                         row("Коля", "0", "0", "1", "0", "1", "-1", "0", "3")},
+                                                        kEntry);
+    ASSERT_TRUE(written.ok()) << written.error().toStdString();
+    ASSERT_EQ(written.value().size(), 1);
+    EXPECT_TRUE(written.value()[0].startsWith(QStringLiteral("Игрок «Vasya» не записан в таблицу статистики")))
+        << written.value()[0].toStdString();
+    EXPECT_TRUE(written.value()[0].contains(QStringLiteral("«VASYA»")));
+    EXPECT_EQ(rows().size(), 4);
+}
+
+TEST_F(StatsDatabaseTest, OpeningUnderALockWaitsOnceForTheWholeOpening) {
+    constexpr std::chrono::milliseconds kWait{300};
+    StatsConnection::setDefaultLockWait(kWait);
+    OtherProgram other(path(StatsDb::FileName));
+    other.holdExclusive();
+    const auto began = std::chrono::steady_clock::now();
+    const Result<std::unique_ptr<StatsConnection>> opened = StatsConnection::open(StatsDb::FileName);
+    const auto waited = std::chrono::steady_clock::now() - began;
+    ASSERT_FALSE(opened.ok());
+    EXPECT_TRUE(opened.error().contains(QStringLiteral("занят другой программой"))) << opened.error().toStdString();
+    EXPECT_FALSE(opened.error().contains(QStringLiteral("попробуйте снова")));
+    EXPECT_GE(waited, kWait);
+    EXPECT_LT(waited, kWait * 3 / 2) << "every statement of the opening shares one deadline";
 }
 
 TEST_F(StatsDatabaseTest, OpeningNamesTheFileAndTheReason) {
@@ -284,7 +314,7 @@ TEST_F(StatsDatabaseTest, AReaderThatKeepsTheCommitWaitingHasTheWriteRolledBack)
     other.holdRead();
     std::vector<int> progress;
     const Status failed =
-        writeTournament(*connection, kTournament, kEntry, [&progress](int done) { progress.push_back(done); });
+        writeTournament(*connection, kTournament, kEntry, [&progress](int done) { progress.push_back(done); }).status();
     ASSERT_FALSE(failed.ok());
     EXPECT_EQ(progress, (std::vector<int>{1, 2, 3})) << "only the commit waited";
     EXPECT_TRUE(failed.error().contains(QStringLiteral("занят другой программой"))) << failed.error().toStdString();
@@ -307,7 +337,7 @@ TEST_F(StatsDatabaseTest, ALockThatClearsWithinTheWaitOnlyDelaysTheWrite) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         other.release();
     });
-    const Status written = writeTournament(*connection, kTournament, kEntry);
+    const Status written = writeTournament(*connection, kTournament, kEntry).status();
     releaser.join();
     ASSERT_TRUE(written.ok()) << written.error().toStdString();
     EXPECT_EQ(rows(), kTournamentRows);
@@ -570,8 +600,68 @@ TEST_F(StatsDatabaseTest, APageHeldByAnotherProgramShowsBlankAndIsReadOnceTheFil
     EXPECT_TRUE(deleted.error().contains(QStringLiteral("занят другой программой"))) << deleted.error().toStdString();
     EXPECT_EQ(table.rowCount(), 300);
 
-    other.release();
+    // Still held when the page is tried again: it is tried once more later.
     ASSERT_TRUE(changed.wait(5000)) << "the grid is told to show the page again";
+    EXPECT_FALSE(table.data(table.index(200, 1)).isValid());
+    changed.clear();
+    other.release();
+    ASSERT_TRUE(changed.wait(5000)) << "and again after a second failure";
     EXPECT_EQ(table.data(table.index(200, 1)).toString(), QStringLiteral("игрок 0200"));
     EXPECT_EQ(table.data(table.index(290, 1)).toString(), QStringLiteral("игрок 0290"));
+}
+
+namespace {
+
+// An authorizer that refuses the transaction statements named in the context
+// ("COMMIT", "ROLLBACK"): SQLite then fails them as a full disk or an I/O error
+// might, and the transaction stays open.
+int refuseTransactions(void *context, int action, const char *operation, const char *, const char *, const char *) {
+    const auto *refused = static_cast<const QList<QByteArray> *>(context);
+    return action == SQLITE_TRANSACTION && operation != nullptr && refused->contains(QByteArray(operation))
+               ? SQLITE_DENY
+               : SQLITE_OK;
+}
+
+} // namespace
+
+TEST_F(StatsDatabaseTest, AReadingLetsGoOfTheFileEvenWhenItsCommitFails) {
+    insertNumberedPlayers(connection->handle(), 10);
+    StatTable table(*connection);
+    OtherProgram other(path(StatsDb::FileName));
+    QList<QByteArray> refused{"COMMIT"};
+    sqlite3_set_authorizer(connection->handle(), refuseTransactions, &refused);
+    ASSERT_TRUE(table.reload().ok()) << "a reading's failed commit is a rollback";
+    EXPECT_EQ(table.rowCount(), 10);
+    EXPECT_TRUE(other.writesAtOnce()) << "the reading left no transaction open";
+
+    // Neither commit nor rollback: the reading says that the file stays held.
+    refused.append("ROLLBACK");
+    const Status held = table.reload();
+    ASSERT_FALSE(held.ok());
+    EXPECT_TRUE(held.error().contains(QStringLiteral("остаётся занят этой программой"))) << held.error().toStdString();
+    EXPECT_FALSE(other.writesAtOnce());
+    // The next operation ends what was left open before it starts.
+    refused.clear();
+    const Result<QStringList> written = writeTournament(*connection, kTournament, kEntry);
+    ASSERT_TRUE(written.ok()) << written.error().toStdString();
+    EXPECT_EQ(rows().mid(10), kTournamentRows);
+    EXPECT_TRUE(other.writesAtOnce());
+    sqlite3_set_authorizer(connection->handle(), nullptr, nullptr);
+}
+
+TEST_F(StatsDatabaseTest, AWriteWhoseRollbackFailedDoesNotStopTheNextOne) {
+    // Another program's reader keeps the commit waiting past the wait, and the
+    // rollback that follows fails too.
+    OtherProgram other(path(StatsDb::FileName));
+    other.holdRead();
+    QList<QByteArray> refused{"ROLLBACK"};
+    sqlite3_set_authorizer(connection->handle(), refuseTransactions, &refused);
+    const Status failed = writeTournament(*connection, kTournament, kEntry).status();
+    ASSERT_FALSE(failed.ok());
+    EXPECT_TRUE(failed.error().contains(QStringLiteral("не удалось отменить"))) << failed.error().toStdString();
+    other.release();
+    refused.clear();
+    ASSERT_TRUE(writeTournament(*connection, kTournament, kEntry).ok());
+    EXPECT_EQ(rows(), kTournamentRows) << "the rows of the failed write were not kept";
+    sqlite3_set_authorizer(connection->handle(), nullptr, nullptr);
 }

@@ -1,5 +1,7 @@
+#include "BookReader.h"
 #include "DataFiles.h"
 #include "ProgramTest.h"
+#include "StatTable.h"
 #include "StatsDatabase.h"
 #include "TournamentBook.h"
 
@@ -72,7 +74,7 @@ protected:
     int tournaments() const { return select(QStringLiteral("SELECT count(*) FROM tournament")).value(0).toInt(); }
     void exec(const QString &statement) const { select(statement); }
     Status write(const std::array<PlayerFigures, 3> &rows, const TournamentEntry &with = entry()) const {
-        return writeTournament(*connection, rows, with);
+        return writeTournament(*connection, rows, with).status();
     }
 };
 
@@ -270,12 +272,91 @@ TEST_F(TournamentBookTest, UndoRefusesWhenStatNoLongerHoldsWhatTheTournamentAdde
     exec(QStringLiteral("UPDATE stat SET Поражений = 1 WHERE Игрок='Борис'"));
     refusedNaming("Борис");
     exec(QStringLiteral("UPDATE stat SET Поражений = 2 WHERE Игрок='Борис'"));
+    // The place counts too: Алла's first place was taken off by hand.
+    exec(QStringLiteral("UPDATE stat SET Первый = 0 WHERE Игрок='Алла'"));
+    refusedNaming("Алла");
+    exec(QStringLiteral("UPDATE stat SET Первый = 1 WHERE Игрок='Алла'"));
+    exec(QStringLiteral("UPDATE stat SET Третий = 0 WHERE Игрок='Борис'"));
+    refusedNaming("Борис");
+    exec(QStringLiteral("UPDATE stat SET Третий = 1 WHERE Игрок='Борис'"));
+    exec(QStringLiteral("UPDATE stat SET Поражений = 2 WHERE Игрок='Борис'"));
     exec(QStringLiteral("DELETE FROM stat WHERE Игрок='Вася'"));
     refusedNaming("Вася");
     // A new row under the deleted row's id is not the row the tournament added to.
     exec(QStringLiteral("INSERT INTO stat (id, Игрок, Побед, Поражений, Забито, Пропущено, Очки, Второй) "
                         "VALUES (2, 'Гена', 9, 9, 9, 9, 9, 9)"));
     refusedNaming("Вася");
+}
+
+// A row of "stat" that was there before the tournament stays after its undo,
+// even at all zeros: only a row the tournament made goes with it.
+TEST_F(TournamentBookTest, UndoKeepsARowItDidNotMakeEvenAtAllZeros) {
+    openFile();
+    exec(QStringLiteral("INSERT INTO stat (Игрок) VALUES ('Вася')"));
+    ASSERT_TRUE(write(kFirst).ok());
+    ASSERT_TRUE(undoNewestTournament(*connection).ok());
+    EXPECT_EQ(stat(), QStringList{"1|Вася|0|0|0|0|0|0|0|0|0|0|integerinteger"});
+}
+
+// SQLite adds to a text or a NULL without a word ('abc' + 3 is 3) and compares a
+// text above every number, so such a cell would give wrong totals and an undo
+// below zero. Both stop, name the player and the column, and change nothing.
+TEST_F(TournamentBookTest, AFigureOfStatThatIsNoWholeNumberStopsTheWriteAndTheUndo) {
+    openFile();
+    ASSERT_TRUE(write(kFirst).ok());
+    // (The shipped table refuses NULL; a table made by hand may hold it, and the
+    // check treats it as it treats a text.)
+    for (const char *cell : {"'abc'", "1.5", "''", "x'01'"}) {
+        SCOPED_TRACE(cell);
+        exec(QStringLiteral("UPDATE stat SET Ничьих = %1 WHERE Игрок='Вася'").arg(QString::fromLatin1(cell)));
+        const QStringList before = stat();
+        for (const Status &refused : {write(kFirst), undoNewestTournament(*connection)}) {
+            ASSERT_FALSE(refused.ok());
+            EXPECT_TRUE(refused.error().contains(QStringLiteral("у игрока «Вася»"))) << refused.error().toStdString();
+            EXPECT_TRUE(refused.error().contains(QStringLiteral("в графе «Ничьих»")));
+        }
+        EXPECT_EQ(stat(), before);
+        EXPECT_EQ(tournaments(), 1);
+    }
+    exec(QStringLiteral("UPDATE stat SET Ничьих = 0 WHERE Игрок='Вася'"));
+    ASSERT_TRUE(undoNewestTournament(*connection).ok());
+    EXPECT_EQ(tournaments(), 0);
+}
+
+// A book whose version says it is there but whose table is gone or changed is
+// neither an empty book nor one to write to: the write, the undo and every
+// reading say so, and the grid of "stat" still reads.
+TEST_F(TournamentBookTest, ADamagedBookIsToldAndNeverReadAsEmptyOrWritten) {
+    openFile();
+    ASSERT_TRUE(write(kFirst).ok());
+    const QStringList before = stat();
+    for (const auto &[damage, named] :
+         {std::pair{QStringLiteral("ALTER TABLE tournament_match RENAME TO old_match"),
+                    QStringLiteral("нет таблицы «tournament_match»")},
+          std::pair{QStringLiteral("ALTER TABLE tournament_player RENAME COLUMN place TO rank"),
+                    QStringLiteral("в таблице «tournament_player» не те графы")}}) {
+        SCOPED_TRACE(damage.toStdString());
+        exec(damage);
+        const Status written = write(kFirst);
+        ASSERT_FALSE(written.ok());
+        EXPECT_TRUE(written.error().contains(named)) << written.error().toStdString();
+        EXPECT_TRUE(written.error().contains(QStringLiteral("ничего не записано")));
+        for (const Status &refused : {undoNewestTournament(*connection), newestTournament(*connection).status(),
+                                      readTournaments(*connection).status(), readExportTables(*connection).status(),
+                                      readBookPlayers(*connection).status()}) {
+            ASSERT_FALSE(refused.ok());
+            EXPECT_TRUE(refused.error().contains(QStringLiteral("повреждена"))) << refused.error().toStdString();
+            EXPECT_TRUE(refused.error().contains(named)) << refused.error().toStdString();
+        }
+        EXPECT_EQ(stat(), before);
+        StatTable grid(*connection);
+        EXPECT_TRUE(grid.reload().ok());
+        EXPECT_EQ(grid.rowCount(), 3);
+        exec(damage.startsWith(QStringLiteral("ALTER TABLE tournament_match"))
+                 ? QStringLiteral("ALTER TABLE old_match RENAME TO tournament_match")
+                 : QStringLiteral("ALTER TABLE tournament_player RENAME COLUMN rank TO place"));
+    }
+    EXPECT_TRUE(write(kFirst).ok()) << "the mended book is written again";
 }
 
 TEST_F(TournamentBookTest, AFileOfANewerBookIsLeftAlone) {

@@ -2,6 +2,7 @@
 
 #include "RussianCollator.h"
 #include "StatsDatabase.h"
+#include "TournamentBook.h"
 
 #include <QHash>
 #include <QSqlError>
@@ -38,28 +39,27 @@ qint64 columnGoals(sqlite3_stmt *statement, int column) {
 // ends (its lock released) when the reading goes.
 class BookReading {
 public:
-    explicit BookReading(const StatsConnection &connection) : m_connection(connection), m_wait(connection) {
+    explicit BookReading(const StatsConnection &connection)
+        : m_connection(connection), m_wait(connection), m_transaction(connection) {
         m_handle = connection.handle();
-        if (m_handle == nullptr) {
-            m_failure = QStringLiteral("Файл базы статистики «%1» не прочитать: нет доступа к SQLite.")
-                            .arg(connection.filePath());
-            return;
-        }
-        if (sqlite3_get_autocommit(m_handle)) {
-            if (sqlite3_exec(m_handle, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) {
-                fail();
-                return;
-            }
-            m_begun = true;
-        }
-    }
-    ~BookReading() {
-        if (m_begun) {
-            sqlite3_exec(m_handle, "COMMIT", nullptr, nullptr, nullptr);
+        if (!m_transaction.begun().ok()) {
+            m_failure = m_transaction.begun().error();
         }
     }
     BookReading(const BookReading &) = delete;
     BookReading &operator=(const BookReading &) = delete;
+
+    // Ends the reading's transaction: a reading is whole only when the file is
+    // let go of afterwards.
+    template <typename T> Result<T> finish(T value) {
+        if (failed()) {
+            return failure();
+        }
+        if (const Status ended = m_transaction.end(); !ended.ok()) {
+            return Failure{ended.error()};
+        }
+        return value;
+    }
 
     bool failed() const { return !m_failure.isEmpty(); }
     Failure failure() const { return Failure{m_failure}; }
@@ -88,15 +88,22 @@ public:
         return false;
     }
 
-    // Whether the file has the book's three tables: a file made before the book
-    // has none of them and reads as an empty book.
+    // Whether the file has the book: a file made before the book has none and
+    // reads as an empty book; a damaged book is a failure that says what is wrong.
     bool hasBook() {
-        const Statement tables = prepare("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
-                                         "('tournament', 'tournament_player', 'tournament_match')");
-        if (!tables || !next(tables.get())) {
+        if (failed()) {
             return false;
         }
-        return columnInt(tables.get(), 0) == 3;
+        const BookState state = inspectBook(m_connection.database());
+        if (state.error.isValid()) {
+            m_failure = databaseErrorText(m_connection.filePath(), state.error);
+            return false;
+        }
+        if (!state.damage.isEmpty()) {
+            m_failure = damagedBookText(m_connection.filePath(), state.damage);
+            return false;
+        }
+        return state.present;
     }
 
     bool russianOrder() const { return m_connection.hasRussianCollation(); }
@@ -110,8 +117,8 @@ private:
 
     const StatsConnection &m_connection;
     const StatsConnection::LockWaitScope m_wait;
+    ReadTransaction m_transaction;
     sqlite3 *m_handle = nullptr;
-    bool m_begun = false;
     QString m_failure;
 };
 
@@ -164,8 +171,7 @@ Result<std::vector<BookTournament>> readTournaments(const StatsConnection &conne
         return reading.failure();
     }
     if (!reading.hasBook()) {
-        return reading.failed() ? Result<std::vector<BookTournament>>(reading.failure())
-                                : std::vector<BookTournament>{};
+        return reading.finish(std::vector<BookTournament>{});
     }
     const Statement heads = reading.prepare("SELECT id, written FROM tournament ORDER BY id");
     if (!heads) {
@@ -196,7 +202,7 @@ Result<std::vector<BookTournament>> readTournaments(const StatsConnection &conne
         return reading.failure();
     }
     std::reverse(tournaments.begin(), tournaments.end());
-    return tournaments;
+    return reading.finish(std::move(tournaments));
 }
 
 Result<BookCrossTable> readCrossTable(const StatsConnection &connection, qint64 tournamentId) {
@@ -240,7 +246,7 @@ Result<BookCrossTable> readCrossTable(const StatsConnection &connection, qint64 
     if (reading.failed()) {
         return reading.failure();
     }
-    return table;
+    return reading.finish(std::move(table));
 }
 
 Result<QStringList> readBookPlayers(const StatsConnection &connection) {
@@ -249,7 +255,7 @@ Result<QStringList> readBookPlayers(const StatsConnection &connection) {
         return reading.failure();
     }
     if (!reading.hasBook()) {
-        return reading.failed() ? Result<QStringList>(reading.failure()) : QStringList{};
+        return reading.finish(QStringList{});
     }
     const Statement players = reading.prepare(
         reading.russianOrder() ? "SELECT DISTINCT player FROM tournament_player ORDER BY player COLLATE russian"
@@ -264,7 +270,7 @@ Result<QStringList> readBookPlayers(const StatsConnection &connection) {
     if (reading.failed()) {
         return reading.failure();
     }
-    return names;
+    return reading.finish(std::move(names));
 }
 
 Result<HeadToHead> readHeadToHead(const StatsConnection &connection, const QString &first, const QString &second) {
@@ -274,7 +280,7 @@ Result<HeadToHead> readHeadToHead(const StatsConnection &connection, const QStri
     }
     HeadToHead result;
     if (first == second || !reading.hasBook()) {
-        return reading.failed() ? Result<HeadToHead>(reading.failure()) : result;
+        return reading.finish(result);
     }
     // Every match whose two rows are the two players', seen from the first's row.
     const Statement matches =
@@ -314,7 +320,7 @@ Result<HeadToHead> readHeadToHead(const StatsConnection &connection, const QStri
     if (reading.failed()) {
         return reading.failure();
     }
-    return result;
+    return reading.finish(std::move(result));
 }
 
 // Summed here over one scan of the rows: SQL's grouping and ordering by team
@@ -325,7 +331,7 @@ Result<std::vector<TeamRecord>> readTeamRecords(const StatsConnection &connectio
         return reading.failure();
     }
     if (!reading.hasBook()) {
-        return reading.failed() ? Result<std::vector<TeamRecord>>(reading.failure()) : std::vector<TeamRecord>{};
+        return reading.finish(std::vector<TeamRecord>{});
     }
     const Statement lines = reading.prepare("SELECT team, player, wins, draws, losses, scored, conceded "
                                             "FROM tournament_player WHERE team IS NOT NULL AND team <> ''");
@@ -374,7 +380,7 @@ Result<std::vector<TeamRecord>> readTeamRecords(const StatsConnection &connectio
     std::sort(records.begin(), records.end(), [&before](const TeamRecord &a, const TeamRecord &b) {
         return a.tournaments != b.tournaments ? a.tournaments > b.tournaments : before(a.team, b.team);
     });
-    return records;
+    return reading.finish(std::move(records));
 }
 
 Result<PointsProgress> readPointsProgress(const StatsConnection &connection) {
@@ -384,7 +390,7 @@ Result<PointsProgress> readPointsProgress(const StatsConnection &connection) {
     }
     PointsProgress progress;
     if (!reading.hasBook()) {
-        return reading.failed() ? Result<PointsProgress>(reading.failure()) : progress;
+        return reading.finish(progress);
     }
     const Statement rows = reading.prepare(
         "SELECT p.tournament, p.player, p.points FROM tournament_player p ORDER BY p.tournament, p.row");
@@ -424,7 +430,7 @@ Result<PointsProgress> readPointsProgress(const StatsConnection &connection) {
         }
         return a.player < b.player;
     });
-    return progress;
+    return reading.finish(std::move(progress));
 }
 
 namespace {
@@ -478,10 +484,7 @@ Result<ExportTables> readExportTables(const StatsConnection &connection) {
         return reading.failure();
     }
     if (!reading.hasBook()) {
-        if (reading.failed()) {
-            return reading.failure();
-        }
-        return tables;
+        return reading.finish(std::move(tables));
     }
     if (!readAll("SELECT t.id, t.written, p.row, p.player, p.team, p.wins, p.draws, p.losses, p.scored, "
                  "p.conceded, p.difference, p.points, p.place FROM tournament t "
@@ -498,5 +501,5 @@ Result<ExportTables> readExportTables(const StatsConnection &connection) {
                  8, tables.matches)) {
         return reading.failure();
     }
-    return tables;
+    return reading.finish(std::move(tables));
 }

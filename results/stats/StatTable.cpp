@@ -96,27 +96,6 @@ QString readFailureText(const StatsConnection &connection) {
     return databaseErrorText(connection.filePath(), error);
 }
 
-// A transaction that only reads, so that the order and the first page are read
-// from the same state of the file under one lock. Ended (its lock released) when
-// it goes; inside a transaction of the caller's it does nothing.
-class ReadTransaction {
-public:
-    explicit ReadTransaction(sqlite3 *handle)
-        : m_handle(handle), m_begun(sqlite3_get_autocommit(handle) &&
-                                    sqlite3_exec(handle, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK) {}
-    ~ReadTransaction() {
-        if (m_begun) {
-            sqlite3_exec(m_handle, "COMMIT", nullptr, nullptr, nullptr);
-        }
-    }
-    ReadTransaction(const ReadTransaction &) = delete;
-    ReadTransaction &operator=(const ReadTransaction &) = delete;
-
-private:
-    sqlite3 *m_handle;
-    bool m_begun;
-};
-
 } // namespace
 
 StatTable::StatTable(const StatsConnection &connection, QObject *parent)
@@ -148,13 +127,20 @@ Status StatTable::read(int orderColumn) {
     std::vector<qint64> rowids;
     Page first;
     {
-        const ReadTransaction transaction(handle);
+        // The order and the first page are read from one state of the file.
+        ReadTransaction transaction(m_connection);
+        if (!transaction.begun().ok()) {
+            return transaction.begun();
+        }
         if (readStatOrder(handle, orderColumn, m_connection.russianCollator(), m_rowids.size(), rowids) != SQLITE_OK) {
             return Failure{readFailureText(m_connection)};
         }
         const std::size_t firstRows = std::min<std::size_t>(rowids.size(), kPageRows);
         if (firstRows > 0 && readPage(0, std::span(rowids).first(firstRows), first) != SQLITE_OK) {
             return Failure{readFailureText(m_connection)};
+        }
+        if (Status ended = transaction.end(); !ended.ok()) {
+            return ended;
         }
     }
     beginResetModel();

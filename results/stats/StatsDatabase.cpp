@@ -169,6 +169,59 @@ bool rollBackTransaction(const QSqlDatabase &db, QString &error) {
     return false;
 }
 
+Status endLeftoverTransaction(const StatsConnection &connection) {
+    sqlite3 *const handle = connection.handle();
+    if (handle == nullptr || sqlite3_get_autocommit(handle) != 0) {
+        return {};
+    }
+    sqlite3_exec(handle, "ROLLBACK", nullptr, nullptr, nullptr);
+    if (sqlite3_get_autocommit(handle) != 0) {
+        return {};
+    }
+    return Failure{QStringLiteral("Файл базы статистики «%1»: прежнюю запись или чтение не удалось завершить (%2), и "
+                                  "файл остаётся занят этой программой. Закройте программу и запустите её снова.")
+                       .arg(connection.filePath(), QString::fromUtf8(sqlite3_errmsg(handle)))};
+}
+
+ReadTransaction::ReadTransaction(const StatsConnection &connection) : m_connection(connection) {
+    sqlite3 *const handle = connection.handle();
+    if (handle == nullptr) {
+        m_begun = Failure{
+            QStringLiteral("Файл базы статистики «%1» не прочитать: нет доступа к SQLite.").arg(connection.filePath())};
+        return;
+    }
+    if (m_begun = endLeftoverTransaction(connection); !m_begun.ok()) {
+        return;
+    }
+    if (sqlite3_exec(handle, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        const QSqlError error(QStringLiteral("Unable to begin the reading"), QString::fromUtf8(sqlite3_errmsg(handle)),
+                              QSqlError::TransactionError, QString::number(sqlite3_extended_errcode(handle)));
+        m_begun = Failure{databaseErrorText(connection.filePath(), error)};
+        return;
+    }
+    m_open = true;
+}
+
+ReadTransaction::~ReadTransaction() {
+    if (m_open) {
+        [[maybe_unused]] const Status ended = end();
+    }
+}
+
+Status ReadTransaction::end() {
+    if (!m_open) {
+        return {};
+    }
+    m_open = false;
+    sqlite3 *const handle = m_connection.handle();
+    // A transaction that only read has nothing to keep: when the commit fails, a
+    // rollback ends it just as well.
+    if (sqlite3_exec(handle, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK || sqlite3_get_autocommit(handle)) {
+        return {};
+    }
+    return endLeftoverTransaction(m_connection);
+}
+
 bool isLockedError(const QSqlError &error) {
     const int code = sqliteResultCode(error);
     return code == SQLITE_BUSY || code == SQLITE_LOCKED;
@@ -261,22 +314,28 @@ Result<std::unique_ptr<StatsConnection>> StatsConnection::open(const QString &fi
     if (!db.open()) {
         return Failure{fileErrorText(fileName, db.lastError().text())};
     }
+    // Every statement of the opening waits for another program's lock under one
+    // deadline, the pragma below as well as the check.
+    const LockWaitScope wait(*connection);
     if (sqlite3 *const handle = connection->handle()) {
         sqlite3_busy_handler(handle, waitForLock, connection->m_lockWait.get());
         // The grid's orders read the whole table. A page cache that holds a table
         // of a couple of hundred thousand players spares the reading of its file
         // pages again at the next order, as long as no other program changed the
-        // file; SQLite's default holds 2 MiB. It is a bound on memory too.
+        // file; SQLite's default holds 2 MiB. It is a bound on memory too. A
+        // failure here shows again in the check below.
         sqlite3_exec(handle, "PRAGMA cache_size = -16384", nullptr, nullptr, nullptr);
     }
     // Any file "opens"; the first statement shows whether it is a database with the
     // table and the columns that the program uses.
-    const LockWaitScope wait(*connection);
     QSqlQuery probe(db);
     if (!probe.exec(QStringLiteral("SELECT id, Игрок, Побед, Ничьих, Поражений, Забито, Пропущено, Разница, Очки, "
                                    "Первый, Второй, Третий FROM stat LIMIT 0"))) {
         if (isLockedError(probe.lastError())) {
-            return Failure{databaseErrorText(connection->filePath(), probe.lastError())};
+            // No "try again" here: whoever opens the file says what comes next.
+            return Failure{QStringLiteral("Файл базы статистики «%1» занят другой программой: она пишет в него или "
+                                          "держит его открытым. Закройте её.")
+                               .arg(connection->filePath())};
         }
         return Failure{fileErrorText(fileName, probe.lastError().text())};
     }
@@ -344,6 +403,54 @@ QString columnList(const std::vector<std::pair<QString, QVariant>> &added, const
 
 } // namespace
 
+const std::array<QString, 10> &statFigureColumns() {
+    static const std::array<QString, 10> columns = [] {
+        std::array<QString, 10> names;
+        std::size_t k = 0;
+        for (const FigureColumn &column : kFigureColumns) {
+            names[k++] = QString::fromUtf16(column.name);
+        }
+        for (const char16_t *column : kPlaceColumns) {
+            names[k++] = QString::fromUtf16(column);
+        }
+        return names;
+    }();
+    return columns;
+}
+
+StatRowCheck checkStatRowFigures(const QSqlDatabase &db, const QVariant &id) {
+    const std::array<QString, 10> &columns = statFigureColumns();
+    QStringList quoted;
+    for (const QString &column : columns) {
+        quoted.append(u'"' + column + u'"');
+    }
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("SELECT Игрок, %1 FROM stat WHERE id=?").arg(quoted.join(u',')));
+    query.addBindValue(id);
+    if (!query.exec()) {
+        return {{}, query.lastError()};
+    }
+    if (!query.next()) {
+        return {};
+    }
+    for (std::size_t k = 0; k < columns.size(); ++k) {
+        const QVariant value = query.value(static_cast<int>(k) + 1);
+        const bool whole =
+            !value.isNull() && (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int ||
+                                (value.typeId() == QMetaType::QString && parseInteger(value.toString()).has_value()));
+        if (!whole) {
+            const QString shown =
+                value.isNull() ? QStringLiteral("пусто") : QStringLiteral("стоит «%1»").arg(value.toString());
+            return {QStringLiteral("В таблице статистики у игрока «%1» (id %2) в графе «%3» %4, а нужно целое число: "
+                                   "программа не может к этому прибавить или вычесть. Исправьте ячейку (например, в "
+                                   "DB Browser for SQLite) и повторите.")
+                        .arg(query.value(0).toString(), id.toString(), columns[k], shown),
+                    {}};
+        }
+    }
+    return {};
+}
+
 Status checkPlayerFigures(const PlayerFigures &figures) {
     if (figures.place != u"1" && figures.place != u"2" && figures.place != u"3") {
         return Failure{QStringLiteral("Места ещё не посчитаны: сначала нажмите «Посчитать результат».")};
@@ -385,8 +492,17 @@ std::variant<Lookup, QSqlError> lookUp(const QSqlDatabase &db, const QString &na
     return found;
 }
 
+// A row the write must not add to, and why.
+struct Refusal {
+    QString text;
+};
+// The lookup found only other players' rows, so nothing was written for this
+// player: the name of the first row found.
+struct LeftAlone {
+    QString found;
+};
 // What writing one player's figures did to "stat", or the failure.
-using PlayerWrite = std::variant<StatTarget, QSqlError>;
+using PlayerWrite = std::variant<StatTarget, QSqlError, Refusal, LeftAlone>;
 
 PlayerWrite execWrite(QSqlQuery &command, const std::vector<std::pair<QString, QVariant>> &added,
                       const QVariant &lastValue, StatTarget target) {
@@ -420,7 +536,13 @@ PlayerWrite writePlayer(const QSqlDatabase &db, const PlayerFigures &row) {
     if (found.readBack == row.name) {
         if (!found.id.isValid()) {
             // An empty name and no row without one: there is nothing to update.
-            return StatTarget{};
+            return LeftAlone{};
+        }
+        if (const StatRowCheck checked = checkStatRowFigures(db, found.id); !checked.ok()) {
+            if (checked.error.isValid()) {
+                return checked.error;
+            }
+            return Refusal{checked.problem};
         }
         command.prepare(
             QStringLiteral("UPDATE stat SET %1 WHERE id=?").arg(columnList(added, QStringLiteral("%1=%1+?"))));
@@ -428,7 +550,7 @@ PlayerWrite writePlayer(const QSqlDatabase &db, const PlayerFigures &row) {
     }
     if (found.moreRows) {
         // Two or more rows and the first differs from the name: nothing is written.
-        return StatTarget{};
+        return LeftAlone{found.readBack};
     }
     command.prepare(QStringLiteral("INSERT INTO stat (Игрок,%1) VALUES (?%2)")
                         .arg(columnList(added, QStringLiteral("%1")), QStringLiteral(",?").repeated(added.size())));
@@ -445,9 +567,12 @@ Status WritePlayerStats(const QSqlDatabase &db, const QString &name, const QStri
     if (Status checked = checkPlayerFigures(row); !checked.ok()) {
         return checked;
     }
-    if (const PlayerWrite written = writePlayer(db, row); std::holds_alternative<QSqlError>(written)) {
-        return Failure{
-            QStringLiteral("Игрок «%1» не записан в базу: %2").arg(name, std::get<QSqlError>(written).text())};
+    const PlayerWrite written = writePlayer(db, row);
+    if (const QSqlError *error = std::get_if<QSqlError>(&written)) {
+        return Failure{QStringLiteral("Игрок «%1» не записан в базу: %2").arg(name, error->text())};
+    }
+    if (const Refusal *refused = std::get_if<Refusal>(&written)) {
+        return Failure{refused->text};
     }
     return {};
 }
@@ -470,35 +595,65 @@ Result<std::array<BookMatch, 6>> checkTournament(const std::array<PlayerFigures,
     return matches;
 }
 
+// What the user reads about a row of the result window that left "stat" alone.
+QString leftAloneNotice(const PlayerFigures &row, const LeftAlone &left) {
+    if (row.name.isEmpty()) {
+        return QStringLiteral("У строки без имени игрока нет строки в таблице статистики: её результаты туда не "
+                              "записаны, только в книгу турниров.");
+    }
+    return QStringLiteral("Игрок «%1» не записан в таблицу статистики: поиск по имени нашёл там только строки других "
+                          "игроков (первая — «%2»). Похоже, графа «Игрок» в файле сравнивает имена без учёта "
+                          "регистра букв. Турнир записан в книгу турниров; строку игрока в таблице статистики "
+                          "исправьте вручную.")
+        .arg(row.name, left.found);
+}
+
+// The rows of "stat" that the tournament touched, and the notices about the
+// rows it left alone.
+struct WrittenRows {
+    std::array<StatTarget, 3> targets;
+    QStringList notices;
+};
+
 // The three rows of "stat", in the open transaction; the failure is the text
 // to show before the rollback.
-Result<std::array<StatTarget, 3>> writeRows(const StatsConnection &connection, const std::array<PlayerFigures, 3> &rows,
-                                            const std::function<void(int)> &afterRow) {
-    std::array<StatTarget, 3> targets;
+Result<WrittenRows> writeRows(const StatsConnection &connection, const std::array<PlayerFigures, 3> &rows,
+                              const std::function<void(int)> &afterRow) {
+    WrittenRows written;
     for (int k = 0; k < 3; ++k) {
-        const PlayerWrite written = writePlayer(connection.database(), rows[k]);
-        if (const QSqlError *error = std::get_if<QSqlError>(&written)) {
+        const PlayerWrite player = writePlayer(connection.database(), rows[k]);
+        if (const QSqlError *error = std::get_if<QSqlError>(&player)) {
             return Failure{QStringLiteral("Игрок «%1» не записан в базу.\n").arg(rows[k].name) +
                            databaseErrorText(connection.filePath(), *error)};
         }
-        targets[k] = std::get<StatTarget>(written);
+        if (const Refusal *refused = std::get_if<Refusal>(&player)) {
+            return Failure{refused->text};
+        }
+        if (const LeftAlone *left = std::get_if<LeftAlone>(&player)) {
+            written.notices.append(leftAloneNotice(rows[k], *left));
+        } else {
+            written.targets[k] = std::get<StatTarget>(player);
+        }
         if (afterRow) {
             afterRow(k + 1);
         }
     }
-    return targets;
+    return written;
 }
 
 } // namespace
 
-Status writeTournament(const StatsConnection &connection, const std::array<PlayerFigures, 3> &rows,
-                       const TournamentEntry &entry, const std::function<void(int)> &afterRow) {
+Result<QStringList> writeTournament(const StatsConnection &connection, const std::array<PlayerFigures, 3> &rows,
+                                    const TournamentEntry &entry, const std::function<void(int)> &afterRow) {
     const Result<std::array<BookMatch, 6>> matches = checkTournament(rows, entry);
     if (!matches.ok()) {
         return matches.status();
     }
     const StatsConnection::LockWaitScope wait(connection);
     const QSqlDatabase db = connection.database();
+    if (const Status ended = endLeftoverTransaction(connection); !ended.ok()) {
+        return Failure{ended.error() + kNothingWritten};
+    }
     // IMMEDIATE takes the file for writing at once: while another program writes,
     // the write stops here, before any row.
     QSqlQuery begin(db);
@@ -511,11 +666,12 @@ Status writeTournament(const StatsConnection &connection, const std::array<Playe
         return Failure{rolledBack(
             db, QStringLiteral("Файл базы статистики «%1»: %2.").arg(connection.filePath(), schema.error()))};
     }
-    const Result<std::array<StatTarget, 3>> targets = writeRows(connection, rows, afterRow);
-    if (!targets.ok()) {
-        return Failure{rolledBack(db, targets.error())};
+    const Result<WrittenRows> written = writeRows(connection, rows, afterRow);
+    if (!written.ok()) {
+        return Failure{rolledBack(db, written.error())};
     }
-    if (const QSqlError error = recordTournament(db, rows, targets.value(), entry, matches.value()); error.isValid()) {
+    if (const QSqlError error = recordTournament(db, rows, written.value().targets, entry, matches.value());
+        error.isValid()) {
         return Failure{rolledBack(db, QStringLiteral("Турнир не записан в книгу турниров.\n") +
                                           databaseErrorText(connection.filePath(), error))};
     }
@@ -525,11 +681,14 @@ Status writeTournament(const StatsConnection &connection, const std::array<Playe
     if (!commit.exec(QStringLiteral("COMMIT"))) {
         return Failure{rolledBack(db, databaseErrorText(connection.filePath(), commit.lastError()))};
     }
-    return {};
+    return written.value().notices;
 }
 
 Status deleteStatRow(const StatsConnection &connection, const QVariant &id) {
     const StatsConnection::LockWaitScope wait(connection);
+    if (const Status ended = endLeftoverTransaction(connection); !ended.ok()) {
+        return Failure{QStringLiteral("Строка не удалена из базы.\n") + ended.error()};
+    }
     QSqlQuery command(connection.database());
     command.prepare(QStringLiteral("DELETE FROM stat WHERE id=:id"));
     command.bindValue(QStringLiteral(":id"), id);

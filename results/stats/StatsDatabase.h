@@ -3,6 +3,7 @@
 #include "Result.h"
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 #include <QVariant>
 #include <array>
@@ -10,7 +11,6 @@
 #include <functional>
 #include <memory>
 
-class QSqlError;
 class RussianCollator;
 struct TournamentEntry;
 struct sqlite3;
@@ -97,6 +97,34 @@ private:
     std::unique_ptr<LockWaitState> m_lockWait;
 };
 
+// Ends a transaction that an earlier operation could not end (its COMMIT and
+// ROLLBACK both failed), so that the next operation starts afresh instead of
+// joining it; nothing of it is kept. The failure says the file stays held.
+Status endLeftoverTransaction(const StatsConnection &connection);
+
+// A transaction that only reads, so that every statement of one reading sees
+// one state of the file. A transaction left over from an earlier operation is
+// ended first, so the reading never sees a stale state. end() commits; a
+// commit that fails is rolled back instead, and the failure says so only when
+// the transaction stays open (the file then stays held for other programs).
+// One that end() did not end ends when the object goes.
+class ReadTransaction {
+public:
+    explicit ReadTransaction(const StatsConnection &connection);
+    ~ReadTransaction();
+    ReadTransaction(const ReadTransaction &) = delete;
+    ReadTransaction &operator=(const ReadTransaction &) = delete;
+
+    // Whether the transaction began; the failure names the file and the cause.
+    const Status &begun() const { return m_begun; }
+    Status end();
+
+private:
+    const StatsConnection &m_connection;
+    Status m_begun;
+    bool m_open = false;
+};
+
 // Ends the caller's transaction without its changes. True when none is open
 // afterwards: rolled back now, or already by SQLite itself after an I/O error or
 // a full disk. False, with SQLite's text in error, when it is still open.
@@ -127,6 +155,20 @@ struct PlayerFigures {
 // or "3". The failure says what to do.
 Status checkPlayerFigures(const PlayerFigures &figures);
 
+// The columns of "stat" that a tournament adds to, in the order of the write.
+const std::array<QString, 10> &statFigureColumns();
+
+// Checks that every figure of the row of "stat" with this id is a whole number
+// (an integer, or a text that spells one), since SQLite would add to a text or a
+// NULL without a word and give a wrong total. The failure names the player and
+// the column; an invalid error with an empty text when the row passes.
+struct StatRowCheck {
+    QString problem;
+    QSqlError error;
+    bool ok() const { return problem.isEmpty() && !error.isValid(); }
+};
+StatRowCheck checkStatRowFigures(const QSqlDatabase &db, const QVariant &id);
+
 // Adds one player's tournament figures to "stat": the update of the player's row
 // when the lookup finds it (that one row, by its id, even when the name stands in
 // several), else the insert of a new row. Figures are
@@ -144,9 +186,12 @@ Status WritePlayerStats(const QSqlDatabase &db, const QString &name, const QStri
 // the file for writing before the first row, so that another program's lock
 // stops it before anything is done; a failed row or a failed commit is rolled
 // back. afterRow(k) runs once the k-th row (1-based) is written. One operation
-// for the lock wait.
-Status writeTournament(const StatsConnection &connection, const std::array<PlayerFigures, 3> &rows,
-                       const TournamentEntry &entry, const std::function<void(int)> &afterRow = {});
+// for the lock wait. A figure of "stat" that is no whole number in a row the
+// write would add to stops it before anything is written. The value on
+// success: what the user should read about players whose rows of "stat" the
+// write left alone (the lookup by name found only other players' rows).
+Result<QStringList> writeTournament(const StatsConnection &connection, const std::array<PlayerFigures, 3> &rows,
+                                    const TournamentEntry &entry, const std::function<void(int)> &afterRow = {});
 
 // Deletes the row of "stat" with this id; one operation for the lock wait. The
 // failure says why the row stays.

@@ -5,6 +5,7 @@
 
 #include <QSqlError>
 #include <QSqlQuery>
+#include <algorithm>
 #include <map>
 #include <optional>
 
@@ -29,6 +30,18 @@ constexpr const char16_t *kBookSchema[] = {
     u"home_goals INTEGER NOT NULL, away_goals INTEGER NOT NULL, "
     u"PRIMARY KEY (tournament, home_row, away_row)) WITHOUT ROWID",
 };
+
+// The book's tables with every column that the program reads or writes.
+struct BookTable {
+    const char16_t *name;
+    const char16_t *columns;
+};
+constexpr std::array<BookTable, 3> kBookTables = {{
+    {u"tournament", u"id, written"},
+    {u"tournament_player", u"tournament, row, player, team, wins, draws, losses, scored, conceded, difference, "
+                           u"points, place, stat_id, stat_created"},
+    {u"tournament_match", u"tournament, home_row, away_row, home_goals, away_goals"},
+}};
 
 // How "written" is stored: local time, sorted as text in the order of time.
 const QString kWrittenFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
@@ -119,6 +132,61 @@ Result<int> bookVersion(const QSqlDatabase &db) {
     return query.value(0).toInt();
 }
 
+BookState inspectBook(const QSqlDatabase &db) {
+    BookState state;
+    {
+        QSqlQuery version(db);
+        if (!version.exec(QStringLiteral("PRAGMA user_version")) || !version.next()) {
+            state.error = version.lastError();
+            return state;
+        }
+        state.version = version.value(0).toInt();
+    }
+    std::array<bool, 3> exists{};
+    for (std::size_t k = 0; k < kBookTables.size(); ++k) {
+        QSqlQuery table(db);
+        table.prepare(
+            QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE"));
+        table.addBindValue(QString::fromUtf16(kBookTables[k].name));
+        if (!table.exec() || !table.next()) {
+            state.error = table.lastError();
+            return state;
+        }
+        exists[k] = table.value(0).toInt() > 0;
+    }
+    const bool all = std::all_of(exists.begin(), exists.end(), [](bool e) { return e; });
+    if (state.version == 0 && !all) {
+        return state;
+    }
+    for (std::size_t k = 0; k < kBookTables.size(); ++k) {
+        const QString name = QString::fromUtf16(kBookTables[k].name);
+        if (!exists[k]) {
+            state.damage = QStringLiteral("нет таблицы «%1»").arg(name);
+            break;
+        }
+        // Every column the program reads and writes, in one statement that only prepares.
+        QSqlQuery columns(db);
+        if (!columns.prepare(
+                QStringLiteral("SELECT %1 FROM %2 LIMIT 0").arg(QString::fromUtf16(kBookTables[k].columns), name))) {
+            state.damage =
+                QStringLiteral("в таблице «%1» не те графы (%2)").arg(name, columns.lastError().databaseText());
+            break;
+        }
+    }
+    if (!state.damage.isEmpty() && state.version > Book::SchemaVersion) {
+        state.damage = newerVersionText(state.version);
+    }
+    state.present = state.damage.isEmpty();
+    return state;
+}
+
+QString damagedBookText(const QString &filePath, const QString &damage) {
+    return QStringLiteral("Книга турниров в файле базы статистики «%1» повреждена: %2. Программа не читает и не "
+                          "меняет повреждённую книгу, чтобы таблица статистики и книга не разошлись; восстановите "
+                          "файл из копии.")
+        .arg(filePath, damage);
+}
+
 Status ensureBookSchema(const QSqlDatabase &db) {
     const Result<int> version = bookVersion(db);
     if (!version.ok()) {
@@ -127,18 +195,28 @@ Status ensureBookSchema(const QSqlDatabase &db) {
     if (version.value() > Book::SchemaVersion) {
         return Failure{newerVersionText(version.value())};
     }
-    if (version.value() == Book::SchemaVersion) {
-        return {};
-    }
-    for (const char16_t *statement : kBookSchema) {
-        if (const QSqlError error = run(db, QString::fromUtf16(statement)); error.isValid()) {
+    if (version.value() < Book::SchemaVersion) {
+        for (const char16_t *statement : kBookSchema) {
+            if (const QSqlError error = run(db, QString::fromUtf16(statement)); error.isValid()) {
+                return Failure{error.text()};
+            }
+        }
+        // PRAGMA takes no bound value; the version is the program's own number.
+        if (const QSqlError error = run(db, QStringLiteral("PRAGMA user_version = %1").arg(Book::SchemaVersion));
+            error.isValid()) {
             return Failure{error.text()};
         }
     }
-    // PRAGMA takes no bound value; the version is the program's own number.
-    if (const QSqlError error = run(db, QStringLiteral("PRAGMA user_version = %1").arg(Book::SchemaVersion));
-        error.isValid()) {
-        return Failure{error.text()};
+    // A table made by hand, or one that lost a column, would take the tournament
+    // into the wrong places or not at all.
+    const BookState state = inspectBook(db);
+    if (state.error.isValid()) {
+        return Failure{state.error.text()};
+    }
+    if (!state.damage.isEmpty()) {
+        return Failure{QStringLiteral("книга турниров в нём повреждена: %1. Чтобы таблица статистики и книга не "
+                                      "разошлись, в файл ничего не пишется; восстановите его из копии")
+                           .arg(state.damage)};
     }
     return {};
 }
@@ -241,7 +319,8 @@ std::optional<UndoFailure> checkStillHolds(const QSqlDatabase &db, qint64 statId
     QVariantList values{added.player};
     for (int k = 0; k < 10; ++k) {
         if (k != kDifference) {
-            conditions.append(QStringLiteral("%1 >= ?").arg(QString::fromUtf16(kStatColumns[k])));
+            // A figure stored as the text of a number compares as the number.
+            conditions.append(QStringLiteral("CAST(%1 AS INTEGER) >= ?").arg(QString::fromUtf16(kStatColumns[k])));
             values.append(added.figures[k]);
         }
     }
@@ -302,8 +381,15 @@ std::optional<UndoFailure> takeBack(const StatsConnection &connection, std::opti
                            {},
                            true};
     }
+    const BookState book = inspectBook(db);
+    if (book.error.isValid()) {
+        return UndoFailure{{}, book.error};
+    }
+    if (!book.damage.isEmpty()) {
+        return UndoFailure{damagedBookText(connection.filePath(), book.damage), {}, true};
+    }
     QSqlError error;
-    const std::optional<qint64> id = version.value() == 0 ? std::nullopt : newestId(db, error);
+    const std::optional<qint64> id = book.present ? newestId(db, error) : std::nullopt;
     if (!id) {
         return UndoFailure{error.isValid() ? QString() : nothingToUndo(), error, !error.isValid()};
     }
@@ -315,6 +401,11 @@ std::optional<UndoFailure> takeBack(const StatsConnection &connection, std::opti
         return UndoFailure{{}, error};
     }
     for (const auto &[statId, row] : *added) {
+        if (const StatRowCheck checked = checkStatRowFigures(db, statId); !checked.ok()) {
+            return UndoFailure{checked.problem.isEmpty() ? QString()
+                                                         : QStringLiteral("Турнир не отменён.\n") + checked.problem,
+                               checked.error, !checked.error.isValid()};
+        }
         if (std::optional<UndoFailure> refused = checkStillHolds(db, statId, row)) {
             return refused;
         }
@@ -372,7 +463,14 @@ Result<NewestTournament> newestTournament(const StatsConnection &connection) {
         return Failure{
             QStringLiteral("Файл базы статистики «%1»: %2.").arg(connection.filePath(), newerVersionText(version))};
     }
-    if (version == 0) {
+    const BookState book = inspectBook(db);
+    if (book.error.isValid()) {
+        return Failure{databaseErrorText(connection.filePath(), book.error)};
+    }
+    if (!book.damage.isEmpty()) {
+        return Failure{damagedBookText(connection.filePath(), book.damage)};
+    }
+    if (!book.present) {
         return Failure{nothingToUndo()};
     }
     QSqlQuery query(db);
@@ -397,6 +495,9 @@ Result<NewestTournament> newestTournament(const StatsConnection &connection) {
 Status undoNewestTournament(const StatsConnection &connection, std::optional<qint64> expected) {
     const StatsConnection::LockWaitScope wait(connection);
     const QSqlDatabase db = connection.database();
+    if (const Status ended = endLeftoverTransaction(connection); !ended.ok()) {
+        return Failure{QStringLiteral("Турнир не отменён.\n") + ended.error() + kNothingUndone};
+    }
     QSqlQuery begin(db);
     if (!begin.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
         return Failure{QStringLiteral("Турнир не отменён.\n") +

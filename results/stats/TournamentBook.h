@@ -5,13 +5,13 @@
 #include "StatsDatabase.h"
 
 #include <QDateTime>
+#include <QSqlError>
 #include <QString>
 #include <QVariant>
 #include <array>
 #include <optional>
 
 class QSqlDatabase;
-class QSqlError;
 class StatsConnection;
 
 // The tournament book: every tournament written to the statistics database,
@@ -68,8 +68,25 @@ QSqlError recordTournament(const QSqlDatabase &db, const std::array<PlayerFigure
 
 // The schema version of the open file (PRAGMA user_version).
 Result<int> bookVersion(const QSqlDatabase &db);
+
+// What the file holds of the book. A file made before the book (version 0,
+// not all three tables) has none and reads as an empty book; any other file must
+// have the three tables with every column the program uses, or its book is
+// damaged: nothing reads it as empty and nothing writes to it.
+struct BookState {
+    int version = 0;
+    bool present = false;
+    // What is wrong with the book, in the user's words; empty when nothing is.
+    QString damage;
+    // A statement of the inspection itself failed (another program's lock).
+    QSqlError error;
+};
+BookState inspectBook(const QSqlDatabase &db);
+// The message about a damaged book of the file.
+QString damagedBookText(const QString &filePath, const QString &damage);
 // Gives a file without the book its tables and version; runs in the caller's
-// transaction. A file of a newer version is refused and left alone.
+// transaction. A file of a newer version, or with a damaged book, is refused and
+// left alone.
 Status ensureBookSchema(const QSqlDatabase &db);
 
 // The newest tournament of the book, for the undo's question.
