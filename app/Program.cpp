@@ -150,6 +150,13 @@ Program::~Program() {
     Form2.reset();
 }
 
+std::optional<QString> launcherFailure(const QStringList &arguments) {
+    if (arguments.size() == 3 && arguments[1] == u"--launcher-failure") {
+        return arguments[2];
+    }
+    return std::nullopt;
+}
+
 int runProgram(int &argc, char **argv, const std::function<void(QWidget &)> &shown) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvana 3"));
@@ -160,8 +167,12 @@ int runProgram(int &argc, char **argv, const std::function<void(QWidget &)> &sho
     setDesktopOpener([](const QUrl &url) { return QDesktopServices::openUrl(url); });
 
     int exitCode = 0;
-    const Result<std::unique_ptr<DataFolderLock>> folder = claimDataFolder(QStringLiteral("."));
-    if (!folder.ok()) {
+    if (const std::optional<QString> failure = launcherFailure(QCoreApplication::arguments())) {
+        // The launcher could not prepare the data folder: its message, and no folder.
+        messages().error(*failure);
+        exitCode = 1;
+    } else if (const Result<std::unique_ptr<DataFolderLock>> folder = claimDataFolder(QStringLiteral("."));
+               !folder.ok()) {
         messages().error(folder.error());
         exitCode = 1;
     } else {

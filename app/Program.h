@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QDate>
+#include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QWidget;
 class SheetPreview;
@@ -67,6 +69,12 @@ private:
     std::unique_ptr<TForm10> Form10;
     std::unique_ptr<SheetPreview> m_sheetPreview;
 };
+
+// The one command line the program reads: "--launcher-failure <text>", with
+// which the launcher has the program show why it could not start it (a data
+// folder that cannot be made, a full disk), since a program started from the
+// desktop's menu has no terminal to print to. The text to show, or nothing.
+std::optional<QString> launcherFailure(const QStringList &arguments);
 
 // The whole program on the data folder in the working directory: claims the
 // folder, creates the windows, shows the main one and runs until it closes.

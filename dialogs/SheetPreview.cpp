@@ -77,20 +77,27 @@ void SheetPreview::print() {
 }
 
 QString SheetPreview::chooseFileWithDialog() {
+    // The program asks before replacing, once, about the name it will write.
     return QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить лист турнира"),
                                         QDir::home().filePath(QStringLiteral("Турнир.pdf")),
-                                        QStringLiteral("PDF (*.pdf)"));
+                                        QStringLiteral("PDF (*.pdf)"), nullptr, QFileDialog::DontConfirmOverwrite);
 }
 
 void SheetPreview::savePdf() {
-    QString file = m_chooseFile ? m_chooseFile() : chooseFileWithDialog();
-    if (file.isEmpty()) {
+    const QString chosen = m_chooseFile ? m_chooseFile() : chooseFileWithDialog();
+    if (chosen.isEmpty()) {
         return;
     }
-    if (QFileInfo(file).suffix().isEmpty()) {
-        file += QStringLiteral(".pdf");
+    const QString file = pdfFileName(chosen);
+    const QFileInfo info(file);
+    const QString shown = QDir::toNativeSeparators(info.absoluteFilePath());
+    if ((info.exists() || info.isSymLink()) &&
+        messages().askYesNo(QStringLiteral("Файл %1 уже есть. Заменить его?").arg(shown)) != Messages::Answer::Yes) {
+        return;
     }
     if (const Status written = writeSheetPdf(m_sheet, file); !written.ok()) {
         messages().error(QStringLiteral("Лист турнира не сохранён в PDF.\n%1").arg(written.error()));
+        return;
     }
+    messages().information(QStringLiteral("Лист турнира сохранён в файл %1").arg(shown));
 }

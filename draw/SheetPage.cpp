@@ -1,5 +1,6 @@
 #include "SheetPage.h"
 
+#include "Elide.h"
 #include "FileWriting.h"
 
 #include <QBuffer>
@@ -47,10 +48,12 @@ public:
     }
     QRectF cell(int row, int col) const { return cells(row, col, row, col); }
 
-    void text(const QRectF &area, Kind kind, const QString &text) {
-        if (text.isEmpty()) {
+    void text(const QRectF &area, Kind kind, const QString &whole) {
+        if (whole.isEmpty()) {
             return;
         }
+        // A name of any length is laid out as at most a cell's worth.
+        const QString text = elided(whole);
         QFont font(QString::fromLatin1(kFontFamily));
         font.setPointSizeF(10);
         int flags = Qt::AlignVCenter;
@@ -242,4 +245,8 @@ Status writeSheetPdf(const TournamentSheet &sheet, const QString &pdfPath) {
         painter.end();
     }
     return writeFileBytes(pdfPath, bytes);
+}
+
+QString pdfFileName(const QString &chosen) {
+    return chosen.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive) ? chosen : chosen + QStringLiteral(".pdf");
 }

@@ -25,3 +25,7 @@ void paintSheetPage(QPainter &painter, const QPagedPaintDevice &device, const To
 // Writes the sheet as a one-page PDF. The file appears whole or not at all: the
 // page is made in memory and replaces the file in one step.
 Status writeSheetPdf(const TournamentSheet &sheet, const QString &pdfPath);
+
+// The name the PDF is saved under: the chosen one, with ".pdf" added unless it
+// already ends in it (in any letter case), so "sheet.v2" becomes "sheet.v2.pdf".
+QString pdfFileName(const QString &chosen);

@@ -1,6 +1,7 @@
 #include "TournamentSheet.h"
 
 #include "DataFiles.h"
+#include "Elide.h"
 #include "XlsxSpreadsheet.h"
 
 #include <QDir>
@@ -41,8 +42,10 @@ Result<SheetExport> exportTournamentSheet(Spreadsheet &sheet, const TournamentSh
         {"b9", &values.fixture[4]},
         {"c9", &values.fixture[5]},
     }};
+    // A cell of the printed sheet holds a name cut to what fits on paper: a
+    // spreadsheet takes no more than 32,767 characters in a cell anyway.
     for (const auto &[cell, value] : cells) {
-        if (Status put = sheet.putRange(QString::fromLatin1(cell), *value); !put.ok()) {
+        if (Status put = sheet.putRange(QString::fromLatin1(cell), elided(*value)); !put.ok()) {
             return put;
         }
     }

@@ -501,10 +501,16 @@ Result<QString> writeSheetFile(const QString &folder, const QByteArray &bytes) {
         const QString name =
             n == 1 ? stem + kSheetSuffix : QStringLiteral("%1 (%2)%3").arg(stem).arg(n).arg(kSheetSuffix);
         const QString path = QDir(folder).filePath(name);
-        if (QFileInfo::exists(path)) {
+        // A name is taken by a file, a folder or a link, a dangling one too.
+        const auto taken = [&path] { return QFileInfo::exists(path) || QFileInfo(path).isSymLink(); };
+        if (taken()) {
             continue;
         }
         if (const Status written = writeNewFile(path, bytes); !written.ok()) {
+            // Another program took the name meanwhile: the next one is free.
+            if (taken()) {
+                continue;
+            }
             return Failure{QStringLiteral("Таблица турнира не записана. ") + written.error()};
         }
         return path;
@@ -518,8 +524,9 @@ Result<QString> writeSheetFile(const QString &folder, const QByteArray &bytes) {
 void pruneSheetFolder(const QString &folder) {
     const QDir dir(folder);
     const QDateTime anHourAgo = QDateTime::currentDateTime().addSecs(-3600);
-    for (const QFileInfo &leftover : dir.entryInfoList(
-             {u'.' + kSheetPrefix + u'*' + kSheetSuffix + QStringLiteral(".??????")}, QDir::Files | QDir::Hidden)) {
+    for (const QFileInfo &leftover : dir.entryInfoList({u'.' + kSheetPrefix + u'*' + kSheetSuffix +
+                                                        QLatin1StringView(kTemporaryMarker) + QStringLiteral("??????")},
+                                                       QDir::Files | QDir::Hidden)) {
         if (leftover.lastModified() < anHourAgo) {
             QFile::remove(leftover.filePath());
         }

@@ -1,6 +1,7 @@
 #include "HistoryChart.h"
 
 #include "BookReader.h"
+#include "Elide.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -60,6 +61,11 @@ QWidget *makePointsChart(QWidget *parent) {
 void showPointsProgress(QWidget *chart, const PointsProgress &progress) {
     const ChartModule &module = chartModule();
     if (module.show != nullptr && chart->objectName() == QStringLiteral("PointsChart")) {
-        module.show(chart, &progress);
+        // The legend lays out every name: each is cut for showing first.
+        PointsProgress shown = progress;
+        for (PointsCurve &curve : shown.curves) {
+            curve.player = elided(curve.player);
+        }
+        module.show(chart, &shown);
     }
 }

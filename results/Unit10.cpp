@@ -2,6 +2,8 @@
 
 #include "BookReader.h"
 #include "CsvWriter.h"
+#include "Elide.h"
+#include "ElidedText.h"
 #include "HistoryChart.h"
 #include "Seams.h"
 #include "StatsDatabase.h"
@@ -39,6 +41,11 @@ QString playerWithTeam(const QString &player, const QString &team) {
     return team.isEmpty() ? player : QStringLiteral("%1 («%2»)").arg(player, team);
 }
 
+// The same, each name cut for showing.
+QString shownPlayerWithTeam(const QString &player, const QString &team) {
+    return playerWithTeam(elided(player), elided(team));
+}
+
 // The file a chosen name stands for, so that two spellings of one file compare equal.
 QString samePathKey(const QString &file) {
     const QFileInfo info(file);
@@ -50,10 +57,9 @@ QString samePathKey(const QString &file) {
     return folder.isEmpty() ? info.absoluteFilePath() : QDir(folder).filePath(info.fileName());
 }
 
+// A read-only cell; a name in it is cut for showing, whole in its tooltip.
 void setItem(QTableWidget *table, int row, int column, const QString &text) {
-    auto *item = new QTableWidgetItem(text);
-    item->setFlags(Qt::ItemIsEnabled);
-    table->setItem(row, column, item);
+    table->setItem(row, column, elidedItem(text));
 }
 
 } // namespace
@@ -80,24 +86,33 @@ public:
 
     QVariant data(const QModelIndex &index, int role) const override {
         const BookTournament *const shown = tournament(index.row());
-        if (shown == nullptr || role != Qt::DisplayRole) {
+        if (shown == nullptr || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) {
             return {};
         }
         if (index.column() == 0) {
-            return shownTime(shown->written);
+            return role == Qt::DisplayRole ? QVariant(shownTime(shown->written)) : QVariant();
         }
         // Every row that took this place: players level on points and goal
         // difference share it.
+        // The cell shows each name cut; its tooltip, only when one was, the whole names.
+        const bool tip = role == Qt::ToolTipRole;
         QStringList holders;
+        bool cut = false;
         for (const BookRow &row : shown->rows) {
             if (row.place == index.column()) {
+                const QString shownHolder = shownPlayerWithTeam(row.player, row.team);
+                const QString whole = playerWithTeam(row.player, row.team);
+                cut = cut || shownHolder.size() != whole.size();
                 holders.append(QStringLiteral("%1 — %2 очк., %3")
-                                   .arg(playerWithTeam(row.player, row.team))
+                                   .arg(tip ? whole : shownHolder)
                                    .arg(row.points)
                                    .arg(goals(row.scored, row.conceded)));
             }
         }
-        return holders.isEmpty() ? QVariant() : QVariant(holders.join(QStringLiteral("; ")));
+        if (holders.isEmpty() || (tip && !cut)) {
+            return {};
+        }
+        return holders.join(QStringLiteral("; "));
     }
 
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
@@ -301,14 +316,17 @@ Status TForm10::readPlayerChoices() {
         return players.status();
     }
     {
-        const QString first = ui->FirstPlayer->currentText();
-        const QString second = ui->SecondPlayer->currentText();
+        const QString first = ui->FirstPlayer->currentData().toString();
+        const QString second = ui->SecondPlayer->currentData().toString();
         const QSignalBlocker blockFirst(ui->FirstPlayer);
         const QSignalBlocker blockSecond(ui->SecondPlayer);
         ui->FirstPlayer->clear();
         ui->SecondPlayer->clear();
-        ui->FirstPlayer->addItems(players.value());
-        ui->SecondPlayer->addItems(players.value());
+        // Each item shows the name cut, and holds it whole.
+        for (const QString &player : players.value()) {
+            ui->FirstPlayer->addItem(elided(player), player);
+            ui->SecondPlayer->addItem(elided(player), player);
+        }
         const int firstAt = players.value().indexOf(first);
         const int secondAt = players.value().indexOf(second);
         ui->FirstPlayer->setCurrentIndex(firstAt >= 0 ? firstAt : 0);
@@ -328,7 +346,7 @@ Status TForm10::readTeamTable() {
     for (const TeamRecord &team : teams.value()) {
         QStringList who;
         for (const auto &[player, times] : team.players) {
-            who.append(QStringLiteral("%1 (%2)").arg(player).arg(times));
+            who.append(QStringLiteral("%1 (%2)").arg(elided(player)).arg(times));
         }
         const QString cells[] = {team.team,
                                  QString::number(team.tournaments),
@@ -372,8 +390,8 @@ void TForm10::showTournament(const QModelIndex &current) {
         const BookRow &row = t.tournament.rows[static_cast<std::size_t>(r)];
         // A tournament written without the teams is headed by its players.
         const QString title = row.team.isEmpty() ? row.player : row.team;
-        table->setHorizontalHeaderItem(r, new QTableWidgetItem(title));
-        table->setVerticalHeaderItem(r, new QTableWidgetItem(title));
+        table->setHorizontalHeaderItem(r, elidedItem(title));
+        table->setVerticalHeaderItem(r, elidedItem(title));
         for (int c = 0; c < 3; ++c) {
             const auto &cell = t.cells[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
             setItem(table, r, c, cell ? QStringLiteral("%1 : %2").arg(cell->first).arg(cell->second) : QString());
@@ -394,8 +412,8 @@ void TForm10::showTournament(const QModelIndex &current) {
 
 void TForm10::showHeadToHead() {
     ui->HeadToHeadMatches->setRowCount(0);
-    const QString first = ui->FirstPlayer->currentText();
-    const QString second = ui->SecondPlayer->currentText();
+    const QString first = ui->FirstPlayer->currentData().toString();
+    const QString second = ui->SecondPlayer->currentData().toString();
     if (!m_connection || ui->FirstPlayer->currentIndex() < 0 || ui->SecondPlayer->currentIndex() < 0) {
         ui->HeadToHeadSummary->setText(QString());
         return;
@@ -414,9 +432,9 @@ void TForm10::showHeadToHead() {
     }
     const HeadToHead &h = read.value();
     ui->HeadToHeadSummary->setText(
-        h.played == 0 ? QStringLiteral("%1 и %2 ещё не встречались.").arg(first, second)
+        h.played == 0 ? QStringLiteral("%1 и %2 ещё не встречались.").arg(elided(first), elided(second))
                       : QStringLiteral("%1 против %2: матчей %3, побед %4, ничьих %5, поражений %6, мячи %7")
-                            .arg(first, second)
+                            .arg(elided(first), elided(second))
                             .arg(h.played)
                             .arg(h.wins)
                             .arg(h.draws)

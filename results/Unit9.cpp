@@ -1,5 +1,6 @@
 #include "Unit9.h"
 
+#include "ElidedText.h"
 #include "Icons.h"
 #include "Seams.h"
 #include "Standings.h"
@@ -111,9 +112,9 @@ std::array<QLabel *, 9> TForm9::rowLabels(int row) const {
 }
 
 void TForm9::openForStatistics(const QStringList &players) {
-    ui->Label29->setText(players.value(0));
-    ui->Label30->setText(players.value(1));
-    ui->Label31->setText(players.value(2));
+    setElidedText(ui->Label29, players.value(0));
+    setElidedText(ui->Label30, players.value(1));
+    setElidedText(ui->Label31, players.value(2));
     bringToFront(this);
 }
 
@@ -122,9 +123,9 @@ void TForm9::openAfterFinalTable(const std::array<QString, 3> &teams, const std:
     QLabel *const columnTitles[] = {ui->Label6, ui->Label7, ui->Label8};
     QLabel *const names[] = {ui->Label29, ui->Label30, ui->Label31};
     for (int k = 0; k < 3; ++k) {
-        rowTitles[k]->setText(teams[k]);
-        columnTitles[k]->setText(teams[k]);
-        names[k]->setText(players[k]);
+        setElidedText(rowTitles[k], teams[k]);
+        setElidedText(columnTitles[k], teams[k]);
+        setElidedText(names[k], players[k]);
     }
     m_teamPlayers = players;
     m_teamsSet = true;
@@ -205,8 +206,8 @@ void TForm9::BitBtn1Click() {
     std::array<PlayerFigures, 3> rows;
     for (int r = 0; r < 3; ++r) {
         const std::array<QLabel *, 9> labels = rowLabels(r);
-        rows[r] = {labels[7]->text(), labels[0]->text(), labels[1]->text(), labels[2]->text(), labels[3]->text(),
-                   labels[4]->text(), labels[5]->text(), labels[6]->text(), labels[8]->text()};
+        rows[r] = {fullText(labels[7]), labels[0]->text(), labels[1]->text(), labels[2]->text(), labels[3]->text(),
+                   labels[4]->text(),   labels[5]->text(), labels[6]->text(), labels[8]->text()};
     }
     TournamentEntry entry;
     entry.scores = scoreTexts();
@@ -222,7 +223,7 @@ void TForm9::BitBtn1Click() {
     QLabel *const titles[] = {ui->Label3, ui->Label4, ui->Label5};
     for (int r = 0; r < 3; ++r) {
         if (m_teamsSet && rows[r].name == m_teamPlayers[r]) {
-            entry.teams[r] = titles[r]->text();
+            entry.teams[r] = fullText(titles[r]);
         }
     }
     Result<QStringList> written = QStringList();

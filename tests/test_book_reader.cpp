@@ -153,6 +153,24 @@ TEST_F(BookReaderTest, PointsAddUpOverTheBookInTheOrderOfWriting) {
     EXPECT_EQ(players.value(), (QStringList{u8("Аня"), u8("Боря"), u8("Вова"), u8("Гена")}));
 }
 
+// One name on two rows of a tournament (a hand entry with a name typed twice)
+// is one point of the chart with the sum of both rows.
+TEST_F(BookReaderTest, PointsOfOneNameOnTwoRowsMakeOnePoint) {
+    openWithThreeTournaments();
+    execOnStats(path(StatsDb::FileName),
+                {QStringLiteral("INSERT INTO tournament (id, written) VALUES (4, '2026-01-31 20:00:00')"),
+                 u8("INSERT INTO tournament_player (tournament, row, player, wins, draws, losses, scored, conceded, "
+                    "difference, points, place) VALUES (4, 1, 'Гена', 1, 0, 1, 2, 2, 0, 3, 2), "
+                    "(4, 2, 'Гена', 2, 0, 0, 3, 1, 2, 6, 1), (4, 3, 'Вова', 0, 0, 2, 1, 3, -2, 0, 3)")});
+    const Result<PointsProgress> progress = readPointsProgress(*connection);
+    ASSERT_TRUE(progress.ok()) << progress.error().toStdString();
+    EXPECT_EQ(progress.value().tournaments, 4);
+    using Points = std::vector<std::pair<int, int>>;
+    EXPECT_EQ(progress.value().curves[3].player, u8("Гена"));
+    EXPECT_EQ(progress.value().curves[3].points, (Points{{2, 2}, {4, 11}}));
+    EXPECT_EQ(progress.value().curves[2].points, (Points{{1, 4}, {2, 12}, {3, 17}, {4, 17}}));
+}
+
 // A file made before the book has "stat" only and user_version 0.
 TEST_F(BookReaderTest, AFileWithoutTheBookReadsAsAnEmptyBook) {
     const Result<QByteArray> schema = readFileBytes(QStringLiteral(KORVANA_SCHEMA));
@@ -214,6 +232,20 @@ TEST(CsvWriter, QuotesOnlyTheFieldsThatNeedItAndEndsEveryRecordWithCrLf) {
               QByteArray("\xEF\xBB\xBF") + u8("Игрок;Очки\r\n\"a;b\";\"say \"\"hi\"\"\"\r\n\"x\ny\";\r\n").toUtf8());
 }
 
+// A name that a spreadsheet would run as a formula gets an apostrophe in front;
+// numbers, and names that only contain such characters later, stay as they are.
+TEST(CsvWriter, NeutralisesEveryFieldThatWouldOpenAsAFormula) {
+    const std::vector<QStringList> rows{{u8("=HYPERLINK(\"http://x\";\"y\")"), u8("+cmd|' /C calc'!A0"),
+                                         u8("@SUM(1+1)"), u8("-1+2"), u8("\t=1"), u8("\r=1")},
+                                        {u8("-3"), u8("0"), u8("-"), u8("Аня=Боря"), u8("a-b"), u8("15")}};
+    const QByteArray bytes = csvBytes({u8("Игрок")}, rows);
+    EXPECT_EQ(bytes,
+              QByteArray("\xEF\xBB\xBF") +
+                  u8("Игрок\r\n\"'=HYPERLINK(\"\"http://x\"\";\"\"y\"\")\";'+cmd|' /C calc'!A0;'@SUM(1+1);'-1+2;'\t=1;"
+                     "\"'\r=1\"\r\n-3;0;'-;Аня=Боря;a-b;15\r\n")
+                      .toUtf8());
+}
+
 // The file is read back by real CSV readers: python's csv module, and
 // LibreOffice when it is installed.
 class CsvRoundTrip : public WorkDirTest {};
@@ -221,7 +253,7 @@ class CsvRoundTrip : public WorkDirTest {};
 TEST_F(CsvRoundTrip, ANameWithSeparatorQuotesAndLineBreaksSurvivesRealReaders) {
     const QString awkward = u8("Ан;я \"Кэп\"\r\nвторая строка\nтретья");
     const QStringList header{u8("Игрок"), u8("Очки")};
-    const std::vector<QStringList> rows{{awkward, u8("15")}, {u8("Боря"), u8("-3")}};
+    const std::vector<QStringList> rows{{awkward, u8("15")}, {u8("Боря"), u8("-3")}, {u8("=1+2"), u8("@SUM(1+1)")}};
     const QString file = path(QStringLiteral("выгрузка.csv"));
     const Status written = writeCsvFile(file, header, rows);
     ASSERT_TRUE(written.ok()) << written.error().toStdString();
@@ -239,10 +271,11 @@ TEST_F(CsvRoundTrip, ANameWithSeparatorQuotesAndLineBreaksSurvivesRealReaders) {
     ASSERT_TRUE(reader.waitForFinished(30000));
     ASSERT_EQ(reader.exitCode(), 0) << reader.readAllStandardError().toStdString();
     const QJsonArray read = QJsonDocument::fromJson(reader.readAllStandardOutput()).array();
-    ASSERT_EQ(read.size(), 3);
+    ASSERT_EQ(read.size(), 4);
     EXPECT_EQ(read[0].toArray().toVariantList(), QVariantList({header[0], header[1]}));
     EXPECT_EQ(read[1].toArray().toVariantList(), QVariantList({awkward, u8("15")}));
     EXPECT_EQ(read[2].toArray().toVariantList(), QVariantList({u8("Боря"), u8("-3")}));
+    EXPECT_EQ(read[3].toArray().toVariantList(), QVariantList({u8("'=1+2"), u8("'@SUM(1+1)")}));
 
     const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
     if (soffice.isEmpty()) {
@@ -264,11 +297,14 @@ TEST_F(CsvRoundTrip, ANameWithSeparatorQuotesAndLineBreaksSurvivesRealReaders) {
                           path(QStringLiteral("out/выгрузка.csv"))});
     ASSERT_TRUE(reader.waitForFinished(30000));
     const QJsonArray calc = QJsonDocument::fromJson(reader.readAllStandardOutput()).array();
-    ASSERT_EQ(calc.size(), 3) << reader.readAllStandardError().toStdString();
+    ASSERT_EQ(calc.size(), 4) << reader.readAllStandardError().toStdString();
     // Calc keeps the line breaks inside the cell (as LF) and the number as a number.
     QString inCalc = calc[1].toArray()[0].toString();
     EXPECT_EQ(inCalc.replace(u8("\r\n"), u8("\n")), QString(awkward).replace(u8("\r\n"), u8("\n")));
     EXPECT_EQ(calc[2].toArray()[1].toString(), u8("-3"));
+    // Calc evaluates a field "=1+2" to 3; the apostrophe keeps it the name it is.
+    EXPECT_EQ(calc[3].toArray()[0].toString(), u8("'=1+2"));
+    EXPECT_EQ(calc[3].toArray()[1].toString(), u8("'@SUM(1+1)"));
 }
 
 TEST_F(CsvRoundTrip, AFailedWriteLeavesTheOldFileAndNamesIt) {

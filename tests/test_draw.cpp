@@ -154,6 +154,18 @@ TEST_F(TeamDraw, ListWithNothingForAPlayerStopsWithoutEndingTheProgram) {
     EXPECT_TRUE(outcome.message.contains(QStringLiteral("«Коля»"))) << outcome.message.toStdString();
     EXPECT_EQ(outcome.teams, request.teams) << "nothing is drawn";
 
+    // A team that a rule blocks does not make the list run dry by standing in
+    // the log as well: Коля's only other team is his own exclusion.
+    writeLines("pool.txt", {"A", "B", "C"});
+    writeLines(DataFile::UsedTeamsLog, {"C"});
+    request.skipAllUsed = true;
+    request.exclude = {TeamText(), TeamText(), t("C")};
+    const FillOutcome blockedTwice = fill();
+    EXPECT_EQ(blockedTwice.end, FillOutcome::End::NoCandidate);
+    EXPECT_EQ(blockedTwice.player, 2);
+    request.skipAllUsed = false;
+    request.exclude = request.teams;
+
     // An empty list has nothing for anyone.
     write("pool.txt", {});
     const FillOutcome empty = fill();

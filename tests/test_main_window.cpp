@@ -586,6 +586,17 @@ TEST_F(MainWindowCommands, UsedTeamsSettingOtherThanOneLeavesTheBoxUnchecked) {
 
 // ---- The final table and the gift award ----------------------------------------
 
+namespace {
+
+bool previewOnScreen() {
+    const QList<QWidget *> windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.begin(), windows.end(), [](const QWidget *window) {
+        return window->objectName() == "SheetPreview" && window->isVisible();
+    });
+}
+
+} // namespace
+
 class FinalTable : public MainWindowCommands {
 protected:
     // Starts the program, fills and schedules; the sheets go to a folder of the test.
@@ -661,18 +672,23 @@ TEST_F(FinalTable, WithoutRandomGiftsThePrizeStaysAndTheWindowKeepsItsHeight) {
     EXPECT_TRUE(find<QLabel>("Image4")->pixmap().isNull());
 }
 
-TEST_F(FinalTable, SheetThatCannotBeWrittenStopsBeforeTheResultsAndTheGifts) {
+// The sheet is only the printout: the tournament, recorded already, goes on to
+// the results and the gifts, and the program's own preview stands in for it.
+TEST_F(FinalTable, SheetThatCannotBeWrittenIsToldAndTheTournamentGoesOn) {
     writeStandardFiles();
     TForm1 &form = startAndSchedule();
     form.setSpreadsheetFactory([this] { return makeXlsxSpreadsheet(path(DataFile::Teams4) + "/sheets"); });
     QSignalSpy results(&form, &TForm1::resultTableRequested);
-    const QByteArray giftBefore = read(DataFile::Gift);
     button("BitBtn1")->click();
-    ASSERT_EQ(boxes.shown.size(), 1u);
+    ASSERT_EQ(boxes.shown.size(), 2u) << boxes.texts().join('\n').toStdString();
     EXPECT_EQ(boxes.shown[0].kind, ScriptedMessages::Kind::Error);
+    EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("Турнир продолжается")))
+        << boxes.shown[0].text.toStdString();
+    EXPECT_EQ(boxes.shown[1].text, kGiftsDrawnMessage);
     EXPECT_TRUE(opened.empty());
-    EXPECT_EQ(results.count(), 0);
-    EXPECT_EQ(read(DataFile::Gift), giftBefore);
+    EXPECT_EQ(results.count(), 1);
+    ASSERT_TRUE(previewOnScreen());
+    program->sheetPreview().close();
     EXPECT_TRUE(read(DataFile::LastTournament).endsWith(today().toLatin1() + "\r\n")) << "written before the sheet";
 
     // The desktop without a spreadsheet application: the sheet is written, the
@@ -681,23 +697,13 @@ TEST_F(FinalTable, SheetThatCannotBeWrittenStopsBeforeTheResultsAndTheGifts) {
     desktopAccepts = false;
     boxes.shown.clear();
     button("BitBtn1")->click();
-    EXPECT_EQ(results.count(), 1);
+    EXPECT_EQ(results.count(), 2);
     ASSERT_EQ(writtenSheets().size(), 1);
     EXPECT_EQ(boxes.texts().filter(writtenSheets()[0]).size(), 1) << boxes.texts().join('\n').toStdString();
+    program->sheetPreview().close();
 }
 
 // ---- the sheet's own preview -------------------------------------------------------
-
-namespace {
-
-bool previewOnScreen() {
-    const QList<QWidget *> windows = QApplication::topLevelWidgets();
-    return std::any_of(windows.begin(), windows.end(), [](const QWidget *window) {
-        return window->objectName() == "SheetPreview" && window->isVisible();
-    });
-}
-
-} // namespace
 
 TEST_F(FinalTable, ShowsThePreviewOnlyWhenTheDesktopCannotOpenTheSheet) {
     writeStandardFiles();
@@ -767,11 +773,37 @@ TEST_F(FinalTable, PreviewSavesThePdfWhereTheUserChooses) {
     QPushButton *save = findIn<QPushButton>(&preview, "SaveButton");
     ASSERT_NE(save, nullptr);
 
-    // A name without an extension gets ".pdf".
+    // A name without ".pdf" gets it, even one with another dot in it; the user
+    // is told where the file went.
     chosen = path("Турнир");
     save->click();
     EXPECT_TRUE(read("Турнир.pdf").startsWith("%PDF-")) << "a PDF";
-    EXPECT_TRUE(boxes.shown.empty());
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text,
+              QStringLiteral("Лист турнира сохранён в файл %1").arg(QDir::toNativeSeparators(path("Турнир.pdf"))));
+    chosen = path("sheet.v2");
+    save->click();
+    EXPECT_TRUE(read("sheet.v2.pdf").startsWith("%PDF-"));
+    EXPECT_FALSE(QFile::exists(path("sheet.v2")));
+    boxes.shown.clear();
+
+    // The name that will be written is asked about before it is replaced, also
+    // when ".pdf" was added after the dialog: No keeps the old file.
+    write("Турнир.pdf", "mine");
+    chosen = path("Турнир");
+    boxes.answers.push_back(Messages::Answer::No);
+    save->click();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].kind, ScriptedMessages::Kind::YesNo);
+    EXPECT_TRUE(boxes.shown[0].text.contains(QDir::toNativeSeparators(path("Турнир.pdf"))))
+        << boxes.shown[0].text.toStdString();
+    EXPECT_EQ(read("Турнир.pdf"), "mine");
+    boxes.answers.push_back(Messages::Answer::Yes);
+    chosen = path("Турнир.PDF");
+    write("Турнир.PDF", "mine too");
+    save->click();
+    EXPECT_TRUE(read("Турнир.PDF").startsWith("%PDF-")) << "a name that ends in .PDF is kept";
+    boxes.shown.clear();
 
     // A folder that does not exist: the user is told, in Russian.
     chosen = path("no folder/sheet.pdf");
@@ -784,6 +816,18 @@ TEST_F(FinalTable, PreviewSavesThePdfWhereTheUserChooses) {
 }
 
 // ---- the program's own message boxes ---------------------------------------------
+
+// The launcher has the program show why it could not start it; nothing else on
+// the command line changes what the program does.
+TEST(LauncherFailure, IsTheOnlyCommandLineThatTheProgramReads) {
+    const QString text = QStringLiteral("Korvana 3 не запущена: не удалось создать папку данных /x.");
+    EXPECT_EQ(launcherFailure({"korvana", "--launcher-failure", text}), std::optional<QString>(text));
+    for (const QStringList &other :
+         {QStringList{"korvana"}, QStringList{"korvana", "--launcher-failure"},
+          QStringList{"korvana", "teams4.txt", text}, QStringList{"korvana", "--launcher-failure", text, "more"}}) {
+        EXPECT_FALSE(launcherFailure(other).has_value()) << other.join(u' ').toStdString();
+    }
+}
 
 TEST(WidgetMessageBoxes, ShowTextsAsPlainTextAndTakeAReflexEnterAsNo) {
     WidgetMessages messageBoxes;

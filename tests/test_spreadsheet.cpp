@@ -18,6 +18,7 @@
 #include <quazipfile.h>
 #include <quazipnewinfo.h>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -231,8 +232,8 @@ TEST_F(SpreadsheetTest, ASheetAppearsOnlyWholeAndTheFolderKeepsTheNewestThirty) 
         ASSERT_TRUE(file.open(QIODevice::ReadWrite));
         file.setFileTime(now.addDays(-k), QFileDevice::FileModificationTime);
     }
-    write("out/.Турнир 2026-01-01 10-00-00.xlsx.AbC123", "cut");
-    QFile leftover(path("out/.Турнир 2026-01-01 10-00-00.xlsx.AbC123"));
+    write("out/.Турнир 2026-01-01 10-00-00.xlsx.korvana-tmp.AbC123", "cut");
+    QFile leftover(path("out/.Турнир 2026-01-01 10-00-00.xlsx.korvana-tmp.AbC123"));
     ASSERT_TRUE(leftover.open(QIODevice::ReadWrite));
     leftover.setFileTime(now.addDays(-1), QFileDevice::FileModificationTime);
     leftover.close();
@@ -247,6 +248,28 @@ TEST_F(SpreadsheetTest, ASheetAppearsOnlyWholeAndTheFolderKeepsTheNewestThirty) 
     EXPECT_TRUE(entries.contains(QStringLiteral("Турнир 2026-01-01 10-00-00 (29).xlsx")));
     EXPECT_FALSE(entries.contains(QStringLiteral("Турнир 2026-01-01 10-00-00 (30).xlsx")))
         << "the thirtieth old sheet is the thirty-first in all";
+}
+
+// Another program takes the sheet's name between the look and the write: the
+// sheet goes under the next free name, and the other file stays.
+TEST_F(SpreadsheetTest, ANameTakenMeanwhileGivesTheNextFreeName) {
+    QString takenName;
+    fileSystemCalls().link = [&takenName](const char *from, const char *to) {
+        if (takenName.isEmpty()) {
+            takenName = QFile::decodeName(to);
+            QFile other(takenName);
+            EXPECT_TRUE(other.open(QIODevice::WriteOnly));
+            other.write("the other program's");
+        }
+        return ::link(from, to);
+    };
+    const Result<SheetExport> result = exportSheet();
+    resetFileSystemCalls();
+    ASSERT_TRUE(result.ok()) << result.error().toStdString();
+    EXPECT_TRUE(result.value().file.endsWith(QStringLiteral(" (2).xlsx"))) << result.value().file.toStdString();
+    QFile other(takenName);
+    ASSERT_TRUE(other.open(QIODevice::ReadOnly));
+    EXPECT_EQ(other.readAll(), "the other program's");
 }
 
 TEST_F(SpreadsheetTest, FillsTheSheetWithoutAPictureWhenThePrizeIsMissing) {

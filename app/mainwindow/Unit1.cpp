@@ -1,6 +1,7 @@
 #include "Unit1.h"
 
 #include "Draw.h"
+#include "ElidedText.h"
 #include "FinalTable.h"
 #include "GiftAward.h"
 #include "Icons.h"
@@ -168,17 +169,16 @@ void TForm1::applyStartup(const StartupOutcome &outcome) {
     if (!outcome.lastTournamentRead) {
         return;
     }
-    ui->Label22->setText(fromCp1251(m_state.LastTournament[0]));
-    ui->Label23->setText(fromCp1251(m_state.LastTournament[1]));
-    ui->Label24->setText(fromCp1251(m_state.LastTournament[2]));
+    setElidedText(ui->Label22, fromCp1251(m_state.LastTournament[0]));
+    setElidedText(ui->Label23, fromCp1251(m_state.LastTournament[1]));
+    setElidedText(ui->Label24, fromCp1251(m_state.LastTournament[2]));
     ui->Label29->setText(fromCp1251(m_state.LastTournament[3]));
 
     if (!outcome.players) {
         return;
     }
-    ui->Label16->setText(fromCp1251((*outcome.players)[0]));
-    ui->Label17->setText(fromCp1251((*outcome.players)[1]));
-    ui->Label18->setText(fromCp1251((*outcome.players)[2]));
+    const PlayerNames &players = *outcome.players;
+    setPlayerNames({fromCp1251(players[0]), fromCp1251(players[1]), fromCp1251(players[2])});
 
     if (outcome.logAllTeams) {
         ui->CheckBox4->setChecked(true);
@@ -206,7 +206,7 @@ void TForm1::Button2Click() {
         request.players[k] = names[k];
         request.teams[k] = asFileText(fields[k]->text());
         request.exclude[k] = asFileText(excludes[k]->currentText());
-        request.previous[k] = asFileText(previous[k]->text());
+        request.previous[k] = asFileText(fullText(previous[k]));
     }
 
     const Result<FillOutcome> fill = fillTeams(request, randomGenerator());
@@ -274,7 +274,7 @@ void TForm1::showFirstRound(const Fixtures *round) {
     QLabel *const lines[3][2] = {{ui->Label7, ui->Label8}, {ui->Label10, ui->Label11}, {ui->Label14, ui->Label15}};
     for (int line = 0; line < 3; ++line) {
         for (int side = 0; side < 2; ++side) {
-            lines[line][side]->setText(round ? round->matches[line][side] : QString());
+            setElidedText(lines[line][side], round ? round->matches[line][side] : QString());
             lines[line][side]->setVisible(round != nullptr);
         }
     }
@@ -299,24 +299,27 @@ void TForm1::BitBtn1Click() {
     TournamentSheet sheet;
     sheet.players = {names[0], names[1], names[2]};
     sheet.teams = teams;
-    sheet.fixture = {ui->Label7->text(),  ui->Label8->text(),  ui->Label10->text(),
-                     ui->Label11->text(), ui->Label14->text(), ui->Label15->text()};
+    sheet.fixture = {fullText(ui->Label7),  fullText(ui->Label8),  fullText(ui->Label10),
+                     fullText(ui->Label11), fullText(ui->Label14), fullText(ui->Label15)};
     sheet.prizePicture = fromCp1251(lineAt(gift.value(), 0));
     m_lastSheet = sheet;
     const std::unique_ptr<Spreadsheet> spreadsheet = m_newSpreadsheet();
     const Result<SheetExport> exported = exportTournamentSheet(*spreadsheet, sheet);
+    // The sheet is only the printout: a sheet that cannot be written is told,
+    // and the tournament goes on with its own preview to print from.
     if (!exported.ok()) {
-        messages().error(exported.error());
-        return;
-    }
-    for (const QString &notice : exported.value().notices) {
-        messages().information(notice);
+        messages().error(exported.error() + QStringLiteral("\nТурнир продолжается: лист турнира откроется в окне "
+                                                           "программы, его можно напечатать или сохранить оттуда."));
+    } else {
+        for (const QString &notice : exported.value().notices) {
+            messages().information(notice);
+        }
     }
 
-    const std::array<QString, 3> order = {ui->Label7->text(), ui->Label8->text(), ui->Label10->text()};
+    const std::array<QString, 3> order = {fullText(ui->Label7), fullText(ui->Label8), fullText(ui->Label10)};
     emit resultTableRequested(order, playersOfTeams(order, teams, sheet.players));
     // Without a spreadsheet application the program shows and prints the sheet itself.
-    if (!exported.value().desktopOpened) {
+    if (!exported.ok() || !exported.value().desktopOpened) {
         emit sheetPreviewRequested(sheet);
     }
     awardGifts();
@@ -410,13 +413,13 @@ void TForm1::CheckBox4Click() {
 }
 
 QStringList TForm1::playerNames() const {
-    return {ui->Label16->text(), ui->Label17->text(), ui->Label18->text()};
+    return {fullText(ui->Label16), fullText(ui->Label17), fullText(ui->Label18)};
 }
 
 void TForm1::setPlayerNames(const QStringList &names) {
     QLabel *const labels[] = {ui->Label16, ui->Label17, ui->Label18};
     for (int k = 0; k < 3; ++k) {
-        labels[k]->setText(names.value(k));
+        setElidedText(labels[k], names.value(k));
     }
 }
 

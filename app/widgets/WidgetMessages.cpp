@@ -1,5 +1,7 @@
 #include "WidgetMessages.h"
 
+#include "Elide.h"
+
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -10,9 +12,21 @@
 
 namespace {
 
+// A message quotes names and lines of files, which may be of any length: each
+// line of the box is cut, so that the box stays the size of a box.
+constexpr qsizetype kMessageLineLength = 300;
+
+QString boundedLines(const QString &text) {
+    QStringList lines = text.split(u'\n');
+    for (QString &line : lines) {
+        line = elided(line, kMessageLineLength);
+    }
+    return lines.join(u'\n');
+}
+
 QMessageBox::StandardButton show(QMessageBox::Icon icon, const QString &text, QMessageBox::StandardButtons buttons,
                                  QMessageBox::StandardButton defaultButton = QMessageBox::NoButton) {
-    QMessageBox box(icon, QApplication::applicationName(), text, buttons, QApplication::activeWindow());
+    QMessageBox box(icon, QApplication::applicationName(), boundedLines(text), buttons, QApplication::activeWindow());
     // Messages quote file contents and typed names, which are never markup.
     box.setTextFormat(Qt::PlainText);
     if (defaultButton != QMessageBox::NoButton) {

@@ -2,9 +2,26 @@
 
 #include "FileWriting.h"
 
+#include <algorithm>
+
 namespace {
 
-void appendField(QString &out, const QString &field) {
+// Whether a spreadsheet could take the field for a formula: it starts with one
+// of the characters that begin a formula in LibreOffice or Excel. A plain whole
+// number ("-3", a goal difference) is a number there, not a formula, and stays
+// a number.
+bool opensAsFormula(const QString &field) {
+    if (field.isEmpty() || !QStringView(u"=+-@\t\r").contains(field.front())) {
+        return false;
+    }
+    const bool number = field.size() > 1 && field.front() == u'-' &&
+                        std::all_of(field.begin() + 1, field.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    return !number;
+}
+
+void appendField(QString &out, const QString &text) {
+    // A leading apostrophe keeps such a field a text, as spreadsheets show it.
+    const QString field = opensAsFormula(text) ? u'\'' + text : text;
     const bool quoted = field.contains(u';') || field.contains(u'"') || field.contains(u'\r') || field.contains(u'\n');
     if (!quoted) {
         out += field;

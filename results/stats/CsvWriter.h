@@ -10,7 +10,10 @@
 // Tables as CSV for spreadsheets: UTF-8 with a byte-order mark (so that
 // LibreOffice and Excel take the text as UTF-8), ';' between the fields, CR LF
 // after every record. A field holding ';', '"', CR or LF is put in quotes with
-// its quotes doubled; every other field is written as it stands.
+// its quotes doubled. A field that a spreadsheet would run as a formula (it
+// starts with '=', '+', '-', '@', a tab or CR, and is not a plain negative
+// number) gets a leading apostrophe, so that a player named "=HYPERLINK(...)"
+// stays a name. Every other field is written as it stands.
 
 QByteArray csvBytes(const QStringList &header, const std::vector<QStringList> &rows);
 

@@ -1,5 +1,6 @@
 #include "StatTable.h"
 
+#include "Elide.h"
 #include "StatsDatabase.h"
 
 #include <QSqlError>
@@ -300,8 +301,20 @@ int StatTable::columnCount(const QModelIndex &parent) const {
 }
 
 QVariant StatTable::data(const QModelIndex &index, int role) const {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) {
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::ToolTipRole)) {
         return {};
+    }
+    if (role != Qt::EditRole) {
+        // The grid lays out a name cut for showing; a cut one is whole in the tooltip.
+        const QVariant whole = data(index, Qt::EditRole);
+        if (whole.typeId() != QMetaType::QString) {
+            return role == Qt::DisplayRole ? whole : QVariant();
+        }
+        const QString shown = elided(whole.toString());
+        if (role == Qt::DisplayRole) {
+            return shown;
+        }
+        return shown.size() == whole.toString().size() ? QVariant() : whole;
     }
     const Page *page = pageOf(index.row());
     if (!page) {
