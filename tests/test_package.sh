@@ -90,10 +90,8 @@ for file in "${working_files[@]}"; do
 done
 [ "$(cat "$data/teams4.txt")" = $'Edited by the user\r' ] || fail "the user's teams4.txt was replaced"
 cmp -s "$data/base.mdb" "$root/usr/share/korvana3/new-data-folder/base.mdb" || fail "base.mdb is not the shipped one"
-ls -A "$data" | grep -v -e '^\.korvana' >"$work/listing.txt"
-if grep -q '\.copying$' "$work/listing.txt"; then
-    fail "a copy was left under its temporary name"
-fi
+listing=$(ls -A "$data")
+[[ $listing != *.korvana-copy.* ]] || fail "a copy was left under its temporary name: $listing"
 
 # With a display (offscreen) the program runs in the data folder: it shows its
 # first question there and waits, holding the folder's lock. Started directly,
