@@ -610,6 +610,27 @@ TEST_F(StatsDatabaseTest, APageHeldByAnotherProgramShowsBlankAndIsReadOnceTheFil
     EXPECT_EQ(table.data(table.index(290, 1)).toString(), QStringLiteral("игрок 0290"));
 }
 
+// An operation of several steps (the write and the reading that shows it)
+// waits for another program's lock once: a step that meets the lock after an
+// earlier one waited it out gives up at once.
+TEST_F(StatsDatabaseTest, EveryStepOfOneOperationSharesItsDeadline) {
+    constexpr std::chrono::milliseconds kWait{300};
+    connection->setLockWait(kWait);
+    StatTable table(*connection);
+    OtherProgram other(path(StatsDb::FileName));
+    other.holdExclusive();
+    const auto began = std::chrono::steady_clock::now();
+    {
+        const StatsConnection::LockWaitScope operation(*connection);
+        EXPECT_FALSE(writeTournament(*connection, kTournament, kEntry).ok());
+        EXPECT_FALSE(table.reload().ok());
+        EXPECT_FALSE(deleteStatRow(*connection, 1).ok());
+    }
+    const auto waited = std::chrono::steady_clock::now() - began;
+    EXPECT_GE(waited, kWait);
+    EXPECT_LT(waited, kWait * 3 / 2);
+}
+
 namespace {
 
 // An authorizer that refuses the transaction statements named in the context
