@@ -475,6 +475,12 @@ TEST_F(DataFileIo, AOneByteLastLineWithoutALineEndKeepsItsOwnLine) {
     write(log, "A");
     ASSERT_TRUE(appendLines(log, {"X"}).ok());
     EXPECT_EQ(read(log), "A\r\nX\r\n");
+    // A one-byte file that is a line end already gets no empty line.
+    for (const QByteArray &end : {QByteArray("\n"), QByteArray("\r")}) {
+        write(log, end);
+        ASSERT_TRUE(appendLines(log, {"X"}).ok());
+        EXPECT_EQ(read(log), end + "X\r\n");
+    }
     write(log, "");
     ASSERT_TRUE(appendLines(log, {"X"}).ok());
     EXPECT_EQ(read(log), "X\r\n");
