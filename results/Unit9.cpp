@@ -140,12 +140,8 @@ Status TForm9::checkFiguresFollowScores(const ScoreTexts &scores) const {
         return {};
     }
     for (int r = 0; r < 3; ++r) {
-        const RowFigures &row = table.rows[r];
         const std::array<QLabel *, 9> labels = rowLabels(r);
-        const QString computed[] = {QString::number(row.wins),     QString::number(row.draws),
-                                    QString::number(row.losses),   QString::number(row.scored),
-                                    QString::number(row.conceded), QString::number(row.difference),
-                                    QString::number(row.points)};
+        const std::array<QString, 7> computed = figureTexts(table.rows[r]);
         bool same = labels[8]->text() == table.places[r];
         for (int k = 0; k < 7; ++k) {
             same = same && labels[k]->text() == computed[k];
@@ -176,15 +172,11 @@ void TForm9::Button1Click() {
 
     // What the computation reached before a box stopped it stays shown.
     for (int r = 0; r < table.rowsDone; ++r) {
-        const RowFigures &row = table.rows[r];
         const std::array<QLabel *, 9> labels = rowLabels(r);
-        labels[0]->setNum(row.wins);
-        labels[1]->setNum(row.draws);
-        labels[2]->setNum(row.losses);
-        labels[3]->setText(QString::number(row.scored));
-        labels[4]->setText(QString::number(row.conceded));
-        labels[5]->setText(QString::number(row.difference));
-        labels[6]->setNum(row.points);
+        const std::array<QString, 7> figures = figureTexts(table.rows[r]);
+        for (std::size_t k = 0; k < figures.size(); ++k) {
+            labels[k]->setText(figures[k]);
+        }
     }
     if (table.scoredOfNextRow) {
         rowLabels(table.rowsDone)[3]->setText(QString::number(table.rows[table.rowsDone].scored));

@@ -103,3 +103,9 @@ StandingsTable Standings(const ScoreTexts &boxes) {
     }
     return table;
 }
+
+std::array<QString, 7> figureTexts(const RowFigures &row) {
+    return {QString::number(row.wins),   QString::number(row.draws),    QString::number(row.losses),
+            QString::number(row.scored), QString::number(row.conceded), QString::number(row.difference),
+            QString::number(row.points)};
+}

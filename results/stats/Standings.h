@@ -39,3 +39,7 @@ struct StandingsTable {
 };
 
 StandingsTable Standings(const ScoreTexts &boxes);
+
+// A row's figures as the result window shows them: wins, draws, losses, scored,
+// conceded, difference, points.
+std::array<QString, 7> figureTexts(const RowFigures &row);

@@ -259,10 +259,8 @@ struct Added {
     std::array<qint64, 10> figures{};
 };
 
-// The columns of "stat" in the order of Added::figures, and the book's columns
-// that give them (the place counts come from "place").
-constexpr const char16_t *kStatColumns[] = {u"Побед",   u"Ничьих", u"Поражений", u"Забито", u"Пропущено",
-                                            u"Разница", u"Очки",   u"Первый",    u"Второй", u"Третий"};
+// Added::figures follows the columns of statFigureColumns(); the book's
+// columns give them (the place counts come from "place").
 constexpr int kDifference = 5;
 
 // Why the undo stops: a reason in the user's words, or the statement that failed.
@@ -320,7 +318,7 @@ std::optional<UndoFailure> checkStillHolds(const QSqlDatabase &db, qint64 statId
     for (int k = 0; k < 10; ++k) {
         if (k != kDifference) {
             // A figure stored as the text of a number compares as the number.
-            conditions.append(QStringLiteral("CAST(%1 AS INTEGER) >= ?").arg(QString::fromUtf16(kStatColumns[k])));
+            conditions.append(QStringLiteral("CAST(%1 AS INTEGER) >= ?").arg(statFigureColumns()[k]));
             values.append(added.figures[k]);
         }
     }
@@ -355,7 +353,7 @@ QSqlError subtract(const QSqlDatabase &db, qint64 statId, const Added &added) {
     QStringList zeros;
     QVariantList values;
     for (int k = 0; k < 10; ++k) {
-        const QString column = QString::fromUtf16(kStatColumns[k]);
+        const QString &column = statFigureColumns()[k];
         assignments.append(QStringLiteral("%1=%1-?").arg(column));
         zeros.append(QStringLiteral("%1=0").arg(column));
         values.append(added.figures[k]);
@@ -371,19 +369,15 @@ QSqlError subtract(const QSqlDatabase &db, qint64 statId, const Added &added) {
 
 std::optional<UndoFailure> takeBack(const StatsConnection &connection, std::optional<qint64> expected) {
     const QSqlDatabase db = connection.database();
-    const Result<int> version = bookVersion(db);
-    if (!version.ok()) {
-        return UndoFailure{version.error(), {}};
-    }
-    if (version.value() > Book::SchemaVersion) {
-        return UndoFailure{QStringLiteral("Файл базы статистики «%1»: %2.")
-                               .arg(connection.filePath(), newerVersionText(version.value())),
-                           {},
-                           true};
-    }
     const BookState book = inspectBook(db);
     if (book.error.isValid()) {
         return UndoFailure{{}, book.error};
+    }
+    if (book.version > Book::SchemaVersion) {
+        return UndoFailure{
+            QStringLiteral("Файл базы статистики «%1»: %2.").arg(connection.filePath(), newerVersionText(book.version)),
+            {},
+            true};
     }
     if (!book.damage.isEmpty()) {
         return UndoFailure{damagedBookText(connection.filePath(), book.damage), {}, true};
@@ -451,21 +445,14 @@ QString undoRolledBack(const QSqlDatabase &db, const QString &failure) {
 Result<NewestTournament> newestTournament(const StatsConnection &connection) {
     const StatsConnection::LockWaitScope wait(connection);
     const QSqlDatabase db = connection.database();
-    // Read here rather than through bookVersion(), so that another program's
-    // lock is told as such.
-    QSqlQuery versionQuery(db);
-    if (!versionQuery.exec(QStringLiteral("PRAGMA user_version")) || !versionQuery.next()) {
-        return Failure{databaseErrorText(connection.filePath(), versionQuery.lastError())};
-    }
-    const int version = versionQuery.value(0).toInt();
-    versionQuery.finish();
-    if (version > Book::SchemaVersion) {
-        return Failure{
-            QStringLiteral("Файл базы статистики «%1»: %2.").arg(connection.filePath(), newerVersionText(version))};
-    }
+    // Another program's lock on the inspection is told as such.
     const BookState book = inspectBook(db);
     if (book.error.isValid()) {
         return Failure{databaseErrorText(connection.filePath(), book.error)};
+    }
+    if (book.version > Book::SchemaVersion) {
+        return Failure{QStringLiteral("Файл базы статистики «%1»: %2.")
+                           .arg(connection.filePath(), newerVersionText(book.version))};
     }
     if (!book.damage.isEmpty()) {
         return Failure{damagedBookText(connection.filePath(), book.damage)};
