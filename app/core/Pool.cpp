@@ -281,6 +281,15 @@ Lines poolRemainder(QByteArrayView list, const UsedTeams &used) {
     return remainder;
 }
 
+Result<Lines> storePoolRemainder(QByteArrayView list, const UsedTeams &used) {
+    Lines remainder = poolRemainder(list, used);
+    // Only the run that writes "temp" reads it, so it is written whole but not synced.
+    if (const Status written = writeLines(DataFile::PoolRemainder, remainder, Durability::Unsynced); !written.ok()) {
+        return written;
+    }
+    return remainder;
+}
+
 Status BuildPoolRemainder(const QString &listFile) {
     const Result<QByteArray> list = readFileBytes(listFile);
     if (!list.ok()) {
@@ -290,8 +299,7 @@ Status BuildPoolRemainder(const QString &listFile) {
     if (!log.ok()) {
         return log.status();
     }
-    return writeLines(DataFile::PoolRemainder, poolRemainder(list.value(), UsedTeams(std::move(log).value())),
-                      Durability::Unsynced);
+    return storePoolRemainder(list.value(), UsedTeams(std::move(log).value())).status();
 }
 
 Result<bool> IsListExhausted(const QString &listFile, const QString &logFile) {
@@ -311,14 +319,7 @@ Result<bool> FileHasLine(const QString &fileName, QByteArrayView text) {
     if (!bytes.ok()) {
         return bytes.status();
     }
-    LineScanner scanner(bytes.value(), LineScanner::Check::None);
-    QByteArrayView line;
-    while (scanner.next(line)) {
-        if (line == text) {
-            return true;
-        }
-    }
-    return false;
+    return UsedTeams(std::move(bytes).value()).contains(text);
 }
 
 QString ExhaustedMessage(const QString &listFile) {

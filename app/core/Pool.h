@@ -1,8 +1,8 @@
 #pragma once
 
+#include "Cp1251.h"
 #include "DataFiles.h"
 #include "Result.h"
-#include "Text.h"
 
 #include <QHash>
 #include <QString>
@@ -32,6 +32,9 @@ bool isExhausted(const ListCount &count);
 
 // The list's lines in file order, less every line that stands in the log.
 Lines poolRemainder(QByteArrayView list, const UsedTeams &used);
+
+// Writes the list's remainder after the used teams to "temp" and gives it back.
+Result<Lines> storePoolRemainder(QByteArrayView list, const UsedTeams &used);
 
 // How often each line stands in the log. The log's bytes are walked once, and
 // each distinct line takes a slot of an open-addressing table that points into
@@ -74,7 +77,7 @@ private:
 
 // The same operations over files, each reading its files afresh.
 
-// Writes the remainder of the list after the used teams to "temp".
+// Writes the remainder of the list after the used teams to "temp", as the start does.
 Status BuildPoolRemainder(const QString &listFile);
 Result<bool> IsListExhausted(const QString &listFile, const QString &logFile);
 Result<bool> FileHasLine(const QString &fileName, QByteArrayView text);
