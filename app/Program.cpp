@@ -1,8 +1,10 @@
 #include "Program.h"
 
 #include "DataFolderLock.h"
+#include "ProgramFont.h"
 #include "SheetPreview.h"
 #include "StatsDatabase.h"
+#include "Tournament.h"
 #include "Unit1.h"
 #include "Unit10.h"
 #include "Unit2.h"
@@ -29,10 +31,11 @@ template <typename Window> Window &made(std::unique_ptr<Window> &window) {
 
 } // namespace
 
-Program::Program() : Form1(std::make_unique<TForm1>()), m_startDate(QDate::currentDate()) {
+Program::Program(std::chrono::milliseconds lockWait)
+    : Form1(std::make_unique<TForm1>()), m_startDate(QDate::currentDate()), m_lockWait(lockWait) {
     // A start-up that already ended the program leaves the database alone.
     if (!pendingProgramEnd()) {
-        m_statistics = TForm9::openDatabase();
+        m_statistics = TForm9::openDatabase(m_lockWait);
     }
     connectMainWindow();
 }
@@ -49,7 +52,7 @@ void Program::connectMainWindow() {
                      [this](const QStringList &players) { form9().openForStatistics(players); });
     QObject::connect(main, &TForm1::historyRequested, main, [this] { form10().openHistory(); });
     QObject::connect(main, &TForm1::resultTableRequested, main,
-                     [this](const std::array<QString, 3> &teams, const std::array<QString, 3> &players) {
+                     [this](const PerPlayer<QString> &teams, const PerPlayer<QString> &players) {
                          form9().openAfterFinalTable(teams, players);
                      });
     QObject::connect(main, &TForm1::sheetPreviewRequested, main,

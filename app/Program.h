@@ -1,14 +1,16 @@
 #pragma once
 
+#include "StatsConnection.h"
+
 #include <QDate>
 #include <QStringList>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
 
 class QWidget;
 class SheetPreview;
-class StatsConnection;
 class TForm1;
 class TForm2;
 class TForm4;
@@ -33,7 +35,9 @@ class TForm10;
 // the library of the main window.
 class Program {
 public:
-    Program();
+    // The windows' connections to the statistics database wait at most lockWait
+    // for another program's lock (tests shorten it).
+    explicit Program(std::chrono::milliseconds lockWait = StatsConnection::kProgramLockWait);
     ~Program();
     Program(const Program &) = delete;
     Program &operator=(const Program &) = delete;
@@ -59,6 +63,7 @@ private:
     // Opened at the start; the result window takes it over when it is made.
     std::unique_ptr<StatsConnection> m_statistics;
     QDate m_startDate;
+    std::chrono::milliseconds m_lockWait;
     std::unique_ptr<TForm2> Form2;
     std::unique_ptr<TForm4> Form4;
     std::unique_ptr<TForm6> Form6;

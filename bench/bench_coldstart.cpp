@@ -9,8 +9,8 @@
 //
 // The windows go to the platform of the environment: offscreen unless
 // QT_QPA_PLATFORM or a DISPLAY says otherwise.
+#include "Cp1251.h"
 #include "DataFiles.h"
-#include "Text.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,10 +2,10 @@
 // of 45,000 lines that holds all but 10 of its teams, with "Не использовать ВСЕ
 // последние" checked, so that each player needs about a thousand attempts.
 #include "BenchMain.h"
+#include "Cp1251.h"
 #include "DataFiles.h"
 #include "Draw.h"
 #include "Seams.h"
-#include "Text.h"
 
 #include <QCoreApplication>
 #include <QDir>

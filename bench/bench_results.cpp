@@ -20,7 +20,7 @@
 
 namespace {
 
-constexpr int kPlayers = 100000;
+constexpr int kBookPlayers = 100000;
 constexpr int kMillion = 1000000;
 const QString kMillionFile = QStringLiteral("million.mdb");
 
@@ -142,8 +142,9 @@ const std::array<PlayerFigures, 3> kTournament = {
     PlayerFigures{playerName(17), "3", "1", "0", "7", "2", "5", "10", "1"},
     PlayerFigures{playerName(50000), "0", "2", "2", "4", "6", "-2", "2", "3"},
     PlayerFigures{playerName(99999), "1", "1", "2", "3", "6", "-3", "4", "2"}};
-const TournamentEntry kEntry{
-    {"Arsenal", "Milan", "Porto"}, {"2", "1", "0", "0", "1", "2", "1", "1", "3", "1", "2", "2"}, {}};
+const TournamentEntry kEntry{{"Arsenal", "Milan", "Porto"},
+                             parseScores({"2", "1", "0", "0", "1", "2", "1", "1", "3", "1", "2", "2"}).value(),
+                             {}};
 
 // One tournament of three known players: three lookups, three updates, the
 // book's tournament, three rows and six matches, one commit.
@@ -165,7 +166,7 @@ BENCHMARK(BM_WriteTournament)->Unit(benchmark::kMillisecond);
 // into the grid's model, and the rows that the grid shows first.
 void BM_ResultWindowFirstFill(benchmark::State &state) {
     for (auto _ : state) {
-        TForm9 window(TForm9::openDatabase(), QDate::currentDate());
+        TForm9 window(TForm9::openDatabase(StatsConnection::kProgramLockWait), QDate::currentDate());
         const QAbstractItemModel *model = window.findChild<QTableView *>(QStringLiteral("DBGrid1"))->model();
         readVisibleRows(*model);
         benchmark::DoNotOptimize(model->rowCount());
@@ -281,8 +282,8 @@ int main(int argc, char *argv[]) {
     }
     QApplication application(argc, argv);
     return runBenchmarks(argc, argv, [] {
-        if (!makeDatabase(StatsDb::FileName, kPlayers)) {
-            std::fprintf(stderr, "cannot make the database of %d players\n", kPlayers);
+        if (!makeDatabase(StatsDb::FileName, kBookPlayers)) {
+            std::fprintf(stderr, "cannot make the database of %d players\n", kBookPlayers);
             return false;
         }
         return true;

@@ -4,11 +4,11 @@
 // log takes the same share from each list, so that no clear rule fires and no
 // list is exhausted. Each size lives in a folder of its own.
 #include "BenchMain.h"
+#include "Cp1251.h"
 #include "DataFiles.h"
 #include "Pool.h"
 #include "Seams.h"
 #include "Startup.h"
-#include "Text.h"
 #include "Unit1.h"
 
 #include <QApplication>

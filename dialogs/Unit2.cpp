@@ -5,6 +5,7 @@
 #include "Icons.h"
 #include "Seams.h"
 #include "WidgetMessages.h"
+#include "WindowBehaviour.h"
 #include "ui_Unit2.h"
 
 #include <QIcon>

@@ -2,6 +2,7 @@
 
 #include "DataFiles.h"
 #include "WidgetMessages.h"
+#include "WindowBehaviour.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -4,6 +4,7 @@
 #include "GiftCatalogue.h"
 #include "Seams.h"
 #include "WidgetMessages.h"
+#include "WindowBehaviour.h"
 #include "ui_Unit51.h"
 
 #include <QGuiApplication>

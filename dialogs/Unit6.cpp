@@ -4,7 +4,9 @@
 #include "Icons.h"
 #include "Seams.h"
 #include "SettingsFile.h"
+#include "Tournament.h"
 #include "WidgetMessages.h"
+#include "WindowBehaviour.h"
 #include "ui_Unit6.h"
 
 #include <QApplication>
@@ -32,7 +34,7 @@ void TForm6::setLogAllTeamsSource(std::function<bool()> source) {
 
 void TForm6::openWith(const QStringList &players) {
     QLineEdit *const edits[] = {ui->Edit1, ui->Edit2, ui->Edit3};
-    for (int k = 0; k < 3; ++k) {
+    for (int k = 0; k < kPlayers; ++k) {
         edits[k]->setText(players.value(k));
     }
     bringToFront(this);

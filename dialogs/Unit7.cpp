@@ -1,9 +1,10 @@
 #include "Unit7.h"
 
+#include "Cp1251.h"
 #include "RandomForTwo.h"
 #include "Seams.h"
-#include "Text.h"
 #include "WidgetMessages.h"
+#include "WindowBehaviour.h"
 #include "ui_Unit7.h"
 
 TForm7::TForm7(QWidget *parent)

@@ -5,6 +5,7 @@
 #include "Pool.h"
 #include "Seams.h"
 #include "WidgetMessages.h"
+#include "WindowBehaviour.h"
 #include "ui_Unit8.h"
 
 #include <QColor>

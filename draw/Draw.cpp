@@ -3,6 +3,7 @@
 #include "DataFiles.h"
 #include "Pool.h"
 #include "Seams.h"
+#include "Tournament.h"
 
 #include <limits>
 #include <optional>
@@ -17,13 +18,13 @@ bool isLine(const TeamText &text, QByteArrayView line) {
 // The rules of one player's draw that do not depend on the log.
 class PlayerRules {
 public:
-    PlayerRules(const FillRequest &request, const std::array<TeamText, 3> &teams, int player)
+    PlayerRules(const FillRequest &request, const PerPlayer<TeamText> &teams, int player)
         : m_teams(teams), m_player(player), m_exclude(request.exclude[player]),
           m_previous(request.skipPrevious ? request.previous[player] : TeamText()) {}
 
     // Another player holds the line (an empty field holds the empty line).
     bool heldByOther(QByteArrayView line) const {
-        for (int other = 0; other < 3; ++other) {
+        for (int other = 0; other < kPlayers; ++other) {
             if (other != m_player && isLine(m_teams[other], line)) {
                 return true;
             }
@@ -35,7 +36,7 @@ public:
     }
 
 private:
-    const std::array<TeamText, 3> &m_teams;
+    const PerPlayer<TeamText> &m_teams;
     int m_player;
     TeamText m_exclude;
     TeamText m_previous;
@@ -111,7 +112,7 @@ Result<FillOutcome> fillTeams(const FillRequest &request, Random &random) {
         used.emplace(std::move(log).value());
     }
 
-    for (int player = 0; player < 3; ++player) {
+    for (int player = 0; player < kPlayers; ++player) {
         if (!wantsTeam(outcome.teams[player])) {
             continue;
         }

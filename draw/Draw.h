@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Result.h"
+#include "Tournament.h"
 
 #include <QByteArray>
 #include <QString>
@@ -18,13 +19,13 @@ class Random;
 using TeamText = std::optional<QByteArray>;
 
 struct FillRequest {
-    QString poolFile;                // the list of the run
-    std::array<TeamText, 3> teams;   // the team fields before the fill
-    std::array<TeamText, 3> exclude; // the "Кроме:" teams; empty when none is chosen
-    std::array<TeamText, 3> previous;
-    bool skipPrevious = true;       // "Не использовать ТРИ последние"
-    bool skipAllUsed = false;       // "Не использовать ВСЕ последние"
-    std::array<QString, 3> players; // the names, for the messages
+    QString poolFile;            // the list of the run
+    PerPlayer<TeamText> teams;   // the team fields before the fill
+    PerPlayer<TeamText> exclude; // the "Кроме:" teams; empty when none is chosen
+    PerPlayer<TeamText> previous;
+    bool skipPrevious = true;   // "Не использовать ТРИ последние"
+    bool skipAllUsed = false;   // "Не использовать ВСЕ последние"
+    PerPlayer<QString> players; // the names, for the messages
 };
 
 struct FillOutcome {
@@ -35,9 +36,9 @@ struct FillOutcome {
                      // drawn, the fields stay as they were, and the program goes on
     };
     End end = End::Filled;
-    std::array<TeamText, 3> teams; // the team fields after the fill
-    int player = 0;                // 0-based; the player whose draw stopped
-    QString message;               // what to show for Exhausted and NoCandidate
+    PerPlayer<TeamText> teams; // the team fields after the fill
+    int player = 0;            // 0-based; the player whose draw stopped
+    QString message;           // what to show for Exhausted and NoCandidate
 };
 
 // Draws a team for every empty field, player 1 first. A line of the list cannot

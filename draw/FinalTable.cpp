@@ -1,14 +1,15 @@
 #include "FinalTable.h"
 
+#include "Cp1251.h"
 #include "DataFiles.h"
 #include "Schedule.h"
-#include "Text.h"
+#include "Tournament.h"
 
 #include <QDate>
 #include <QLocale>
 
-Status recordLastTournament(const std::array<QString, 3> &teams, const QDate &date) {
-    const Result<std::array<QByteArray, 3>> teamLines = teamsForFile(teams, DataFile::LastTournament);
+Status recordLastTournament(const PerPlayer<QString> &teams, const QDate &date) {
+    const Result<PerPlayer<QByteArray>> teamLines = teamsForFile(teams, DataFile::LastTournament);
     if (!teamLines.ok()) {
         return teamLines.status();
     }
@@ -20,11 +21,11 @@ Status recordLastTournament(const std::array<QString, 3> &teams, const QDate &da
     return writeLines(DataFile::LastTournament, lines);
 }
 
-std::array<QString, 3> playersOfTeams(const std::array<QString, 3> &order, const std::array<QString, 3> &teams,
-                                      const std::array<QString, 3> &players) {
-    std::array<QString, 3> result;
-    for (int row = 0; row < 3; ++row) {
-        for (int k = 0; k < 3; ++k) {
+PerPlayer<QString> playersOfTeams(const PerPlayer<QString> &order, const PerPlayer<QString> &teams,
+                                  const PerPlayer<QString> &players) {
+    PerPlayer<QString> result;
+    for (int row = 0; row < kPlayers; ++row) {
+        for (int k = 0; k < kPlayers; ++k) {
             if (teams[k] == order[row]) {
                 result[row] = players[k];
                 break;

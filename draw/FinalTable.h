@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Result.h"
+#include "Tournament.h"
 
 #include <QDate>
 #include <QString>
@@ -10,9 +11,9 @@
 // the date in the system's short format, one line each. A team that cannot be
 // written as one line of Windows-1251 is a failure naming it, and the file
 // stays as it was.
-Status recordLastTournament(const std::array<QString, 3> &teams, const QDate &date);
+Status recordLastTournament(const PerPlayer<QString> &teams, const QDate &date);
 
 // The player of each team in the order given: the player whose team field holds
 // that team (the first such player, should two hold it).
-std::array<QString, 3> playersOfTeams(const std::array<QString, 3> &order, const std::array<QString, 3> &teams,
-                                      const std::array<QString, 3> &players);
+PerPlayer<QString> playersOfTeams(const PerPlayer<QString> &order, const PerPlayer<QString> &teams,
+                                  const PerPlayer<QString> &players);

@@ -1,10 +1,10 @@
 #include "GiftAward.h"
 
+#include "Cp1251.h"
 #include "DataFiles.h"
 #include "GiftCatalogue.h"
 #include "Seams.h"
 #include "Settings.h"
-#include "Text.h"
 
 namespace {
 

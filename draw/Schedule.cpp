@@ -1,8 +1,10 @@
 #include "Schedule.h"
 
+#include "CharacterNames.h"
+#include "Cp1251.h"
 #include "DataFiles.h"
 #include "Seams.h"
-#include "Text.h"
+#include "Tournament.h"
 
 #include <algorithm>
 
@@ -18,9 +20,9 @@ struct Attempt {
     bool accepted() const { return label8 != label11 && label11 != label15 && label8 != label15; }
 };
 
-Attempt drawAttempt(const std::array<QString, 3> &t, Random &random) {
+Attempt drawAttempt(const PerPlayer<QString> &t, Random &random) {
     Attempt a;
-    const int p = random.below(3);
+    const int p = random.below(kPlayers);
     // The two other teams in player order; Y is one of them, Z the other.
     const std::array<int, 2> others = {p == 0 ? 1 : 0, p == 2 ? 1 : 2};
     const bool yIsFirst = random.below(2) == 0;
@@ -43,16 +45,16 @@ constexpr int kMaxAttempts = 1000;
 
 } // namespace
 
-Result<Fixtures> drawFirstRound(const std::array<QString, 3> &teams, Random &random) {
-    for (int i = 0; i < 3; ++i) {
+Result<Fixtures> drawFirstRound(const PerPlayer<QString> &teams, Random &random) {
+    for (int i = 0; i < kPlayers; ++i) {
         if (teams[i].trimmed().isEmpty()) {
             return Failure{QStringLiteral("Расписание не составлено: у игрока %1 нет команды. Впишите её в поле "
                                           "«Команда %1» или получите кнопкой «Заполнить».")
                                .arg(i + 1)};
         }
     }
-    for (int i = 0; i < 3; ++i) {
-        for (int j = i + 1; j < 3; ++j) {
+    for (int i = 0; i < kPlayers; ++i) {
+        for (int j = i + 1; j < kPlayers; ++j) {
             if (teams[i] == teams[j]) {
                 return Failure{QStringLiteral("У игроков %1 и %2 одна и та же команда «%3». Расписание составляется "
                                               "только для трёх разных команд: измените команду одного из них.")
@@ -75,9 +77,9 @@ Result<Fixtures> drawFirstRound(const std::array<QString, 3> &teams, Random &ran
     return Failure{QStringLiteral("Не удалось составить расписание первого круга. Нажмите «Расписание» ещё раз.")};
 }
 
-Result<std::array<QByteArray, 3>> teamsForFile(const std::array<QString, 3> &teams, const QString &fileName) {
-    std::array<QByteArray, 3> bytes;
-    for (int k = 0; k < 3; ++k) {
+Result<PerPlayer<QByteArray>> teamsForFile(const PerPlayer<QString> &teams, const QString &fileName) {
+    PerPlayer<QByteArray> bytes;
+    for (int k = 0; k < kPlayers; ++k) {
         if (const std::optional<char32_t> bad = unstorableOnALine(teams[k])) {
             return Failure{
                 QStringLiteral("Команду игрока %1 «%2» нельзя записать в файл «%3»: в названии есть %4, а такой знак "
@@ -90,6 +92,6 @@ Result<std::array<QByteArray, 3>> teamsForFile(const std::array<QString, 3> &tea
     return bytes;
 }
 
-Status appendToUsedTeamsLog(const std::array<QByteArray, 3> &teams) {
+Status appendToUsedTeamsLog(const PerPlayer<QByteArray> &teams) {
     return appendLines(DataFile::UsedTeamsLog, {teams[0], teams[1], teams[2]});
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Result.h"
+#include "Tournament.h"
 
 #include <QByteArray>
 #include <QString>
@@ -13,7 +14,7 @@ class Random;
 struct Fixtures {
     // Line by line, the first-named and the second-named team:
     // X against Y, Z against X, Y against Z.
-    std::array<std::array<QString, 2>, 3> matches;
+    FirstRoundTeams matches;
     int attempts = 0; // how many draws it took
 };
 
@@ -21,13 +22,13 @@ struct Fixtures {
 // A team field that is empty (or holds only blanks) and teams that are equal as
 // texts cannot form a round: that is a failure, with a message that names them,
 // and no draw is made.
-Result<Fixtures> drawFirstRound(const std::array<QString, 3> &teams, Random &random);
+Result<Fixtures> drawFirstRound(const PerPlayer<QString> &teams, Random &random);
 
 // The teams as a data file stores them, one line each in Windows-1251. A team
 // that cannot stand on one such line (a character that the code page lacks, or
 // a line break pasted with the name) is a failure naming the team, its player
 // and the file.
-Result<std::array<QByteArray, 3>> teamsForFile(const std::array<QString, 3> &teams, const QString &fileName);
+Result<PerPlayer<QByteArray>> teamsForFile(const PerPlayer<QString> &teams, const QString &fileName);
 
 inline const QString kLogCreatedMessage = QStringLiteral("file not found, new");
 
@@ -36,4 +37,4 @@ inline const QString kLogCreatedMessage = QStringLiteral("file not found, new");
 // kLogCreatedMessage beforehand. A last line without a line end gets one first,
 // so that no team is glued onto it. The three lines go in whole or not at all: a
 // failed append leaves the log as it was.
-Status appendToUsedTeamsLog(const std::array<QByteArray, 3> &teams);
+Status appendToUsedTeamsLog(const PerPlayer<QByteArray> &teams);

@@ -2,6 +2,7 @@
 
 #include "Elide.h"
 #include "FileWriting.h"
+#include "Tournament.h"
 
 #include <QBuffer>
 #include <QFont>
@@ -150,7 +151,7 @@ void matchBlock(Grid &grid, int headingRow, const QString &heading, int firstMat
     grid.block(headingRow, 1, headingRow + 3, 3, true, true);
     grid.text(grid.cells(headingRow, 1, headingRow, 2), Kind::Heading, heading);
     grid.text(grid.cell(headingRow, 3), Kind::Heading, QStringLiteral("Счёт"));
-    for (int match = 0; match < 3; ++match) {
+    for (int match = 0; match < kFirstRoundMatches; ++match) {
         const int row = headingRow + 1 + match;
         grid.text(grid.cell(row, 0), Kind::Label, QStringLiteral("Матч %1").arg(firstMatch + match));
         if (fixture) {
@@ -184,7 +185,7 @@ void paintSheetPage(QPainter &painter, const QPagedPaintDevice &device, const To
     grid.block(0, 0, 3, 1, true);
     grid.text(grid.cell(0, 0), Kind::Heading, QStringLiteral("Игрок"));
     grid.text(grid.cell(0, 1), Kind::Heading, QStringLiteral("Команда"));
-    for (int k = 0; k < 3; ++k) {
+    for (int k = 0; k < kPlayers; ++k) {
         grid.text(grid.cell(1 + k, 0), Kind::Entry, sheet.players[k]);
         grid.text(grid.cell(1 + k, 1), Kind::Entry, sheet.teams[k]);
     }
@@ -205,7 +206,7 @@ void paintSheetPage(QPainter &painter, const QPagedPaintDevice &device, const To
     for (int col = 0; col < 8; ++col) {
         grid.text(grid.cell(15, col), Kind::Heading, QString::fromUtf8(headings[static_cast<size_t>(col)]));
     }
-    for (int place = 1; place <= 3; ++place) {
+    for (int place = 1; place <= kPlayers; ++place) {
         grid.text(grid.cell(15 + place, 0), Kind::Place, QString::number(place));
     }
 

@@ -10,6 +10,7 @@
 #include "TournamentBook.h"
 #include "WaitCursor.h"
 #include "WidgetMessages.h"
+#include "WindowBehaviour.h"
 #include "ui_Unit10.h"
 
 #include <QAbstractTableModel>

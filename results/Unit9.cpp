@@ -6,9 +6,11 @@
 #include "Standings.h"
 #include "StatTable.h"
 #include "StatsDatabase.h"
+#include "Tournament.h"
 #include "TournamentBook.h"
 #include "WaitCursor.h"
 #include "WidgetMessages.h"
+#include "WindowBehaviour.h"
 #include "ui_Unit9.h"
 
 #include <QDate>
@@ -24,10 +26,10 @@ constexpr int kCounterWidth = 63;
 
 } // namespace
 
-std::unique_ptr<StatsConnection> TForm9::openDatabase() {
-    Result<std::unique_ptr<StatsConnection>> opened = [] {
+std::unique_ptr<StatsConnection> TForm9::openDatabase(std::chrono::milliseconds lockWait) {
+    Result<std::unique_ptr<StatsConnection>> opened = [lockWait] {
         const WaitCursor busy;
-        return StatsConnection::open(StatsDb::FileName);
+        return StatsConnection::open(StatsDb::FileName, lockWait);
     }();
     if (!opened.ok()) {
         messages().error(
@@ -118,11 +120,11 @@ void TForm9::openForStatistics(const QStringList &players) {
     bringToFront(this);
 }
 
-void TForm9::openAfterFinalTable(const std::array<QString, 3> &teams, const std::array<QString, 3> &players) {
+void TForm9::openAfterFinalTable(const PerPlayer<QString> &teams, const PerPlayer<QString> &players) {
     QLabel *const rowTitles[] = {ui->Label3, ui->Label4, ui->Label5};
     QLabel *const columnTitles[] = {ui->Label6, ui->Label7, ui->Label8};
     QLabel *const names[] = {ui->Label29, ui->Label30, ui->Label31};
-    for (int k = 0; k < 3; ++k) {
+    for (int k = 0; k < kPlayers; ++k) {
         setElidedText(rowTitles[k], teams[k]);
         setElidedText(columnTitles[k], teams[k]);
         setElidedText(names[k], players[k]);
@@ -133,25 +135,20 @@ void TForm9::openAfterFinalTable(const std::array<QString, 3> &teams, const std:
     bringToFront(this);
 }
 
-Status TForm9::checkFiguresFollowScores(const ScoreTexts &scores) const {
-    const StandingsTable table = Standings(scores);
-    if (!table.complete()) {
-        // Left to the write's own checks, which say what is wrong with the box.
-        return {};
-    }
-    for (int r = 0; r < 3; ++r) {
+Status TForm9::checkFiguresFollowScores(const Matches &matches) const {
+    const StandingsTable table = standingsOf(matches);
+    for (int r = 0; r < kPlayers; ++r) {
         const std::array<QLabel *, 9> labels = rowLabels(r);
         const std::array<QString, 7> computed = figureTexts(table.rows[r]);
         bool same = labels[8]->text() == table.places[r];
         for (int k = 0; k < 7; ++k) {
             same = same && labels[k]->text() == computed[k];
         }
-        // A place that was never computed is the write's own check.
-        const QString &place = labels[8]->text();
-        if (!same && (place == u"1" || place == u"2" || place == u"3")) {
+        if (!same) {
             return Failure{QStringLiteral("Счёт в полях изменился после расчёта, и таблица на экране ему больше не "
                                           "соответствует. Нажмите «Посчитать результат», проверьте таблицу и "
-                                          "запишите снова.\nВ базу ничего не записано.")};
+                                          "запишите снова.") +
+                           writeRollbackWords().nothingChanged};
         }
     }
     return {};
@@ -185,7 +182,7 @@ void TForm9::Button1Click() {
         messages().error(table.error);
         return;
     }
-    for (int r = 0; r < 3; ++r) {
+    for (int r = 0; r < kPlayers; ++r) {
         rowLabels(r)[8]->setText(table.places[r]);
     }
     ui->BitBtn1->setEnabled(true);
@@ -195,25 +192,31 @@ void TForm9::BitBtn1Click() {
     if (!m_connection) {
         return;
     }
-    std::array<PlayerFigures, 3> rows;
-    for (int r = 0; r < 3; ++r) {
+    PerPlayer<PlayerFigures> rows;
+    for (int r = 0; r < kPlayers; ++r) {
         const std::array<QLabel *, 9> labels = rowLabels(r);
         rows[r] = {fullText(labels[7]), labels[0]->text(), labels[1]->text(), labels[2]->text(), labels[3]->text(),
                    labels[4]->text(),   labels[5]->text(), labels[6]->text(), labels[8]->text()};
     }
-    TournamentEntry entry;
-    entry.scores = scoreTexts();
+    // The scores become numbers here, once, after the figures' own check.
+    const Result<Matches> matches = checkTournament(rows, scoreTexts());
+    if (!matches.ok()) {
+        messages().error(matches.error());
+        return;
+    }
     // The figures on show must be the ones the boxes give now: the book keeps the
     // matches beside the figures, and the two must tell one story.
-    if (const Status agreed = checkFiguresFollowScores(entry.scores); !agreed.ok()) {
+    if (const Status agreed = checkFiguresFollowScores(matches.value()); !agreed.ok()) {
         messages().error(agreed.error());
         return;
     }
+    TournamentEntry entry;
+    entry.matches = matches.value();
     // A row's title is its player's team only while that player is still the one
     // the final table put there: a tournament entered by hand later in the run
     // has no teams.
     QLabel *const titles[] = {ui->Label3, ui->Label4, ui->Label5};
-    for (int r = 0; r < 3; ++r) {
+    for (int r = 0; r < kPlayers; ++r) {
         if (m_teamsSet && rows[r].name == m_teamPlayers[r]) {
             entry.teams[r] = fullText(titles[r]);
         }
@@ -224,8 +227,9 @@ void TForm9::BitBtn1Click() {
         const WaitCursor busy;
         // The write and the reading that shows it wait for another program as one.
         const StatsConnection::LockWaitScope wait(*m_connection);
-        written = writeTournament(*m_connection, rows, entry,
-                                  [this](int done) { ui->ProgressBar1->setValue(done == 3 ? 100 : 33 * done); });
+        written = writeTournament(*m_connection, rows, entry, [this](int done) {
+            ui->ProgressBar1->setValue(done == kPlayers ? 100 : 100 / kPlayers * done);
+        });
         // After a failed write nothing in the file changed, and the grid keeps
         // what it shows.
         if (written.ok()) {

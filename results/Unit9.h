@@ -2,12 +2,14 @@
 
 #include "Result.h"
 #include "Standings.h"
+#include "Tournament.h"
 
 #include <QDate>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
 #include <array>
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -29,7 +31,7 @@ class TForm9 : public QWidget {
 public:
     // Opens and checks the statistics database at start-up. When that fails, says
     // why, ends the program and gives nothing.
-    static std::unique_ptr<StatsConnection> openDatabase();
+    static std::unique_ptr<StatsConnection> openDatabase(std::chrono::milliseconds lockWait);
 
     // The window over the connection that openDatabase() gave (none leaves the grid
     // empty and the write undone), headed by the date of the start. Its creation
@@ -47,7 +49,7 @@ public slots:
     void openForStatistics(const QStringList &players);
     // "Полная таблица и печать": the teams head the rows and the columns in the same
     // order, the players stand beside their teams, and the computation is enabled.
-    void openAfterFinalTable(const std::array<QString, 3> &teams, const std::array<QString, 3> &players);
+    void openAfterFinalTable(const PerPlayer<QString> &teams, const PerPlayer<QString> &players);
     // Reads the grid again: another window changed "stat".
     void rereadStatistics();
 
@@ -70,7 +72,7 @@ private:
     ScoreTexts scoreTexts() const;
     // Fails when the figures on show are not what the score boxes give now (a box
     // was edited after the computation).
-    Status checkFiguresFollowScores(const ScoreTexts &scores) const;
+    Status checkFiguresFollowScores(const Matches &matches) const;
     // A score box changed: the figures shown no longer follow from the boxes.
     void scoreEdited();
     // Runs a read of the table (a reload or a new order), keeping the widths the
@@ -86,5 +88,5 @@ private:
     // tournament book must not record as teams. Cleared once that tournament is
     // written; a title counts only for the player the final table put beside it.
     bool m_teamsSet = false;
-    std::array<QString, 3> m_teamPlayers;
+    PerPlayer<QString> m_teamPlayers;
 };

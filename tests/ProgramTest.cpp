@@ -111,7 +111,7 @@ TForm1 &ProgramTest::start() {
     if (makeDatabase && !QFileInfo::exists(path(StatsDb::FileName))) {
         makeStatsDatabase(path(StatsDb::FileName));
     }
-    program = std::make_unique<Program>();
+    program = std::make_unique<Program>(kTestLockWait);
     return program->form1();
 }
 

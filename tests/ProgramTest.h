@@ -63,19 +63,15 @@ private:
 // wait, and a connection that is closed, with every other, before the folder goes.
 class StatsFileTest : public WorkDirTest {
 protected:
-    void SetUp() override {
-        WorkDirTest::SetUp();
-        StatsConnection::setDefaultLockWait(kTestLockWait);
-    }
+    void SetUp() override { WorkDirTest::SetUp(); }
     void TearDown() override {
         connection.reset();
         EXPECT_TRUE(QSqlDatabase::connectionNames().isEmpty());
-        StatsConnection::setDefaultLockWait(StatsConnection::kProgramLockWait);
         WorkDirTest::TearDown();
     }
     // Opens the file in the working directory as the program does.
     void openConnection() {
-        Result<std::unique_ptr<StatsConnection>> opened = StatsConnection::open(StatsDb::FileName);
+        Result<std::unique_ptr<StatsConnection>> opened = StatsConnection::open(StatsDb::FileName, kTestLockWait);
         ASSERT_TRUE(opened.ok()) << opened.error().toStdString();
         connection = std::move(opened).value();
     }
@@ -87,13 +83,9 @@ protected:
 // temporary working directory. After each test no window may be left on screen.
 class ProgramTest : public WorkDirTest {
 protected:
-    void SetUp() override {
-        WorkDirTest::SetUp();
-        StatsConnection::setDefaultLockWait(kTestLockWait);
-    }
+    void SetUp() override { WorkDirTest::SetUp(); }
     void TearDown() override {
         program.reset();
-        StatsConnection::setDefaultLockWait(StatsConnection::kProgramLockWait);
         for (QWidget *window : QApplication::topLevelWidgets()) {
             EXPECT_FALSE(window->isVisible()) << "left open: " << window->objectName().toStdString();
             if (window->isVisible()) {

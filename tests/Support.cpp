@@ -1,6 +1,6 @@
 #include "Support.h"
 
-#include "Text.h"
+#include "Cp1251.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,10 @@
+#include "Cp1251.h"
 #include "DataFiles.h"
 #include "DataFolderLock.h"
+#include "Integers.h"
 #include "LineScan.h"
 #include "Settings.h"
 #include "Support.h"
-#include "Text.h"
 
 #include <QDir>
 #include <QFile>

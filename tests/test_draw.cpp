@@ -1,10 +1,10 @@
+#include "Cp1251.h"
 #include "Draw.h"
 #include "FinalTable.h"
 #include "GiftAward.h"
 #include "RandomForTwo.h"
 #include "Schedule.h"
 #include "Support.h"
-#include "Text.h"
 
 #include <QDate>
 #include <QDir>

@@ -1,7 +1,7 @@
+#include "Cp1251.h"
 #include "GiftCatalogue.h"
 #include "ProgramTest.h"
 #include "Startup.h"
-#include "Text.h"
 #include "Unit51.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
+#include "Cp1251.h"
 #include "ProgramTest.h"
 #include "SheetPreview.h"
-#include "Text.h"
 #include "Unit1.h"
 #include "Unit10.h"
 #include "Unit9.h"

@@ -53,7 +53,7 @@ protected:
     }
 
     TForm9 &open() {
-        form = std::make_unique<TForm9>(TForm9::openDatabase(), QDate::currentDate());
+        form = std::make_unique<TForm9>(TForm9::openDatabase(kTestLockWait), QDate::currentDate());
         return *form;
     }
     template <typename T> T *control(const char *name) const { return findIn<T>(form.get(), name); }

@@ -1,6 +1,5 @@
 #include "ProgramTest.h"
 #include "SettingsFile.h"
-#include "Text.h"
 #include "Unit1.h"
 #include "Unit51.h"
 #include "Unit6.h"

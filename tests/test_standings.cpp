@@ -1,5 +1,5 @@
+#include "Integers.h"
 #include "Standings.h"
-#include "Text.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -124,4 +124,31 @@ TEST(Standings, ScoreBoxHoldsASignedDecimalIntegerAndNothingElse) {
     for (const char *text : {"", "-", "+", "1 ", " 1", "0x10", "1e2", "2147483648", "٣"}) {
         EXPECT_FALSE(parseInt(QString::fromUtf8(text))) << text;
     }
+}
+
+// The write checks the table on show against the matches parsed from the same
+// boxes: both ways of reading a tournament must give the same table, and the
+// parse must put each box into its match of the cross table.
+TEST(Standings, ParsedMatchesGiveTheTableOfTheirBoxes) {
+    const ScoreTexts boxes = boxesOf(
+        {{{1, 2}, {2, 1}}, {{1, 3}, {3, 0}}, {{2, 1}, {1, 4}}, {{2, 3}, {2, 2}}, {{3, 1}, {0, 1}}, {{3, 2}, {5, 0}}});
+    const Result<Matches> matches = parseScores(boxes);
+    ASSERT_TRUE(matches.ok()) << matches.error().toStdString();
+    EXPECT_EQ(matches.value()[1].homeRow, 1);
+    EXPECT_EQ(matches.value()[1].awayRow, 3);
+    EXPECT_EQ(matches.value()[1].homeGoals, 3);
+    EXPECT_EQ(matches.value()[1].awayGoals, 0);
+    const StandingsTable fromTexts = Standings(boxes);
+    const StandingsTable fromMatches = standingsOf(matches.value());
+    ASSERT_TRUE(fromMatches.complete());
+    for (int r = 0; r < kPlayers; ++r) {
+        EXPECT_EQ(figures(fromMatches.rows[r]), figures(fromTexts.rows[r])) << "row " << r + 1;
+    }
+    EXPECT_EQ(fromMatches.places, fromTexts.places);
+
+    ScoreTexts bad = boxes;
+    bad[6] = QStringLiteral(" 5");
+    const Result<Matches> refused = parseScores(bad);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_TRUE(refused.error().contains(QStringLiteral("матча 3 против 2"))) << refused.error().toStdString();
 }

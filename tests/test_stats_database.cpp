@@ -1,8 +1,8 @@
+#include "NameOrder.h"
 #include "ProgramTest.h"
 #include "RussianCollator.h"
 #include "StatTable.h"
 #include "StatsDatabase.h"
-#include "Text.h"
 #include "TournamentBook.h"
 
 #include <QCollator>
@@ -30,8 +30,9 @@ PlayerFigures row(const char *name, const char *w, const char *d, const char *l,
 
 // The score boxes of a tournament: the book records them, the figures of the
 // rows come from the window's labels.
-const TournamentEntry kEntry{
-    {"Арсенал", "Милан", "Порту"}, {"2", "1", "0", "0", "1", "2", "1", "1", "3", "1", "2", "2"}, {}};
+const TournamentEntry kEntry{{"Арсенал", "Милан", "Порту"},
+                             parseScores({"2", "1", "0", "0", "1", "2", "1", "1", "3", "1", "2", "2"}).value(),
+                             {}};
 
 } // namespace
 
@@ -201,11 +202,10 @@ TEST_F(StatsDatabaseTest, ANameFoundOnlyWithoutRegardToCaseIsInsertedWhenAloneAn
 
 TEST_F(StatsDatabaseTest, OpeningUnderALockWaitsOnceForTheWholeOpening) {
     constexpr std::chrono::milliseconds kWait{300};
-    StatsConnection::setDefaultLockWait(kWait);
     OtherProgram other(path(StatsDb::FileName));
     other.holdExclusive();
     const auto began = std::chrono::steady_clock::now();
-    const Result<std::unique_ptr<StatsConnection>> opened = StatsConnection::open(StatsDb::FileName);
+    const Result<std::unique_ptr<StatsConnection>> opened = StatsConnection::open(StatsDb::FileName, kWait);
     const auto waited = std::chrono::steady_clock::now() - began;
     ASSERT_FALSE(opened.ok());
     EXPECT_TRUE(opened.error().contains(QStringLiteral("занят другой программой"))) << opened.error().toStdString();

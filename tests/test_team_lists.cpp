@@ -1,4 +1,5 @@
 #include "EditorText.h"
+#include "ProgramFont.h"
 #include "ProgramTest.h"
 #include "Unit1.h"
 #include "Unit2.h"

@@ -1,12 +1,12 @@
 // A whole tournament through the program's windows: the first start in a data
 // folder filled from the shipped files, the fill, the schedule, the final table,
 // the scores and the statistics, and the next start.
+#include "Cp1251.h"
 #include "GiftAward.h"
 #include "GiftCatalogue.h"
 #include "Program.h"
 #include "ProgramTest.h"
 #include "StatsDatabase.h"
-#include "Text.h"
 #include "Unit1.h"
 #include "Unit9.h"
 #include "XlsxSpreadsheet.h"
@@ -20,7 +20,7 @@
 #include <QPushButton>
 #include <QTest>
 
-class Tournament : public ProgramTest {
+class WholeTournament : public ProgramTest {
 protected:
     void SetUp() override {
         ProgramTest::SetUp();
@@ -44,7 +44,7 @@ protected:
     QTemporaryDir sheets;
 };
 
-TEST_F(Tournament, FromTheFirstStartToTheStatisticsAndTheNextStart) {
+TEST_F(WholeTournament, FromTheFirstStartToTheStatisticsAndTheNextStart) {
     // First start: no settings yet, so they are written and the kind is asked.
     boxes.answers = {Messages::Answer::Yes};
     startProgram();

@@ -22,7 +22,7 @@ PlayerFigures figures(const char *name, const char *w, const char *d, const char
 const ScoreTexts kBoxes{"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"};
 
 TournamentEntry entry(std::array<QString, 3> teams = {"Арсенал", "Милан", "Порту"}) {
-    return {std::move(teams), kBoxes, QDateTime(QDate(2026, 12, 8), QTime(15, 30, 5))};
+    return {std::move(teams), parseScores(kBoxes).value(), QDateTime(QDate(2026, 12, 8), QTime(15, 30, 5))};
 }
 
 const std::array<PlayerFigures, 3> kFirst = {figures("Алла", "2", "0", "0", "5", "1", "6", "1"),
@@ -176,14 +176,15 @@ TEST_F(TournamentBookTest, AFailureAfterTheRowsOfStatChangesNeitherStatNorTheBoo
     EXPECT_EQ(tournaments(), 1);
     exec(QStringLiteral("DROP TRIGGER refuse"));
 
-    // A score box that is not an integer stops the write before anything.
-    TournamentEntry bad = entry();
-    bad.scores[9] = QStringLiteral("два");
-    written = write(second, bad);
-    ASSERT_FALSE(written.ok());
-    EXPECT_TRUE(written.error().contains(QStringLiteral("«два»"))) << written.error().toStdString();
-    EXPECT_EQ(stat(), before);
-    EXPECT_EQ(tournaments(), 1);
+    // A score box that is not an integer stops the write before anything: the
+    // scores become matches before the write, and the check names the match.
+    ScoreTexts bad = kBoxes;
+    bad[9] = QStringLiteral("два");
+    const Result<Matches> refused = checkTournament(second, bad);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_TRUE(refused.error().contains(QStringLiteral("матча 1 против 3"))) << refused.error().toStdString();
+    EXPECT_TRUE(refused.error().contains(QStringLiteral("«два»")));
+    EXPECT_TRUE(refused.error().contains(QStringLiteral("ничего не записано")));
 
     // A full disk: not even the journal can be written. SQLite may roll the
     // transaction back itself; the write and the undo still say that nothing changed.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Text.h"
+#include "Cp1251.h"
 
 #include <QByteArrayView>
 #include <optional>

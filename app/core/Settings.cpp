@@ -1,6 +1,7 @@
 #include "Settings.h"
 
-#include "Text.h"
+#include "Cp1251.h"
+#include "Integers.h"
 
 #include <algorithm>
 
@@ -29,7 +30,7 @@ Settings parseSettings(const Lines &lines) {
     Settings settings;
     settings.askAtStart = lineAt(lines, 0);
     settings.kind = lineAt(lines, 1);
-    for (int k = 0; k < 3; ++k) {
+    for (int k = 0; k < kPlayers; ++k) {
         settings.players[k] = valueAfter(lines, SettingsMarker::Players, k + 1, settings.players[k]);
     }
     settings.gift = valueAfter(lines, SettingsMarker::Gift, 1, settings.gift);

@@ -2,6 +2,7 @@
 
 #include "DataFiles.h"
 #include "Result.h"
+#include "Tournament.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -21,7 +22,7 @@ inline constexpr QByteArrayView Gift = "[gift]";
 inline constexpr QByteArrayView LogAllTeams = "[log all teams]";
 } // namespace SettingsMarker
 
-using PlayerNames = std::array<QByteArray, 3>;
+using PlayerNames = PerPlayer<QByteArray>;
 
 // Every value as the line that stands in the file.
 struct Settings {

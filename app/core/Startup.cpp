@@ -1,10 +1,10 @@
 #include "Startup.h"
 
+#include "Cp1251.h"
 #include "GiftCatalogue.h"
 #include "Pool.h"
 #include "Seams.h"
 #include "Settings.h"
-#include "Text.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -296,10 +296,9 @@ Step<QString> chooseRunList(const RunLists &lists, int kind) {
 // The unused teams of the list of the run, which also go to "temp"; without a
 // list "temp" is written empty, so that no earlier run's teams stay in it.
 Step<Lines> writePoolRemainder(const RunLists &lists, const QString &runList, const UsedTeams &used) {
-    Lines remainder = runList.isEmpty() ? Lines() : poolRemainder(listOf(lists, runList).bytes, used);
-    // Only this run reads "temp", so it is written whole but not synced.
-    const Status written = writeLines(DataFile::PoolRemainder, remainder, Durability::Unsynced);
-    return written.ok() ? Step<Lines>{std::move(remainder), {}} : failedStep<Lines>({}, written.error());
+    const QByteArrayView list = runList.isEmpty() ? QByteArrayView() : QByteArrayView(listOf(lists, runList).bytes);
+    Result<Lines> remainder = storePoolRemainder(list, used);
+    return remainder.ok() ? Step<Lines>{std::move(remainder).value(), {}} : failedStep<Lines>({}, remainder.error());
 }
 
 // The prize, the last tournament, the names and the used-teams mode, as far as

@@ -1,16 +1,19 @@
 #include "Unit1.h"
 
+#include "Cp1251.h"
 #include "Draw.h"
 #include "ElidedText.h"
 #include "FinalTable.h"
 #include "GiftAward.h"
 #include "Icons.h"
+#include "NameOrder.h"
 #include "Pool.h"
 #include "Schedule.h"
 #include "Seams.h"
-#include "Text.h"
+#include "Tournament.h"
 #include "TournamentSheet.h"
 #include "WidgetMessages.h"
+#include "WindowBehaviour.h"
 #include "ui_Unit1.h"
 
 #include <QCloseEvent>
@@ -202,7 +205,7 @@ void TForm1::Button2Click() {
     request.skipPrevious = ui->CheckBox3->isChecked();
     request.skipAllUsed = ui->CheckBox4->isChecked();
     const QStringList names = playerNames();
-    for (int k = 0; k < 3; ++k) {
+    for (int k = 0; k < kPlayers; ++k) {
         request.players[k] = names[k];
         request.teams[k] = asFileText(fields[k]->text());
         request.exclude[k] = asFileText(excludes[k]->currentText());
@@ -215,7 +218,7 @@ void TForm1::Button2Click() {
         return;
     }
     const FillOutcome &outcome = fill.value();
-    for (int k = 0; k < 3; ++k) {
+    for (int k = 0; k < kPlayers; ++k) {
         fields[k]->setText(asControlText(outcome.teams[k], fields[k]->text()));
     }
     switch (outcome.end) {
@@ -241,10 +244,10 @@ void TForm1::Button2Click() {
 }
 
 void TForm1::Button1Click() {
-    const std::array<QString, 3> teams = {ui->Edit1->text(), ui->Edit2->text(), ui->Edit3->text()};
+    const PerPlayer<QString> teams = {ui->Edit1->text(), ui->Edit2->text(), ui->Edit3->text()};
     // A team that the log could not hold, an empty team or two equal teams stop
     // the schedule before anything is written.
-    const Result<std::array<QByteArray, 3>> logged = teamsForFile(teams, DataFile::UsedTeamsLog);
+    const Result<PerPlayer<QByteArray>> logged = teamsForFile(teams, DataFile::UsedTeamsLog);
     const Result<Fixtures> round =
         logged.ok() ? drawFirstRound(teams, randomGenerator()) : Result<Fixtures>(logged.status());
     if (!round.ok()) {
@@ -271,8 +274,9 @@ void TForm1::showFirstRound(const Fixtures *round) {
     // Without a round, no earlier round stays on show to be printed as this one.
     ui->BitBtn1->setEnabled(round != nullptr);
     ui->Label6->setVisible(round != nullptr);
-    QLabel *const lines[3][2] = {{ui->Label7, ui->Label8}, {ui->Label10, ui->Label11}, {ui->Label14, ui->Label15}};
-    for (int line = 0; line < 3; ++line) {
+    QLabel *const lines[kFirstRoundMatches][2] = {
+        {ui->Label7, ui->Label8}, {ui->Label10, ui->Label11}, {ui->Label14, ui->Label15}};
+    for (int line = 0; line < kFirstRoundMatches; ++line) {
         for (int side = 0; side < 2; ++side) {
             setElidedText(lines[line][side], round ? round->matches[line][side] : QString());
             lines[line][side]->setVisible(round != nullptr);
@@ -284,7 +288,7 @@ void TForm1::BitBtn1Click() {
     // From now on Enter no longer starts a fill.
     ui->Button2->setDefault(false);
 
-    const std::array<QString, 3> teams = {ui->Edit1->text(), ui->Edit2->text(), ui->Edit3->text()};
+    const PerPlayer<QString> teams = {ui->Edit1->text(), ui->Edit2->text(), ui->Edit3->text()};
     if (const Status recorded = recordLastTournament(teams, QDate::currentDate()); !recorded.ok()) {
         messages().error(recorded.error());
         return;
@@ -316,7 +320,7 @@ void TForm1::BitBtn1Click() {
         }
     }
 
-    const std::array<QString, 3> order = {fullText(ui->Label7), fullText(ui->Label8), fullText(ui->Label10)};
+    const PerPlayer<QString> order = {fullText(ui->Label7), fullText(ui->Label8), fullText(ui->Label10)};
     emit resultTableRequested(order, playersOfTeams(order, teams, sheet.players));
     // Without a spreadsheet application the program shows and prints the sheet itself.
     if (!exported.ok() || !exported.value().desktopOpened) {
@@ -418,7 +422,7 @@ QStringList TForm1::playerNames() const {
 
 void TForm1::setPlayerNames(const QStringList &names) {
     QLabel *const labels[] = {ui->Label16, ui->Label17, ui->Label18};
-    for (int k = 0; k < 3; ++k) {
+    for (int k = 0; k < kPlayers; ++k) {
         setElidedText(labels[k], names.value(k));
     }
 }
@@ -456,7 +460,7 @@ void TForm1::N9Click() {
     TournamentSheet sheet;
     const QStringList names = playerNames();
     sheet.players = {names.value(0), names.value(1), names.value(2)};
-    for (int k = 0; k < 3; ++k) {
+    for (int k = 0; k < kPlayers; ++k) {
         sheet.teams[static_cast<size_t>(k)] = fromCp1251(lineAt(last.value(), k)).trimmed();
     }
     if (std::all_of(sheet.teams.begin(), sheet.teams.end(), [](const QString &team) { return team.isEmpty(); })) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Startup.h"
+#include "Tournament.h"
 #include "TournamentSheet.h"
 
 #include <QMainWindow>
@@ -63,7 +64,7 @@ signals:
     void historyRequested();                              // "История турниров..."
     // "Полная таблица и печать": the result window gets the teams in schedule
     // order and the player of each.
-    void resultTableRequested(const std::array<QString, 3> &teams, const std::array<QString, 3> &players);
+    void resultTableRequested(const PerPlayer<QString> &teams, const PerPlayer<QString> &players);
     // "Печать листа турнира...", and "Полная таблица и печать" when the desktop
     // could not open the spreadsheet: the sheet to preview and print.
     void sheetPreviewRequested(const TournamentSheet &sheet);

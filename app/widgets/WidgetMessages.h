@@ -2,8 +2,6 @@
 
 #include "Seams.h"
 
-#include <QFont>
-
 // The program's message boxes: modal boxes over the active window.
 class WidgetMessages final : public Messages {
 public:
@@ -13,22 +11,3 @@ public:
     Answer askYesNoCancel(const QString &text) override;
     Answer askOkCancel(const QString &text) override;
 };
-
-class QKeyEvent;
-class QWidget;
-
-// Enter as a dialog takes it: the push button that has the focus is pressed,
-// and otherwise the window's enabled default button. True when a button was
-// pressed; the caller passes the key on otherwise.
-bool pressButtonForEnter(QWidget *window, const QKeyEvent *event);
-
-// The frame of the program's fixed windows: a title with the system menu and a
-// close button, no maximise button. The main window adds the minimise button.
-Qt::WindowFlags fixedWindowFlags();
-// Shows a window, or brings it forward when it is on screen already, and gives
-// it the focus.
-void bringToFront(QWidget *window);
-
-// The font of every window: "MS Sans Serif" at 8 points where it is installed,
-// else the desktop's sans-serif font at 8 points.
-QFont programFont();

@@ -1,7 +1,8 @@
 #include "EditorText.h"
 
+#include "CharacterNames.h"
+#include "Cp1251.h"
 #include "DataFiles.h"
-#include "Text.h"
 
 #include <QStringList>
 

@@ -1,6 +1,7 @@
 #include "SettingsFile.h"
 
-#include "Text.h"
+#include "CharacterNames.h"
+#include "Cp1251.h"
 
 int kindButton(QByteArrayView line) {
     for (std::size_t i = 0; i < kKindWords.size(); ++i) {

@@ -2,6 +2,7 @@
 
 #include "Result.h"
 #include "Settings.h"
+#include "Tournament.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -34,7 +35,7 @@ Result<SettingsShown> readSettingsShown(const QString &fileName);
 struct SettingsChosen {
     bool askAtStart = true;
     int kind = kNoKind; // kNoKind: the file gets no kind line
-    std::array<QString, 3> players;
+    PerPlayer<QString> players;
     bool randomGifts = true;
     bool logAllTeams = true;
 };

@@ -1,6 +1,7 @@
 #include "BookReader.h"
 
 #include "RussianCollator.h"
+#include "SqliteStatement.h"
 #include "StatsDatabase.h"
 #include "TournamentBook.h"
 
@@ -9,21 +10,8 @@
 #include <algorithm>
 #include <map>
 #include <memory>
-#include <sqlite3.h>
 
 namespace {
-
-struct FinalizeStatement {
-    void operator()(sqlite3_stmt *statement) const { sqlite3_finalize(statement); }
-};
-using Statement = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
-
-QString columnText(sqlite3_stmt *statement, int column) {
-    // The UTF-8 that SQLite stores, without a conversion of SQLite's own; NULL
-    // reads as empty.
-    const auto *characters = reinterpret_cast<const char *>(sqlite3_column_text(statement, column));
-    return QString::fromUtf8(characters, sqlite3_column_bytes(statement, column));
-}
 
 int columnInt(sqlite3_stmt *statement, int column) {
     return sqlite3_column_int(statement, column);
@@ -153,7 +141,7 @@ std::vector<BookTournament> gatherTournaments(BookReading &reading, sqlite3_stmt
             tournaments.push_back({id, columnText(statement, 1), {}});
         }
         const BookRow row = readRow(statement);
-        if (row.row >= 1 && row.row <= 3) {
+        if (row.row >= 1 && row.row <= kPlayers) {
             tournaments.back().rows[static_cast<std::size_t>(row.row - 1)] = row;
         }
     }
@@ -194,7 +182,7 @@ Result<std::vector<BookTournament>> readTournaments(const StatsConnection &conne
             ++at;
         }
         const BookRow row = readRow(rows.get());
-        if (at != tournaments.end() && at->id == id && row.row >= 1 && row.row <= 3) {
+        if (at != tournaments.end() && at->id == id && row.row >= 1 && row.row <= kPlayers) {
             at->rows[static_cast<std::size_t>(row.row - 1)] = row;
         }
     }
@@ -238,7 +226,7 @@ Result<BookCrossTable> readCrossTable(const StatsConnection &connection, qint64 
     while (reading.next(matches.get())) {
         const int home = columnInt(matches.get(), 0);
         const int away = columnInt(matches.get(), 1);
-        if (home >= 1 && home <= 3 && away >= 1 && away <= 3 && home != away) {
+        if (home >= 1 && home <= kPlayers && away >= 1 && away <= kPlayers && home != away) {
             table.cells[static_cast<std::size_t>(home - 1)][static_cast<std::size_t>(away - 1)] =
                 std::pair{columnGoals(matches.get(), 2), columnGoals(matches.get(), 3)};
         }

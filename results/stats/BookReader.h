@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Result.h"
+#include "Tournament.h"
 
 #include <QString>
 #include <QStringList>
@@ -19,7 +20,7 @@ class StatsConnection;
 
 // One row of a tournament as the result window wrote it.
 struct BookRow {
-    int row = 0; // 1 to 3: row i and column i of the cross table are the same participant
+    int row = 0; // 1 to kPlayers: row i and column i of the cross table are the same participant
     QString player;
     QString team; // empty when the window's titles were never set
     int wins = 0;
@@ -35,7 +36,7 @@ struct BookRow {
 struct BookTournament {
     qint64 id = 0;
     QString written; // local time, "YYYY-MM-DD HH:MM:SS"
-    std::array<BookRow, 3> rows;
+    PerPlayer<BookRow> rows;
 };
 
 // Every tournament, newest first (in the order they were written).
@@ -46,7 +47,7 @@ Result<std::vector<BookTournament>> readTournaments(const StatsConnection &conne
 // the book has no such match.
 struct BookCrossTable {
     BookTournament tournament;
-    std::array<std::array<std::optional<std::pair<qint64, qint64>>, 3>, 3> cells;
+    PerPlayer<PerPlayer<std::optional<std::pair<qint64, qint64>>>> cells;
 };
 // Fails when the tournament is not in the book (any more).
 Result<BookCrossTable> readCrossTable(const StatsConnection &connection, qint64 tournamentId);

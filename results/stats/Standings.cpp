@@ -1,6 +1,6 @@
 #include "Standings.h"
 
-#include "Text.h"
+#include "Integers.h"
 
 namespace {
 
@@ -11,33 +11,36 @@ struct RowBoxes {
     std::array<int, 4> opponent;
 };
 
-constexpr std::array<RowBoxes, 3> kRows = {{
+constexpr PerPlayer<RowBoxes> kRows = {{
     {{0, 8, 3, 5}, {1, 9, 2, 4}},   // row 1: Edit1, Edit9, Edit4, Edit6 against Edit2, Edit10, Edit3, Edit5
     {{2, 10, 1, 7}, {3, 11, 0, 6}}, // row 2: Edit3, Edit11, Edit2, Edit8 against Edit4, Edit12, Edit1, Edit7
     {{4, 6, 9, 11}, {5, 7, 8, 10}}, // row 3: Edit5, Edit7, Edit10, Edit12 against Edit6, Edit8, Edit9, Edit11
 }};
 
-// Reads the boxes of one sum in order; the text of the first box that is not an
-// integer ends the computation.
-struct ScoreSums {
-    const ScoreTexts &boxes;
-    QString failedText;
-    bool failed = false;
-
-    std::optional<qint64> sum(const std::array<int, 4> &indices) {
-        qint64 total = 0;
-        for (const int index : indices) {
-            const std::optional<int> value = parseInt(boxes[index]);
-            if (!value) {
-                failed = true;
-                failedText = boxes[index];
-                return std::nullopt;
-            }
-            total += *value;
-        }
-        return total;
-    }
+// The score boxes as numbers, each read once; an empty box value is a text
+// that is not an integer, shown by its text.
+struct BoxValues {
+    std::array<std::optional<qint64>, kScoreBoxes> values{};
+    const ScoreTexts *texts = nullptr;
 };
+
+// Sums the boxes of one row's goals in order; the first box that is not an
+// integer ends the computation.
+std::optional<qint64> sumOf(const BoxValues &boxes, const std::array<int, 4> &indices, QString &failedText) {
+    qint64 total = 0;
+    for (const int index : indices) {
+        const std::optional<qint64> &value = boxes.values[index];
+        if (!value) {
+            failedText = boxes.texts ? (*boxes.texts)[index] : QString();
+            return std::nullopt;
+        }
+        total += *value;
+    }
+    return total;
+}
+
+// A win gives three points, a draw one.
+constexpr int kPointsForWin = 3;
 
 // Rows rank by points, then by goal difference.
 std::pair<int, qint64> rankOf(const RowFigures &row) {
@@ -46,10 +49,10 @@ std::pair<int, qint64> rankOf(const RowFigures &row) {
 
 // "1" above both other rows, "3" below both, "2" otherwise: rows level on points
 // and difference share the place, so a shared top or bottom is "2".
-QString placeOf(const std::array<RowFigures, 3> &rows, int row) {
+QString placeOf(const PerPlayer<RowFigures> &rows, int row) {
     const auto own = rankOf(rows[row]);
-    const auto first = rankOf(rows[(row + 1) % 3]);
-    const auto second = rankOf(rows[(row + 2) % 3]);
+    const auto first = rankOf(rows[(row + 1) % kPlayers]);
+    const auto second = rankOf(rows[(row + 2) % kPlayers]);
     if (own > first && own > second) {
         return QStringLiteral("1");
     }
@@ -59,21 +62,22 @@ QString placeOf(const std::array<RowFigures, 3> &rows, int row) {
     return QStringLiteral("2");
 }
 
-} // namespace
-
-StandingsTable Standings(const ScoreTexts &boxes) {
+StandingsTable computeStandings(const BoxValues &boxes) {
     StandingsTable table;
-    ScoreSums sums{boxes, {}};
-    for (int r = 0; r < 3; ++r) {
+    QString failedText;
+    bool failed = false;
+    for (int r = 0; r < kPlayers; ++r) {
         RowFigures &row = table.rows[r];
-        const std::optional<qint64> scored = sums.sum(kRows[r].own);
+        const std::optional<qint64> scored = sumOf(boxes, kRows[r].own, failedText);
         if (!scored) {
+            failed = true;
             break;
         }
         row.scored = *scored;
         table.scoredOfNextRow = true;
-        const std::optional<qint64> conceded = sums.sum(kRows[r].opponent);
+        const std::optional<qint64> conceded = sumOf(boxes, kRows[r].opponent, failedText);
         if (!conceded) {
+            failed = true;
             break;
         }
         table.scoredOfNextRow = false;
@@ -81,8 +85,8 @@ StandingsTable Standings(const ScoreTexts &boxes) {
         row.difference = row.scored - row.conceded;
         // Every box of the row was read without failure by now.
         for (int m = 0; m < 4; ++m) {
-            const int own = *parseInt(boxes[kRows[r].own[m]]);
-            const int opponent = *parseInt(boxes[kRows[r].opponent[m]]);
+            const qint64 own = *boxes.values[kRows[r].own[m]];
+            const qint64 opponent = *boxes.values[kRows[r].opponent[m]];
             if (own > opponent) {
                 ++row.wins;
             } else if (own == opponent) {
@@ -91,17 +95,39 @@ StandingsTable Standings(const ScoreTexts &boxes) {
                 ++row.losses;
             }
         }
-        row.points = 3 * row.wins + row.draws;
+        row.points = kPointsForWin * row.wins + row.draws;
         table.rowsDone = r + 1;
     }
-    if (sums.failed) {
-        table.error = notAnIntegerMessage(sums.failedText);
+    if (failed) {
+        table.error = notAnIntegerMessage(failedText);
         return table;
     }
-    for (int r = 0; r < 3; ++r) {
+    for (int r = 0; r < kPlayers; ++r) {
         table.places[r] = placeOf(table.rows, r);
     }
     return table;
+}
+
+} // namespace
+
+StandingsTable Standings(const ScoreTexts &texts) {
+    BoxValues boxes;
+    boxes.texts = &texts;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        if (const std::optional<int> value = parseInt(texts[i])) {
+            boxes.values[i] = *value;
+        }
+    }
+    return computeStandings(boxes);
+}
+
+StandingsTable standingsOf(const Matches &matches) {
+    BoxValues boxes;
+    for (std::size_t k = 0; k < matches.size(); ++k) {
+        boxes.values[kMatchCells[k].homeBox] = matches[k].homeGoals;
+        boxes.values[kMatchCells[k].awayBox] = matches[k].awayGoals;
+    }
+    return computeStandings(boxes);
 }
 
 std::array<QString, 7> figureTexts(const RowFigures &row) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Tournament.h"
+
 #include <QString>
 #include <QtGlobal>
 #include <array>
@@ -7,9 +9,6 @@
 
 // The standings of a tournament of three: every figure of the three rows
 // of the result window, computed from the twelve score boxes.
-
-// The texts of the score boxes Edit1 to Edit12; index 0 holds Edit1.
-using ScoreTexts = std::array<QString, 12>;
 
 struct RowFigures {
     qint64 scored = 0;
@@ -22,7 +21,7 @@ struct RowFigures {
 };
 
 struct StandingsTable {
-    std::array<RowFigures, 3> rows{};
+    PerPlayer<RowFigures> rows{};
     // The computation stops at the first box that is not an integer, as the window
     // did, and whatever it showed before that read stays shown. rowsDone rows are
     // complete; when scoredOfNextRow is set, the scored figure of the row after them
@@ -31,14 +30,18 @@ struct StandingsTable {
     bool scoredOfNextRow = false;
     // "1", "2" or "3" by points, then goal difference; rows level on both share
     // "2" at the top or the bottom. Empty unless the computation completed.
-    std::array<QString, 3> places;
+    PerPlayer<QString> places;
     // "'%s' is not a valid integer value" with the box's text; empty when complete.
     QString error;
 
     bool complete() const { return error.isEmpty(); }
 };
 
-StandingsTable Standings(const ScoreTexts &boxes);
+// The result window's computation from the texts of the boxes, each read as an
+// int the way the window reads a number.
+StandingsTable Standings(const ScoreTexts &texts);
+// The table of matches already parsed; always complete.
+StandingsTable standingsOf(const Matches &matches);
 
 // A row's figures as the result window shows them: wins, draws, losses, scored,
 // conceded, difference, points.

@@ -1,6 +1,7 @@
 #include "StatOrder.h"
 
 #include "RussianCollator.h"
+#include "SqliteStatement.h"
 #include "StatsDatabase.h"
 
 #include <algorithm>
@@ -9,7 +10,6 @@
 #include <limits>
 #include <memory>
 #include <mutex>
-#include <sqlite3.h>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -25,11 +25,6 @@ const std::array<QString, StatColumn::Count> &StatColumn::names() {
 }
 
 namespace {
-
-struct FinalizeStatement {
-    void operator()(sqlite3_stmt *statement) const { sqlite3_finalize(statement); }
-};
-using Statement = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
 
 QString quoted(int column) {
     return u'"' + StatColumn::names()[static_cast<std::size_t>(column)] + u'"';
@@ -202,12 +197,6 @@ public:
         return made;
     }
 
-    // Closes the queue when it goes.
-    struct Closer {
-        KeyingQueue &queue;
-        ~Closer() { queue.close(); }
-    };
-
 private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
@@ -251,6 +240,110 @@ void sortNames(std::vector<KeyedName> &names) {
     std::inplace_merge(names.begin(), middle, names.end(), before);
 }
 
+// The player column's cells as the reading takes them: NULLs and empty names
+// apart, the others in chunks that a second thread starts keying while the
+// reading goes on.
+class PlayerNames {
+public:
+    explicit PlayerNames(const RussianCollator &collator) : m_collator(collator) {}
+    // The second thread is let go first, whatever way the order ends; it is
+    // joined when m_helper goes, before the queue and the chunks.
+    ~PlayerNames() { m_queue.close(); }
+    PlayerNames(const PlayerNames &) = delete;
+    PlayerNames &operator=(const PlayerNames &) = delete;
+
+    // Takes one row (rowid, name); false when the name is a number or a blob,
+    // or a chunk's texts outgrow their offsets.
+    bool take(sqlite3_stmt *row) {
+        const qint64 rowid = sqlite3_column_int64(row, 0);
+        const int type = sqlite3_column_type(row, 1);
+        if (type == SQLITE_NULL) {
+            m_null.push_back(rowid);
+            return true;
+        }
+        if (type != SQLITE_TEXT) {
+            return false;
+        }
+        // The text first: its length is then that of the UTF-8 given.
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(row, 1));
+        const auto length = static_cast<std::size_t>(sqlite3_column_bytes(row, 1));
+        if (length == 0) {
+            m_empty.push_back(rowid);
+            return true;
+        }
+        if (!m_filling || m_filling->cells.size() == kChunkRows) {
+            startChunk();
+        }
+        if (m_filling->texts.size() + length > std::numeric_limits<quint32>::max()) {
+            return false;
+        }
+        m_filling->cells.push_back(
+            {static_cast<quint32>(m_filling->texts.size()), static_cast<quint32>(length), rowid});
+        m_filling->texts.append(text, length);
+        return true;
+    }
+
+    // Keys what is left and puts the rowids in order: NULL first, as in SQL;
+    // then the empty names, which the collator puts before any other and a sort
+    // key would not; then the names by key. False when ICU failed.
+    bool order(std::vector<qint64> &rowids) {
+        if (m_filling) {
+            m_queue.add(m_filling);
+        }
+        m_queue.close();
+        const bool made = m_queue.keyAll(m_collator);
+        if (m_helper.joinable()) {
+            m_helper.join();
+        }
+        if (!made || !m_helped) {
+            return false;
+        }
+        std::vector<KeyedName> names;
+        names.reserve(m_chunks.size() * kChunkRows);
+        for (const std::unique_ptr<NameChunk> &chunk : m_chunks) {
+            names.insert(names.end(), chunk->names.begin(), chunk->names.end());
+            std::vector<KeyedName>().swap(chunk->names);
+        }
+        sortNames(names);
+        std::sort(m_null.begin(), m_null.end());
+        std::sort(m_empty.begin(), m_empty.end());
+        rowids = std::move(m_null);
+        rowids.insert(rowids.end(), m_empty.begin(), m_empty.end());
+        rowids.reserve(rowids.size() + names.size());
+        for (const KeyedName &name : names) {
+            rowids.push_back(name.rowid);
+        }
+        return true;
+    }
+
+private:
+    // Hands the full chunk to be keyed and starts the next. The second thread
+    // starts with the first full chunk, with a collator of its own: no two
+    // threads use one ICU collator, not even to copy it.
+    void startChunk() {
+        if (m_filling) {
+            m_queue.add(m_filling);
+            if (!m_helper.joinable()) {
+                if (std::unique_ptr<const RussianCollator> own = m_collator.clone()) {
+                    m_helper = startThread([this, own = std::move(own)] { m_helped = m_queue.keyAll(*own); });
+                }
+            }
+        }
+        m_filling = m_chunks.emplace_back(std::make_unique<NameChunk>()).get();
+        m_filling->cells.reserve(kChunkRows);
+        m_filling->texts.reserve(kChunkRows * 24);
+    }
+
+    const RussianCollator &m_collator;
+    std::vector<qint64> m_null;
+    std::vector<qint64> m_empty;
+    std::vector<std::unique_ptr<NameChunk>> m_chunks;
+    NameChunk *m_filling = nullptr;
+    KeyingQueue m_queue;
+    bool m_helped = true;
+    std::jthread m_helper;
+};
+
 // The player column in the Russian order, sorted here: each name's sort key is
 // made once and keys compare byte by byte, several times quicker than the
 // collation in SQLite's sorter, which compares two whole names each time.
@@ -262,88 +355,13 @@ int orderPlayers(sqlite3 *handle, const RussianCollator &collator, std::vector<q
         code != SQLITE_OK) {
         return code;
     }
-    // NULL first, as in SQL; then the empty names, which the collator puts
-    // before any other and a sort key would not.
-    std::vector<qint64> first;
-    std::vector<qint64> empty;
-    std::vector<std::unique_ptr<NameChunk>> chunks;
-    KeyingQueue queue;
-    bool helped = true;
-    std::jthread helper;
-    // Destroyed before the helper, which is joined then: the helper is let go
-    // first, whatever way this ends.
-    const KeyingQueue::Closer closing{queue};
-    NameChunk *filling = nullptr;
-    const int code = stepAll(statement.get(), [&](sqlite3_stmt *row) {
-        const qint64 rowid = sqlite3_column_int64(row, 0);
-        const int type = sqlite3_column_type(row, 1);
-        if (type == SQLITE_NULL) {
-            first.push_back(rowid);
-            return true;
-        }
-        if (type != SQLITE_TEXT) {
-            return false;
-        }
-        // The text first: its length is then that of the UTF-8 given.
-        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(row, 1));
-        const auto length = static_cast<std::size_t>(sqlite3_column_bytes(row, 1));
-        if (length == 0) {
-            empty.push_back(rowid);
-            return true;
-        }
-        if (!filling || filling->cells.size() == kChunkRows) {
-            if (filling) {
-                queue.add(filling);
-                // The helper's collator is made here: no two threads use one
-                // ICU collator, not even to copy it.
-                if (!helper.joinable()) {
-                    if (std::unique_ptr<const RussianCollator> own = collator.clone()) {
-                        helper = startThread([&queue, &helped, own = std::move(own)] { helped = queue.keyAll(*own); });
-                    }
-                }
-            }
-            filling = chunks.emplace_back(std::make_unique<NameChunk>()).get();
-            filling->cells.reserve(kChunkRows);
-            filling->texts.reserve(kChunkRows * 24);
-        }
-        if (filling->texts.size() + length > std::numeric_limits<quint32>::max()) {
-            return false;
-        }
-        filling->cells.push_back({static_cast<quint32>(filling->texts.size()), static_cast<quint32>(length), rowid});
-        filling->texts.append(text, length);
-        return true;
-    });
-    if (code != SQLITE_OK) {
+    PlayerNames names(collator);
+    if (const int code = stepAll(statement.get(), [&](sqlite3_stmt *row) { return names.take(row); });
+        code != SQLITE_OK) {
         return code;
     }
     statement.reset();
-    if (filling) {
-        queue.add(filling);
-    }
-    queue.close();
-    const bool made = queue.keyAll(collator);
-    if (helper.joinable()) {
-        helper.join();
-    }
-    if (!made || !helped) {
-        return SQLITE_ABORT;
-    }
-    std::vector<KeyedName> names;
-    names.reserve(chunks.size() * kChunkRows);
-    for (const std::unique_ptr<NameChunk> &chunk : chunks) {
-        names.insert(names.end(), chunk->names.begin(), chunk->names.end());
-        std::vector<KeyedName>().swap(chunk->names);
-    }
-    sortNames(names);
-    std::sort(first.begin(), first.end());
-    std::sort(empty.begin(), empty.end());
-    first.insert(first.end(), empty.begin(), empty.end());
-    rowids = std::move(first);
-    rowids.reserve(rowids.size() + names.size());
-    for (const KeyedName &name : names) {
-        rowids.push_back(name.rowid);
-    }
-    return SQLITE_OK;
+    return names.order(rowids) ? SQLITE_OK : SQLITE_ABORT;
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "StatTable.h"
 
 #include "Elide.h"
+#include "SqliteStatement.h"
 #include "StatsDatabase.h"
 
 #include <QSqlError>
@@ -8,7 +9,6 @@
 #include <algorithm>
 #include <limits>
 #include <memory>
-#include <sqlite3.h>
 
 namespace {
 
@@ -22,11 +22,6 @@ constexpr int kPlayerColumn = StatColumn::Player;
 constexpr std::chrono::milliseconds kPaintLockWait{100};
 constexpr std::chrono::milliseconds kRetryAfter{500};
 
-struct FinalizeStatement {
-    void operator()(sqlite3_stmt *statement) const { sqlite3_finalize(statement); }
-};
-using Statement = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
-
 // The statement that reads the rows of a page: the rowid, then the grid's
 // columns, for as many rowids as the page has.
 QByteArray pageStatement(std::size_t rows) {
@@ -37,12 +32,6 @@ QByteArray pageStatement(std::size_t rows) {
     QString marks = QStringLiteral("?");
     marks += QStringLiteral(",?").repeated(static_cast<qsizetype>(rows) - 1);
     return QStringLiteral("SELECT %1 FROM stat WHERE rowid IN (%2)").arg(columns.join(u','), marks).toUtf8();
-}
-
-QString columnText(sqlite3_stmt *statement, int column) {
-    // SQLite hands over native UTF-16, its length in bytes.
-    const auto *characters = static_cast<const QChar *>(sqlite3_column_text16(statement, column));
-    return QString(characters, sqlite3_column_bytes16(statement, column) / 2);
 }
 
 // A cell as SQLite stored it, for the cells that a row does not hold.

@@ -1,7 +1,7 @@
 #include "TournamentBook.h"
 
+#include "Integers.h"
 #include "StatsDatabase.h"
-#include "Text.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -43,11 +43,6 @@ constexpr std::array<BookTable, 3> kBookTables = {{
     {u"tournament_match", u"tournament, home_row, away_row, home_goals, away_goals"},
 }};
 
-// How "written" is stored: local time, sorted as text in the order of time.
-const QString kWrittenFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
-
-const QString kNothingUndone = QStringLiteral("\nНичего не изменено.");
-
 QString nothingToUndo() {
     return QStringLiteral("Отменять нечего: в книге турниров нет ни одного турнира. Турниры, записанные прежней "
                           "версией программы, отменить нельзя.");
@@ -60,16 +55,6 @@ QString newerVersionText(int version) {
         .arg(version)
         .arg(Book::SchemaVersion);
 }
-
-// The cell of each match, row and column 1 to 3, and its score boxes (0-based).
-struct MatchCell {
-    int homeRow;
-    int awayRow;
-    int homeBox;
-    int awayBox;
-};
-constexpr MatchCell kMatchCells[] = {{1, 2, 0, 1},   {1, 3, 8, 9}, {2, 1, 2, 3},
-                                     {2, 3, 10, 11}, {3, 1, 4, 5}, {3, 2, 6, 7}};
 
 // Runs one statement with its values bound in order; an invalid error on success.
 QSqlError run(const QSqlDatabase &db, const QString &statement, const QVariantList &values = {}) {
@@ -105,24 +90,6 @@ QSqlError recordPlayer(const QSqlDatabase &db, qint64 tournament, int row, const
 }
 
 } // namespace
-
-Result<std::array<BookMatch, 6>> matchesOfScores(const ScoreTexts &scores) {
-    std::array<BookMatch, 6> matches;
-    for (std::size_t k = 0; k < matches.size(); ++k) {
-        const MatchCell &cell = kMatchCells[k];
-        const std::optional<qint64> home = parseInteger(scores[cell.homeBox]);
-        const std::optional<qint64> away = parseInteger(scores[cell.awayBox]);
-        if (!home || !away) {
-            const QString &bad = home ? scores[cell.awayBox] : scores[cell.homeBox];
-            return Failure{QStringLiteral("Счёт матча %1 против %2: в поле стоит «%3», а нужно целое число.")
-                               .arg(cell.homeRow)
-                               .arg(cell.awayRow)
-                               .arg(bad)};
-        }
-        matches[k] = {cell.homeRow, cell.awayRow, *home, *away};
-    }
-    return matches;
-}
 
 Result<int> bookVersion(const QSqlDatabase &db) {
     QSqlQuery query(db);
@@ -221,23 +188,22 @@ Status ensureBookSchema(const QSqlDatabase &db) {
     return {};
 }
 
-QSqlError recordTournament(const QSqlDatabase &db, const std::array<PlayerFigures, 3> &rows,
-                           const std::array<StatTarget, 3> &targets, const TournamentEntry &entry,
-                           const std::array<BookMatch, 6> &matches) {
+QSqlError recordTournament(const QSqlDatabase &db, const PerPlayer<PlayerFigures> &rows,
+                           const PerPlayer<StatTarget> &targets, const TournamentEntry &entry) {
     const QDateTime written = entry.written.isValid() ? entry.written : QDateTime::currentDateTime();
     QSqlQuery tournament(db);
     tournament.prepare(QStringLiteral("INSERT INTO tournament (written) VALUES (?)"));
-    tournament.addBindValue(written.toString(kWrittenFormat));
+    tournament.addBindValue(written.toString(Book::WrittenFormat));
     if (!tournament.exec()) {
         return tournament.lastError();
     }
     const qint64 id = tournament.lastInsertId().toLongLong();
-    for (int k = 0; k < 3; ++k) {
+    for (int k = 0; k < kPlayers; ++k) {
         if (QSqlError error = recordPlayer(db, id, k + 1, rows[k], entry.teams[k], targets[k]); error.isValid()) {
             return error;
         }
     }
-    for (const BookMatch &match : matches) {
+    for (const Match &match : entry.matches) {
         if (QSqlError error = run(db,
                                   QStringLiteral("INSERT INTO tournament_match (tournament, home_row, away_row, "
                                                  "home_goals, away_goals) VALUES (?,?,?,?,?)"),
@@ -303,7 +269,7 @@ std::optional<std::map<qint64, Added>> addedByTournament(const QSqlDatabase &db,
             row.figures[k] += query.value(3 + k).toLongLong();
         }
         const int place = query.value(10).toInt();
-        if (place >= 1 && place <= 3) {
+        if (place >= 1 && place <= kPlayers) {
             row.figures[6 + place] += 1;
         }
     }
@@ -431,15 +397,6 @@ QString undoFailureText(const StatsConnection &connection, const UndoFailure &fa
     return QStringLiteral("Турнир не отменён: %1.").arg(failure.reason);
 }
 
-// Ends the undo's transaction without a change; a failed rollback is told too.
-QString undoRolledBack(const QSqlDatabase &db, const QString &failure) {
-    QString error;
-    if (rollBackTransaction(db, error)) {
-        return failure + kNothingUndone;
-    }
-    return failure + QStringLiteral("\nНачатую отмену не удалось прервать: %1").arg(error);
-}
-
 } // namespace
 
 Result<NewestTournament> newestTournament(const StatsConnection &connection) {
@@ -468,9 +425,9 @@ Result<NewestTournament> newestTournament(const StatsConnection &connection) {
     }
     NewestTournament newest;
     int row = 0;
-    while (query.next() && row < 3) {
+    while (query.next() && row < kPlayers) {
         newest.id = query.value(0).toLongLong();
-        newest.written = QDateTime::fromString(query.value(1).toString(), kWrittenFormat);
+        newest.written = QDateTime::fromString(query.value(1).toString(), Book::WrittenFormat);
         newest.players[row++] = query.value(2).toString();
     }
     if (row == 0) {
@@ -483,20 +440,22 @@ Status undoNewestTournament(const StatsConnection &connection, std::optional<qin
     const StatsConnection::LockWaitScope wait(connection);
     const QSqlDatabase db = connection.database();
     if (const Status ended = endLeftoverTransaction(connection); !ended.ok()) {
-        return Failure{QStringLiteral("Турнир не отменён.\n") + ended.error() + kNothingUndone};
+        return Failure{QStringLiteral("Турнир не отменён.\n") + ended.error() + undoRollbackWords().nothingChanged};
     }
     QSqlQuery begin(db);
     if (!begin.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
         return Failure{QStringLiteral("Турнир не отменён.\n") +
-                       databaseErrorText(connection.filePath(), begin.lastError()) + kNothingUndone};
+                       databaseErrorText(connection.filePath(), begin.lastError()) +
+                       undoRollbackWords().nothingChanged};
     }
     if (const std::optional<UndoFailure> failure = takeBack(connection, expected)) {
-        return Failure{undoRolledBack(db, undoFailureText(connection, *failure))};
+        return Failure{rolledBack(db, undoRollbackWords(), undoFailureText(connection, *failure))};
     }
     QSqlQuery commit(db);
     if (!commit.exec(QStringLiteral("COMMIT"))) {
-        return Failure{undoRolledBack(db, QStringLiteral("Турнир не отменён.\n") +
-                                              databaseErrorText(connection.filePath(), commit.lastError()))};
+        return Failure{rolledBack(db, undoRollbackWords(),
+                                  QStringLiteral("Турнир не отменён.\n") +
+                                      databaseErrorText(connection.filePath(), commit.lastError()))};
     }
     return {};
 }

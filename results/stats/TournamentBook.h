@@ -25,33 +25,20 @@ namespace Book {
 // The schema's version, kept in PRAGMA user_version: 0 is a file without the
 // book, 1 the book as data/base.sql makes it.
 inline constexpr int SchemaVersion = 1;
+// How "written" is stored: local time, sorted as text in the order of time.
+inline const QString WrittenFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 } // namespace Book
 
 // What the write records besides the figures of the three rows.
 struct TournamentEntry {
     // The row titles of the result window; an empty text means the titles were
     // never set (a window opened from "Статистика..."), stored as NULL.
-    std::array<QString, 3> teams;
-    // The texts of the score boxes Edit1 to Edit12, which give the six matches
-    // through the cells of the cross table.
-    ScoreTexts scores;
+    PerPlayer<QString> teams;
+    // The six matches of the score boxes.
+    Matches matches{};
     // When it is written; the write fills in the current time when this is null.
     QDateTime written;
 };
-
-// One match of the cross table: the row participant's goals against the column
-// participant's; rows and columns are 1 to 3.
-struct BookMatch {
-    int homeRow = 0;
-    int awayRow = 0;
-    qint64 homeGoals = 0;
-    qint64 awayGoals = 0;
-};
-
-// The six matches of the score boxes, cell by cell: (1,2) Edit1:Edit2,
-// (1,3) Edit9:Edit10, (2,1) Edit3:Edit4, (2,3) Edit11:Edit12, (3,1) Edit5:Edit6,
-// (3,2) Edit7:Edit8. Fails when a box is not an integer.
-Result<std::array<BookMatch, 6>> matchesOfScores(const ScoreTexts &scores);
 
 // Where the write put one row's figures in "stat": the row's id, null when the
 // write left "stat" alone for the player, and whether the write inserted it.
@@ -62,9 +49,8 @@ struct StatTarget {
 
 // Adds the tournament, its three rows and its six matches to the book; runs in
 // the caller's transaction, after the rows of "stat". An invalid error on success.
-QSqlError recordTournament(const QSqlDatabase &db, const std::array<PlayerFigures, 3> &rows,
-                           const std::array<StatTarget, 3> &targets, const TournamentEntry &entry,
-                           const std::array<BookMatch, 6> &matches);
+QSqlError recordTournament(const QSqlDatabase &db, const PerPlayer<PlayerFigures> &rows,
+                           const PerPlayer<StatTarget> &targets, const TournamentEntry &entry);
 
 // The schema version of the open file (PRAGMA user_version).
 Result<int> bookVersion(const QSqlDatabase &db);
@@ -93,7 +79,7 @@ Status ensureBookSchema(const QSqlDatabase &db);
 struct NewestTournament {
     qint64 id = 0;
     QDateTime written;
-    std::array<QString, 3> players;
+    PerPlayer<QString> players;
 };
 // The newest tournament; a failure says why there is none to undo (no book
 // entry at all, or a file the program cannot read).

@@ -1,10 +1,8 @@
-#include "Text.h"
+#include "Cp1251.h"
 
 #include "LineScan.h"
 
-#include <QLocale>
 #include <array>
-#include <limits>
 
 namespace {
 
@@ -77,45 +75,6 @@ std::optional<QByteArray> toCp1251(const QString &text) {
     return bytes;
 }
 
-std::optional<qint64> parseInteger(QStringView text) {
-    const bool negative = text.startsWith(u'-');
-    const QStringView digits = negative || text.startsWith(u'+') ? text.mid(1) : text;
-    if (digits.isEmpty()) {
-        return std::nullopt;
-    }
-    // Gathered on the negative side, which holds one number more than the positive.
-    qint64 value = 0;
-    for (const QChar c : digits) {
-        if (c < u'0' || c > u'9') {
-            return std::nullopt;
-        }
-        const int digit = c.unicode() - u'0';
-        if (value < (std::numeric_limits<qint64>::min() + digit) / 10) {
-            return std::nullopt;
-        }
-        value = value * 10 - digit;
-    }
-    if (!negative) {
-        if (value == std::numeric_limits<qint64>::min()) {
-            return std::nullopt;
-        }
-        value = -value;
-    }
-    return value;
-}
-
-std::optional<int> parseInt(QStringView text) {
-    const std::optional<qint64> value = parseInteger(text);
-    if (!value || *value < std::numeric_limits<int>::min() || *value > std::numeric_limits<int>::max()) {
-        return std::nullopt;
-    }
-    return static_cast<int>(*value);
-}
-
-QString notAnIntegerMessage(const QString &text) {
-    return QStringLiteral("'%1' is not a valid integer value").arg(text);
-}
-
 std::optional<char32_t> unstorableOnALine(const QString &text) {
     for (const char32_t codePoint : text.toUcs4()) {
         if (codePoint == U'\r' || codePoint == U'\n' || codePoint > 0xFFFF ||
@@ -126,24 +85,10 @@ std::optional<char32_t> unstorableOnALine(const QString &text) {
     return std::nullopt;
 }
 
-QString describeCharacter(char32_t codePoint) {
-    const QString code = QStringLiteral("U+%1").arg(static_cast<uint>(codePoint), 4, 16, QLatin1Char('0')).toUpper();
-    if (codePoint == U'\r' || codePoint == U'\n') {
-        return QStringLiteral("перевод строки (%1)").arg(code);
-    }
-    return QStringLiteral("«%1» (%2)").arg(QString::fromUcs4(&codePoint, 1), code);
-}
-
 std::optional<TextProblem> checkCp1251Text(QByteArrayView data) {
     LineScanner scanner(data);
     QByteArrayView line;
     while (scanner.next(line)) {
     }
     return scanner.problem();
-}
-
-QCollator russianCollator() {
-    QCollator collator{QLocale(QLocale::Russian, QLocale::Russia)};
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    return collator;
 }
