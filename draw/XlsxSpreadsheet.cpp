@@ -2,6 +2,8 @@
 
 #include "DataFiles.h"
 #include "Seams.h"
+#include "XlsxPackage.h"
+#include "XmlPart.h"
 
 #include <QBuffer>
 #include <QDateTime>
@@ -12,25 +14,23 @@
 #include <QImageReader>
 #include <QUrl>
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <optional>
 #include <pugixml.hpp>
-#include <quazip.h>
-#include <quazipfile.h>
-#include <quazipnewinfo.h>
-#include <vector>
+#include <string_view>
 
-// An .xlsx file is a zip of XML parts. The template is read whole into memory,
-// the parts that change are edited as XML documents, and the whole is zipped
-// again when the workbook is shown. Only what the tournament sheet needs is
-// handled: text cells, the cell cursor and pictures on the first sheet.
+// An .xlsx file is a zip of XML parts. The template is read whole into memory
+// as a package, the parts that change are edited as XML documents, and the
+// whole is zipped again when the workbook is shown. Only what the tournament
+// sheet needs is handled: text cells, the cell cursor and pictures on the
+// first sheet.
 
 namespace {
 
 const QString kSheetPart = QStringLiteral("xl/worksheets/sheet1.xml");
-const QString kContentTypesPart = QStringLiteral("[Content_Types].xml");
 
 constexpr const char *kRelationshipsNs = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
-constexpr const char *kPackageRelationshipsNs = "http://schemas.openxmlformats.org/package/2006/relationships";
 constexpr const char *kSpreadsheetDrawingNs = "http://schemas.openxmlformats.org/drawingml/2006/spreadsheetDrawing";
 constexpr const char *kDrawingMainNs = "http://schemas.openxmlformats.org/drawingml/2006/main";
 constexpr const char *kDrawingRelType = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/drawing";
@@ -53,157 +53,6 @@ const char *const kWorksheetOrder[] = {
 
 QByteArray utf8(const QString &text) {
     return text.toUtf8();
-}
-
-// ---- parts -----------------------------------------------------------------
-
-struct Part {
-    QString name;
-    QByteArray bytes;
-};
-
-// The parts of the package in their order in the zip; new parts go at the end.
-class Package {
-public:
-    void clear() { m_parts.clear(); }
-    void add(QString name, QByteArray bytes) { m_parts.push_back({std::move(name), std::move(bytes)}); }
-
-    const QByteArray *find(const QString &name) const {
-        for (const Part &part : m_parts) {
-            if (part.name == name) {
-                return &part.bytes;
-            }
-        }
-        return nullptr;
-    }
-
-    void put(const QString &name, QByteArray bytes) {
-        for (Part &part : m_parts) {
-            if (part.name == name) {
-                part.bytes = std::move(bytes);
-                return;
-            }
-        }
-        add(name, std::move(bytes));
-    }
-
-    // "prefix1suffix", "prefix2suffix", ...: the first name that no part has.
-    QString freeName(const QString &prefix, const QString &suffix) const {
-        for (int n = 1;; ++n) {
-            QString name = prefix + QString::number(n) + suffix;
-            if (!find(name)) {
-                return name;
-            }
-        }
-    }
-
-    const std::vector<Part> &parts() const { return m_parts; }
-
-private:
-    std::vector<Part> m_parts;
-};
-
-// Empty when the bytes are not a zip that can be read to the end.
-std::optional<Package> unzip(const QByteArray &bytes) {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    QuaZip zip(&buffer);
-    if (!zip.open(QuaZip::mdUnzip)) {
-        return std::nullopt;
-    }
-    Package package;
-    for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
-        QuaZipFile file(&zip);
-        if (!file.open(QIODevice::ReadOnly)) {
-            return std::nullopt;
-        }
-        QByteArray content = file.readAll();
-        file.close(); // checks the CRC
-        if (file.getZipError() != UNZ_OK) {
-            return std::nullopt;
-        }
-        package.add(zip.getCurrentFileName(), std::move(content));
-    }
-    if (zip.getZipError() != UNZ_OK) {
-        return std::nullopt;
-    }
-    return package;
-}
-
-std::optional<QByteArray> zipParts(const Package &package) {
-    QByteArray data;
-    QBuffer buffer(&data);
-    QuaZip zip(&buffer);
-    if (!zip.open(QuaZip::mdCreate)) {
-        return std::nullopt;
-    }
-    for (const Part &part : package.parts()) {
-        QuaZipFile file(&zip);
-        if (!file.open(QIODevice::WriteOnly, QuaZipNewInfo(part.name))) {
-            return std::nullopt;
-        }
-        const bool written = file.write(part.bytes) == part.bytes.size();
-        file.close();
-        if (!written || file.getZipError() != ZIP_OK) {
-            return std::nullopt;
-        }
-    }
-    zip.close();
-    if (zip.getZipError() != ZIP_OK) {
-        return std::nullopt;
-    }
-    return data;
-}
-
-// ---- XML ---------------------------------------------------------------------
-
-// Whitespace-only text is kept where it is the only content of an element, so
-// that a cell holding a blank stays as it is.
-constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_declaration | pugi::parse_ws_pcdata_single;
-
-// Empty text when the part parsed; otherwise why not.
-QString parseXml(pugi::xml_document &document, const QByteArray &bytes) {
-    const pugi::xml_parse_result result =
-        document.load_buffer(bytes.constData(), static_cast<size_t>(bytes.size()), kParseOptions, pugi::encoding_utf8);
-    if (!result) {
-        return QStringLiteral("%1, offset %2").arg(QString::fromUtf8(result.description())).arg(result.offset);
-    }
-    if (!document.document_element()) {
-        return QStringLiteral("no root element");
-    }
-    return {};
-}
-
-QByteArray xmlBytes(const pugi::xml_document &document) {
-    struct Writer final : pugi::xml_writer {
-        QByteArray bytes;
-        void write(const void *data, size_t size) override {
-            bytes.append(static_cast<const char *>(data), static_cast<qsizetype>(size));
-        }
-    } writer;
-    document.save(writer, "", pugi::format_raw, pugi::encoding_utf8);
-    return writer.bytes;
-}
-
-pugi::xml_node newDocument(pugi::xml_document &document, const char *rootName) {
-    document.reset();
-    pugi::xml_node declaration = document.append_child(pugi::node_declaration);
-    declaration.append_attribute("version") = "1.0";
-    declaration.append_attribute("encoding") = "UTF-8";
-    declaration.append_attribute("standalone") = "yes";
-    return document.append_child(rootName);
-}
-
-// Makes sure the prefix is bound to the namespace on the element; false when
-// the prefix is already bound to another namespace there.
-bool bindPrefix(pugi::xml_node element, const char *prefix, const char *ns) {
-    const std::string name = std::string("xmlns:") + prefix;
-    pugi::xml_attribute attribute = element.attribute(name.c_str());
-    if (!attribute) {
-        element.append_attribute(name.c_str()) = ns;
-        return true;
-    }
-    return std::string_view(attribute.value()) == ns;
 }
 
 // Characters that XML 1.0 cannot carry are left out of a cell's text.
@@ -377,67 +226,6 @@ void setCellText(pugi::xml_node cell, const QString &text) {
     t.text().set(utf8(xmlSafe(text)).constData());
 }
 
-// ---- relationships and content types ------------------------------------------------
-
-// "xl/worksheets/sheet1.xml" -> "xl/worksheets/_rels/sheet1.xml.rels"
-QString relationshipsPart(const QString &part) {
-    const QFileInfo info(part);
-    return info.path() + QStringLiteral("/_rels/") + info.fileName() + QStringLiteral(".rels");
-}
-
-// A relationship's target as a part name.
-QString resolveTarget(const QString &sourcePart, const QString &target) {
-    if (target.startsWith(u'/')) {
-        return QDir::cleanPath(target).mid(1);
-    }
-    return QDir::cleanPath(u'/' + QFileInfo(sourcePart).path() + u'/' + target).mid(1);
-}
-
-// A part name as a target relative to the part that refers to it.
-QString relativeTarget(const QString &sourcePart, const QString &part) {
-    return QDir(u'/' + QFileInfo(sourcePart).path()).relativeFilePath(u'/' + part);
-}
-
-QString addRelationship(pugi::xml_node relationships, const char *type, const QString &target) {
-    QString id;
-    for (int n = 1; id.isEmpty(); ++n) {
-        const QByteArray candidate = "rId" + QByteArray::number(n);
-        if (!relationships.find_child_by_attribute("Relationship", "Id", candidate.constData())) {
-            id = QString::fromLatin1(candidate);
-        }
-    }
-    pugi::xml_node relationship = relationships.append_child("Relationship");
-    relationship.append_attribute("Id") = utf8(id).constData();
-    relationship.append_attribute("Type") = type;
-    relationship.append_attribute("Target") = utf8(target).constData();
-    return id;
-}
-
-void addDefaultContentType(pugi::xml_node types, const char *extension, const char *contentType) {
-    pugi::xml_node lastDefault;
-    for (pugi::xml_node entry : types.children("Default")) {
-        if (QString::fromUtf8(entry.attribute("Extension").value())
-                .compare(QLatin1String(extension), Qt::CaseInsensitive) == 0) {
-            return;
-        }
-        lastDefault = entry;
-    }
-    pugi::xml_node entry =
-        lastDefault ? types.insert_child_after("Default", lastDefault) : types.prepend_child("Default");
-    entry.append_attribute("Extension") = extension;
-    entry.append_attribute("ContentType") = contentType;
-}
-
-void addOverrideContentType(pugi::xml_node types, const QString &part, const char *contentType) {
-    const QByteArray partName = utf8(u'/' + part);
-    if (types.find_child_by_attribute("Override", "PartName", partName.constData())) {
-        return;
-    }
-    pugi::xml_node entry = types.append_child("Override");
-    entry.append_attribute("PartName") = partName.constData();
-    entry.append_attribute("ContentType") = contentType;
-}
-
 // ---- drawing ------------------------------------------------------------------------
 
 void setEmu(pugi::xml_node element, const char *first, double firstPoints, const char *second, double secondPoints) {
@@ -577,7 +365,7 @@ private:
 
     QString m_outputFolder;
     QString m_template; // empty until a template is open
-    Package m_package;
+    XlsxPackage m_package;
     pugi::xml_document m_sheet; // written back into the package on show
 };
 
@@ -603,7 +391,7 @@ Status XlsxSpreadsheet::loadOrCreatePart(pugi::xml_document &document, const QSt
     if (m_package.find(part)) {
         return loadPart(document, part);
     }
-    newDocument(document, rootName).append_attribute("xmlns") = ns;
+    newXmlDocument(document, rootName).append_attribute("xmlns") = ns;
     return {};
 }
 
@@ -616,7 +404,7 @@ Status XlsxSpreadsheet::open(const QString &templatePath) {
     if (!bytes.ok()) {
         return Failure{QStringLiteral("Не удалось открыть шаблон таблицы. ") + bytes.error()};
     }
-    std::optional<Package> package = unzip(bytes.value());
+    std::optional<XlsxPackage> package = XlsxPackage::fromZip(bytes.value());
     if (!package) {
         return Failure{fileErrorText(templatePath, QStringLiteral("Шаблон таблицы повреждён (это не книга .xlsx)"))};
     }
@@ -728,7 +516,7 @@ Status XlsxSpreadsheet::loadDrawing(PictureParts &parts) const {
     const pugi::xml_node drawingRef = m_sheet.document_element().child("drawing");
     if (!drawingRef) {
         parts.drawingPart = m_package.freeName(QStringLiteral("xl/drawings/drawing"), QStringLiteral(".xml"));
-        newDocument(parts.drawing, "xdr:wsDr");
+        newXmlDocument(parts.drawing, "xdr:wsDr");
         return {};
     }
     // The sheet has pictures already: this one joins them.
@@ -817,7 +605,7 @@ Result<Spreadsheet::Shown> XlsxSpreadsheet::show() {
         return Failure{notOpen(QStringLiteral("Visible")).error()};
     }
     m_package.put(kSheetPart, xmlBytes(m_sheet));
-    const std::optional<QByteArray> bytes = zipParts(m_package);
+    const std::optional<QByteArray> bytes = m_package.toZip();
     if (!bytes) {
         return Failure{fileErrorText(m_template, QStringLiteral("Не удалось собрать книгу по шаблону"))};
     }
