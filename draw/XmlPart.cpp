@@ -50,3 +50,16 @@ bool bindPrefix(pugi::xml_node element, const char *prefix, const char *ns) {
     }
     return std::string_view(attribute.value()) == ns;
 }
+
+QString xmlSafe(const QString &text) {
+    QString safe;
+    safe.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if ((u < 0x20 && u != u'\t' && u != u'\n' && u != u'\r') || u == 0xFFFE || u == 0xFFFF) {
+            continue;
+        }
+        safe.append(c);
+    }
+    return safe;
+}

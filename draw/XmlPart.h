@@ -21,3 +21,5 @@ pugi::xml_node newXmlDocument(pugi::xml_document &document, const char *rootName
 // Makes sure the prefix is bound to the namespace on the element; false when
 // the prefix is already bound to another namespace there.
 bool bindPrefix(pugi::xml_node element, const char *prefix, const char *ns);
+// The text without the characters that XML 1.0 cannot carry.
+QString xmlSafe(const QString &text);
