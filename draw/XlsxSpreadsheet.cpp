@@ -2,35 +2,35 @@
 
 #include "DataFiles.h"
 #include "Seams.h"
+#include "SheetFolder.h"
+#include "XlsxPackage.h"
+#include "XlsxWorksheet.h"
+#include "XmlPart.h"
 
 #include <QBuffer>
-#include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 #include <QUrl>
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <optional>
 #include <pugixml.hpp>
-#include <quazip.h>
-#include <quazipfile.h>
-#include <quazipnewinfo.h>
-#include <vector>
+#include <string_view>
 
-// An .xlsx file is a zip of XML parts. The template is read whole into memory,
-// the parts that change are edited as XML documents, and the whole is zipped
-// again when the workbook is shown. Only what the tournament sheet needs is
-// handled: text cells, the cell cursor and pictures on the first sheet.
+// An .xlsx file is a zip of XML parts. The template is read whole into memory
+// as a package, the parts that change are edited as XML documents, and the
+// whole is zipped again when the workbook is shown. Only what the tournament
+// sheet needs is handled: text cells, the cell cursor and pictures on the
+// first sheet.
 
 namespace {
 
 const QString kSheetPart = QStringLiteral("xl/worksheets/sheet1.xml");
-const QString kContentTypesPart = QStringLiteral("[Content_Types].xml");
 
 constexpr const char *kRelationshipsNs = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
-constexpr const char *kPackageRelationshipsNs = "http://schemas.openxmlformats.org/package/2006/relationships";
 constexpr const char *kSpreadsheetDrawingNs = "http://schemas.openxmlformats.org/drawingml/2006/spreadsheetDrawing";
 constexpr const char *kDrawingMainNs = "http://schemas.openxmlformats.org/drawingml/2006/main";
 constexpr const char *kDrawingRelType = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/drawing";
@@ -40,402 +40,8 @@ constexpr const char *kDrawingContentType = "application/vnd.openxmlformats-offi
 // DrawingML measures in English Metric Units.
 constexpr double kEmuPerPoint = 12700.0;
 
-// The children of a worksheet in the order the file format requires.
-// clang-format off
-const char *const kWorksheetOrder[] = {
-    "sheetPr", "dimension", "sheetViews", "sheetFormatPr", "cols", "sheetData", "sheetCalcPr",
-    "sheetProtection", "protectedRanges", "scenarios", "autoFilter", "sortState", "dataConsolidate",
-    "customSheetViews", "mergeCells", "phoneticPr", "conditionalFormatting", "dataValidations", "hyperlinks",
-    "printOptions", "pageMargins", "pageSetup", "headerFooter", "rowBreaks", "colBreaks", "customProperties",
-    "cellWatches", "ignoredErrors", "smartTags", "drawing", "legacyDrawing", "legacyDrawingHF", "drawingHF",
-    "picture", "oleObjects", "controls", "webPublishItems", "tableParts", "extLst"};
-// clang-format on
-
 QByteArray utf8(const QString &text) {
     return text.toUtf8();
-}
-
-// ---- parts -----------------------------------------------------------------
-
-struct Part {
-    QString name;
-    QByteArray bytes;
-};
-
-// The parts of the package in their order in the zip; new parts go at the end.
-class Package {
-public:
-    void clear() { m_parts.clear(); }
-    void add(QString name, QByteArray bytes) { m_parts.push_back({std::move(name), std::move(bytes)}); }
-
-    const QByteArray *find(const QString &name) const {
-        for (const Part &part : m_parts) {
-            if (part.name == name) {
-                return &part.bytes;
-            }
-        }
-        return nullptr;
-    }
-
-    void put(const QString &name, QByteArray bytes) {
-        for (Part &part : m_parts) {
-            if (part.name == name) {
-                part.bytes = std::move(bytes);
-                return;
-            }
-        }
-        add(name, std::move(bytes));
-    }
-
-    // "prefix1suffix", "prefix2suffix", ...: the first name that no part has.
-    QString freeName(const QString &prefix, const QString &suffix) const {
-        for (int n = 1;; ++n) {
-            QString name = prefix + QString::number(n) + suffix;
-            if (!find(name)) {
-                return name;
-            }
-        }
-    }
-
-    const std::vector<Part> &parts() const { return m_parts; }
-
-private:
-    std::vector<Part> m_parts;
-};
-
-// Empty when the bytes are not a zip that can be read to the end.
-std::optional<Package> unzip(const QByteArray &bytes) {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    QuaZip zip(&buffer);
-    if (!zip.open(QuaZip::mdUnzip)) {
-        return std::nullopt;
-    }
-    Package package;
-    for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
-        QuaZipFile file(&zip);
-        if (!file.open(QIODevice::ReadOnly)) {
-            return std::nullopt;
-        }
-        QByteArray content = file.readAll();
-        file.close(); // checks the CRC
-        if (file.getZipError() != UNZ_OK) {
-            return std::nullopt;
-        }
-        package.add(zip.getCurrentFileName(), std::move(content));
-    }
-    if (zip.getZipError() != UNZ_OK) {
-        return std::nullopt;
-    }
-    return package;
-}
-
-std::optional<QByteArray> zipParts(const Package &package) {
-    QByteArray data;
-    QBuffer buffer(&data);
-    QuaZip zip(&buffer);
-    if (!zip.open(QuaZip::mdCreate)) {
-        return std::nullopt;
-    }
-    for (const Part &part : package.parts()) {
-        QuaZipFile file(&zip);
-        if (!file.open(QIODevice::WriteOnly, QuaZipNewInfo(part.name))) {
-            return std::nullopt;
-        }
-        const bool written = file.write(part.bytes) == part.bytes.size();
-        file.close();
-        if (!written || file.getZipError() != ZIP_OK) {
-            return std::nullopt;
-        }
-    }
-    zip.close();
-    if (zip.getZipError() != ZIP_OK) {
-        return std::nullopt;
-    }
-    return data;
-}
-
-// ---- XML ---------------------------------------------------------------------
-
-// Whitespace-only text is kept where it is the only content of an element, so
-// that a cell holding a blank stays as it is.
-constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_declaration | pugi::parse_ws_pcdata_single;
-
-// Empty text when the part parsed; otherwise why not.
-QString parseXml(pugi::xml_document &document, const QByteArray &bytes) {
-    const pugi::xml_parse_result result =
-        document.load_buffer(bytes.constData(), static_cast<size_t>(bytes.size()), kParseOptions, pugi::encoding_utf8);
-    if (!result) {
-        return QStringLiteral("%1, offset %2").arg(QString::fromUtf8(result.description())).arg(result.offset);
-    }
-    if (!document.document_element()) {
-        return QStringLiteral("no root element");
-    }
-    return {};
-}
-
-QByteArray xmlBytes(const pugi::xml_document &document) {
-    struct Writer final : pugi::xml_writer {
-        QByteArray bytes;
-        void write(const void *data, size_t size) override {
-            bytes.append(static_cast<const char *>(data), static_cast<qsizetype>(size));
-        }
-    } writer;
-    document.save(writer, "", pugi::format_raw, pugi::encoding_utf8);
-    return writer.bytes;
-}
-
-pugi::xml_node newDocument(pugi::xml_document &document, const char *rootName) {
-    document.reset();
-    pugi::xml_node declaration = document.append_child(pugi::node_declaration);
-    declaration.append_attribute("version") = "1.0";
-    declaration.append_attribute("encoding") = "UTF-8";
-    declaration.append_attribute("standalone") = "yes";
-    return document.append_child(rootName);
-}
-
-// Makes sure the prefix is bound to the namespace on the element; false when
-// the prefix is already bound to another namespace there.
-bool bindPrefix(pugi::xml_node element, const char *prefix, const char *ns) {
-    const std::string name = std::string("xmlns:") + prefix;
-    pugi::xml_attribute attribute = element.attribute(name.c_str());
-    if (!attribute) {
-        element.append_attribute(name.c_str()) = ns;
-        return true;
-    }
-    return std::string_view(attribute.value()) == ns;
-}
-
-// Characters that XML 1.0 cannot carry are left out of a cell's text.
-QString xmlSafe(const QString &text) {
-    QString safe;
-    safe.reserve(text.size());
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if ((u < 0x20 && u != u'\t' && u != u'\n' && u != u'\r') || u == 0xFFFE || u == 0xFFFF) {
-            continue;
-        }
-        safe.append(c);
-    }
-    return safe;
-}
-
-// ---- the sheet -----------------------------------------------------------------
-
-// The last column (XFD) and row of a sheet.
-constexpr int kLastColumn = 16384;
-constexpr int kLastRow = 1048576;
-
-struct CellRef {
-    int column = 0; // 1-based, A = 1
-    int row = 0;    // 1-based
-
-    QString name() const {
-        QString letters;
-        for (int c = column; c > 0; c = (c - 1) / 26) {
-            letters.prepend(QChar(u'A' + (c - 1) % 26));
-        }
-        return letters + QString::number(row);
-    }
-};
-
-// "a2", "E8": up to three letters and a row number, as a formula names a cell.
-std::optional<CellRef> parseCellRef(QStringView text) {
-    CellRef ref;
-    qsizetype i = 0;
-    for (; i < text.size() && i < 3; ++i) {
-        const char16_t c = text[i].unicode();
-        if (c >= u'a' && c <= u'z') {
-            ref.column = ref.column * 26 + (c - u'a' + 1);
-        } else if (c >= u'A' && c <= u'Z') {
-            ref.column = ref.column * 26 + (c - u'A' + 1);
-        } else {
-            break;
-        }
-    }
-    const QStringView digits = text.mid(i);
-    if (i == 0 || digits.isEmpty() || digits.size() > 7 || digits.front() == u'0' ||
-        !std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; })) {
-        return std::nullopt;
-    }
-    ref.row = digits.toInt();
-    if (ref.column > kLastColumn || ref.row > kLastRow) {
-        return std::nullopt;
-    }
-    return ref;
-}
-
-// The column of a cell reference such as "C9"; 0 when it names none, as when
-// its letters go past the last column (XFD). The count stops there, so that a
-// long run of letters cannot overflow.
-int columnOf(const char *ref) {
-    int column = 0;
-    for (; *ref >= 'A' && *ref <= 'Z'; ++ref) {
-        column = column * 26 + (*ref - 'A' + 1);
-        if (column > kLastColumn) {
-            return 0;
-        }
-    }
-    return column;
-}
-
-// Adds a child to the worksheet in the place the format gives it.
-pugi::xml_node insertInOrder(pugi::xml_node worksheet, const char *name) {
-    const auto *const begin = std::begin(kWorksheetOrder);
-    const auto *const end = std::end(kWorksheetOrder);
-    const auto *const own = std::find_if(begin, end, [&](const char *n) { return std::string_view(n) == name; });
-    for (pugi::xml_node child : worksheet.children()) {
-        const auto *const position =
-            std::find_if(begin, end, [&](const char *n) { return std::string_view(n) == child.name(); });
-        if (position != end && position > own) {
-            return worksheet.insert_child_before(name, child);
-        }
-    }
-    return worksheet.append_child(name);
-}
-
-// The row element of a row number, added in order when the row has none.
-// Rows and cells without a number follow the one before them.
-pugi::xml_node rowElement(pugi::xml_node sheetData, int number) {
-    int previous = 0;
-    for (pugi::xml_node row : sheetData.children("row")) {
-        const int r = row.attribute("r").as_int(previous + 1);
-        previous = r;
-        if (r == number) {
-            return row;
-        }
-        if (r > number) {
-            pugi::xml_node added = sheetData.insert_child_before("row", row);
-            added.append_attribute("r") = number;
-            return added;
-        }
-    }
-    pugi::xml_node added = sheetData.append_child("row");
-    added.append_attribute("r") = number;
-    return added;
-}
-
-pugi::xml_node cellElement(pugi::xml_node row, const CellRef &ref) {
-    const QByteArray name = utf8(ref.name());
-    int previous = 0;
-    pugi::xml_node before;
-    for (pugi::xml_node cell : row.children("c")) {
-        const pugi::xml_attribute r = cell.attribute("r");
-        const int column = r ? columnOf(r.value()) : previous + 1;
-        if (column == 0) {
-            // A reference that names no column: the cell is left as it is, and
-            // neither matches nor places a cell.
-            continue;
-        }
-        previous = column;
-        if (column == ref.column) {
-            return cell;
-        }
-        if (column > ref.column) {
-            before = cell;
-            break;
-        }
-    }
-    pugi::xml_node added = before ? row.insert_child_before("c", before) : row.append_child("c");
-    added.append_attribute("r") = name.constData();
-    // The row's span of columns is only a hint; a stale one is worse than none.
-    row.remove_attribute("spans");
-    return added;
-}
-
-// Widens the sheet's used range, when the sheet records one, to hold a cell.
-void coverInDimension(pugi::xml_node worksheet, const CellRef &ref) {
-    pugi::xml_attribute range = worksheet.child("dimension").attribute("ref");
-    if (!range) {
-        return;
-    }
-    const QStringList corners = QString::fromUtf8(range.value()).split(u':');
-    const std::optional<CellRef> first = parseCellRef(corners.value(0));
-    const std::optional<CellRef> last = parseCellRef(corners.value(corners.size() > 1 ? 1 : 0));
-    if (!first || !last) {
-        return;
-    }
-    const CellRef from{std::min(first->column, ref.column), std::min(first->row, ref.row)};
-    const CellRef to{std::max(last->column, ref.column), std::max(last->row, ref.row)};
-    range.set_value(utf8(from.name() + u':' + to.name()).constData());
-}
-
-void setCellText(pugi::xml_node cell, const QString &text) {
-    while (pugi::xml_node child = cell.first_child()) {
-        cell.remove_child(child);
-    }
-    // The cell keeps its style ("s"); what made it a formula or a number goes.
-    cell.remove_attribute("cm");
-    cell.remove_attribute("vm");
-    pugi::xml_attribute type = cell.attribute("t");
-    if (!type) {
-        type = cell.append_attribute("t");
-    }
-    type.set_value("inlineStr");
-    pugi::xml_node t = cell.append_child("is").append_child("t");
-    t.append_attribute("xml:space") = "preserve";
-    t.text().set(utf8(xmlSafe(text)).constData());
-}
-
-// ---- relationships and content types ------------------------------------------------
-
-// "xl/worksheets/sheet1.xml" -> "xl/worksheets/_rels/sheet1.xml.rels"
-QString relationshipsPart(const QString &part) {
-    const QFileInfo info(part);
-    return info.path() + QStringLiteral("/_rels/") + info.fileName() + QStringLiteral(".rels");
-}
-
-// A relationship's target as a part name.
-QString resolveTarget(const QString &sourcePart, const QString &target) {
-    if (target.startsWith(u'/')) {
-        return QDir::cleanPath(target).mid(1);
-    }
-    return QDir::cleanPath(u'/' + QFileInfo(sourcePart).path() + u'/' + target).mid(1);
-}
-
-// A part name as a target relative to the part that refers to it.
-QString relativeTarget(const QString &sourcePart, const QString &part) {
-    return QDir(u'/' + QFileInfo(sourcePart).path()).relativeFilePath(u'/' + part);
-}
-
-QString addRelationship(pugi::xml_node relationships, const char *type, const QString &target) {
-    QString id;
-    for (int n = 1; id.isEmpty(); ++n) {
-        const QByteArray candidate = "rId" + QByteArray::number(n);
-        if (!relationships.find_child_by_attribute("Relationship", "Id", candidate.constData())) {
-            id = QString::fromLatin1(candidate);
-        }
-    }
-    pugi::xml_node relationship = relationships.append_child("Relationship");
-    relationship.append_attribute("Id") = utf8(id).constData();
-    relationship.append_attribute("Type") = type;
-    relationship.append_attribute("Target") = utf8(target).constData();
-    return id;
-}
-
-void addDefaultContentType(pugi::xml_node types, const char *extension, const char *contentType) {
-    pugi::xml_node lastDefault;
-    for (pugi::xml_node entry : types.children("Default")) {
-        if (QString::fromUtf8(entry.attribute("Extension").value())
-                .compare(QLatin1String(extension), Qt::CaseInsensitive) == 0) {
-            return;
-        }
-        lastDefault = entry;
-    }
-    pugi::xml_node entry =
-        lastDefault ? types.insert_child_after("Default", lastDefault) : types.prepend_child("Default");
-    entry.append_attribute("Extension") = extension;
-    entry.append_attribute("ContentType") = contentType;
-}
-
-void addOverrideContentType(pugi::xml_node types, const QString &part, const char *contentType) {
-    const QByteArray partName = utf8(u'/' + part);
-    if (types.find_child_by_attribute("Override", "PartName", partName.constData())) {
-        return;
-    }
-    pugi::xml_node entry = types.append_child("Override");
-    entry.append_attribute("PartName") = partName.constData();
-    entry.append_attribute("ContentType") = contentType;
 }
 
 // ---- drawing ------------------------------------------------------------------------
@@ -486,62 +92,6 @@ void appendPictureAnchor(pugi::xml_node drawing, const QString &imageId, const Q
     anchor.append_child("xdr:clientData");
 }
 
-// ---- the new file ----------------------------------------------------------------------
-
-// How many sheets the output folder keeps; older ones are deleted as new ones come.
-constexpr int kSheetsKept = 30;
-const QString kSheetPrefix = QStringLiteral("Турнир ");
-const QString kSheetSuffix = QStringLiteral(".xlsx");
-
-// Writes the bytes under a name that no file in the folder has yet. The file
-// appears only whole: a full disk or a kill leaves no sheet behind.
-Result<QString> writeSheetFile(const QString &folder, const QByteArray &bytes) {
-    const QString stem = kSheetPrefix + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH-mm-ss"));
-    for (int n = 1; n <= 1000; ++n) {
-        const QString name =
-            n == 1 ? stem + kSheetSuffix : QStringLiteral("%1 (%2)%3").arg(stem).arg(n).arg(kSheetSuffix);
-        const QString path = QDir(folder).filePath(name);
-        // A name is taken by a file, a folder or a link, a dangling one too.
-        const auto taken = [&path] { return QFileInfo::exists(path) || QFileInfo(path).isSymLink(); };
-        if (taken()) {
-            continue;
-        }
-        if (const Status written = writeNewFile(path, bytes); !written.ok()) {
-            // Another program took the name meanwhile: the next one is free.
-            if (taken()) {
-                continue;
-            }
-            return Failure{QStringLiteral("Таблица турнира не записана. ") + written.error()};
-        }
-        return path;
-    }
-    return Failure{fileErrorText(folder, QStringLiteral("Не удалось подобрать новое имя для таблицы"))};
-}
-
-// The folder is a cache: the newest sheets stay, older ones go, and so do the
-// temporary files of an export that was killed (older than an hour, so that
-// another copy of the program, working on another data folder, keeps its own).
-void pruneSheetFolder(const QString &folder) {
-    const QDir dir(folder);
-    const QDateTime anHourAgo = QDateTime::currentDateTime().addSecs(-3600);
-    for (const QFileInfo &leftover : dir.entryInfoList({u'.' + kSheetPrefix + u'*' + kSheetSuffix +
-                                                        QLatin1StringView(kTemporaryMarker) + QStringLiteral("??????")},
-                                                       QDir::Files | QDir::Hidden)) {
-        if (leftover.lastModified() < anHourAgo) {
-            QFile::remove(leftover.filePath());
-        }
-    }
-    QFileInfoList sheets = dir.entryInfoList({kSheetPrefix + u'*' + kSheetSuffix}, QDir::Files);
-    std::sort(sheets.begin(), sheets.end(), [](const QFileInfo &a, const QFileInfo &b) {
-        const QDateTime first = a.lastModified();
-        const QDateTime second = b.lastModified();
-        return first != second ? first > second : a.fileName() > b.fileName();
-    });
-    for (qsizetype i = kSheetsKept; i < sheets.size(); ++i) {
-        QFile::remove(sheets[i].filePath());
-    }
-}
-
 // ---- the spreadsheet ------------------------------------------------------------------------
 
 class XlsxSpreadsheet final : public Spreadsheet {
@@ -577,7 +127,7 @@ private:
 
     QString m_outputFolder;
     QString m_template; // empty until a template is open
-    Package m_package;
+    XlsxPackage m_package;
     pugi::xml_document m_sheet; // written back into the package on show
 };
 
@@ -603,7 +153,7 @@ Status XlsxSpreadsheet::loadOrCreatePart(pugi::xml_document &document, const QSt
     if (m_package.find(part)) {
         return loadPart(document, part);
     }
-    newDocument(document, rootName).append_attribute("xmlns") = ns;
+    newXmlDocument(document, rootName).append_attribute("xmlns") = ns;
     return {};
 }
 
@@ -616,7 +166,7 @@ Status XlsxSpreadsheet::open(const QString &templatePath) {
     if (!bytes.ok()) {
         return Failure{QStringLiteral("Не удалось открыть шаблон таблицы. ") + bytes.error()};
     }
-    std::optional<Package> package = unzip(bytes.value());
+    std::optional<XlsxPackage> package = XlsxPackage::fromZip(bytes.value());
     if (!package) {
         return Failure{fileErrorText(templatePath, QStringLiteral("Шаблон таблицы повреждён (это не книга .xlsx)"))};
     }
@@ -650,9 +200,7 @@ Status XlsxSpreadsheet::putRange(const QString &cell, const QString &text) {
     if (!ref) {
         return Failure{QStringLiteral("Range: неверное имя ячейки «%1»").arg(cell)};
     }
-    const pugi::xml_node worksheet = m_sheet.document_element();
-    setCellText(cellElement(rowElement(worksheet.child("sheetData"), ref->row), *ref), text);
-    coverInDimension(worksheet, *ref);
+    writeCellText(m_sheet.document_element(), *ref, text);
     return {};
 }
 
@@ -728,7 +276,7 @@ Status XlsxSpreadsheet::loadDrawing(PictureParts &parts) const {
     const pugi::xml_node drawingRef = m_sheet.document_element().child("drawing");
     if (!drawingRef) {
         parts.drawingPart = m_package.freeName(QStringLiteral("xl/drawings/drawing"), QStringLiteral(".xml"));
-        newDocument(parts.drawing, "xdr:wsDr");
+        newXmlDocument(parts.drawing, "xdr:wsDr");
         return {};
     }
     // The sheet has pictures already: this one joins them.
@@ -817,7 +365,7 @@ Result<Spreadsheet::Shown> XlsxSpreadsheet::show() {
         return Failure{notOpen(QStringLiteral("Visible")).error()};
     }
     m_package.put(kSheetPart, xmlBytes(m_sheet));
-    const std::optional<QByteArray> bytes = zipParts(m_package);
+    const std::optional<QByteArray> bytes = m_package.toZip();
     if (!bytes) {
         return Failure{fileErrorText(m_template, QStringLiteral("Не удалось собрать книгу по шаблону"))};
     }

@@ -10,6 +10,7 @@
 // storing the parts uncompressed; now and then it changes the raw bytes too,
 // so that the zip reader is not left out.
 #include "Seams.h"
+#include "XlsxPackage.h"
 #include "XlsxSpreadsheet.h"
 
 #include <QBuffer>
@@ -26,12 +27,8 @@
 #include <cstring>
 #include <optional>
 #include <pugixml.hpp>
-#include <quazip.h>
-#include <quazipfile.h>
-#include <quazipnewinfo.h>
 #include <random>
 #include <string>
-#include <utility>
 #include <vector>
 
 extern "C" std::size_t LLVMFuzzerMutate(std::uint8_t *data, std::size_t size, std::size_t maxSize);
@@ -43,63 +40,6 @@ void check(bool condition, const char *what) {
         std::fprintf(stderr, "invariant broken: %s\n", what);
         std::abort();
     }
-}
-
-using Parts = std::vector<std::pair<QString, QByteArray>>;
-
-// The parts of a zip in their order; empty when the bytes are not a zip that
-// reads to the end with every CRC right.
-std::optional<Parts> unzipParts(const QByteArray &bytes) {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    QuaZip zip(&buffer);
-    if (!zip.open(QuaZip::mdUnzip)) {
-        return std::nullopt;
-    }
-    Parts parts;
-    for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
-        QuaZipFile file(&zip);
-        if (!file.open(QIODevice::ReadOnly)) {
-            return std::nullopt;
-        }
-        QByteArray content = file.readAll();
-        file.close();
-        if (file.getZipError() != UNZ_OK) {
-            return std::nullopt;
-        }
-        parts.emplace_back(zip.getCurrentFileName(), std::move(content));
-    }
-    if (zip.getZipError() != UNZ_OK) {
-        return std::nullopt;
-    }
-    return parts;
-}
-
-// The parts zipped uncompressed, so that later changes to the raw bytes still
-// reach the XML.
-std::optional<QByteArray> zipStored(const Parts &parts) {
-    QByteArray data;
-    QBuffer buffer(&data);
-    QuaZip zip(&buffer);
-    if (!zip.open(QuaZip::mdCreate)) {
-        return std::nullopt;
-    }
-    for (const auto &[name, content] : parts) {
-        QuaZipFile file(&zip);
-        if (!file.open(QIODevice::WriteOnly, QuaZipNewInfo(name), nullptr, 0, 0)) {
-            return std::nullopt;
-        }
-        const bool written = file.write(content) == content.size();
-        file.close();
-        if (!written || file.getZipError() != ZIP_OK) {
-            return std::nullopt;
-        }
-    }
-    zip.close();
-    if (zip.getZipError() != ZIP_OK) {
-        return std::nullopt;
-    }
-    return data;
 }
 
 // The bytes changed by libFuzzer's own mutations, with room to grow. Those
@@ -168,12 +108,12 @@ constexpr Fill kFills[] = {
 void checkWorkbook(const QString &file, bool pictureAdded) {
     QFile written(file);
     check(written.open(QIODevice::ReadOnly), "the written workbook can be read");
-    const std::optional<Parts> parts = unzipParts(written.readAll());
-    check(parts.has_value(), "the written workbook unzips");
+    const std::optional<XlsxPackage> package = XlsxPackage::fromZip(written.readAll());
+    check(package.has_value(), "the written workbook unzips");
 
     const QByteArray *sheetXml = nullptr;
     bool pictureStored = false;
-    for (const auto &[name, content] : *parts) {
+    for (const auto &[name, content] : package->parts()) {
         if (name == QLatin1String("xl/worksheets/sheet1.xml")) {
             sheetXml = &content;
         }
@@ -212,13 +152,14 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t *data, std::size_t size, std::size_t maxSize,
                                                unsigned int seed) {
     std::minstd_rand random(seed);
-    const std::optional<Parts> read =
-        random() % 8 == 0 ? std::nullopt
-                          : unzipParts(QByteArray(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)));
-    if (!read || read->empty()) {
+    const std::optional<XlsxPackage> read =
+        random() % 8 == 0
+            ? std::nullopt
+            : XlsxPackage::fromZip(QByteArray(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)));
+    if (!read || read->parts().empty()) {
         return LLVMFuzzerMutate(data, size, maxSize);
     }
-    Parts parts = *read;
+    std::vector<XlsxPart> parts = read->parts();
     const std::size_t room = maxSize > size ? maxSize - size : 0;
     const std::size_t chosen = random() % parts.size();
     switch (random() % 16) {
@@ -226,13 +167,14 @@ extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t *data, std::size_t s
         parts.erase(parts.begin() + static_cast<std::ptrdiff_t>(chosen));
         break;
     case 1: // a part is renamed
-        parts[chosen].first = QString::fromUtf8(mutated(parts[chosen].first.toUtf8(), 16));
+        parts[chosen].name = QString::fromUtf8(mutated(parts[chosen].name.toUtf8(), 16));
         break;
     default:
-        parts[chosen].second = mutated(parts[chosen].second, room);
+        parts[chosen].bytes = mutated(parts[chosen].bytes, room);
         break;
     }
-    const std::optional<QByteArray> zipped = zipStored(parts);
+    // Stored uncompressed, so that later changes to the raw bytes still reach the XML.
+    const std::optional<QByteArray> zipped = XlsxPackage(std::move(parts)).toZip(XlsxPackage::Compression::Store);
     if (!zipped || static_cast<std::size_t>(zipped->size()) > maxSize) {
         return LLVMFuzzerMutate(data, size, maxSize);
     }

@@ -1,5 +1,6 @@
 #include "Support.h"
 #include "TournamentSheet.h"
+#include "XlsxPackage.h"
 #include "XlsxSpreadsheet.h"
 
 #include <QBuffer>
@@ -13,10 +14,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <map>
+#include <optional>
 #include <pugixml.hpp>
-#include <quazip.h>
-#include <quazipfile.h>
-#include <quazipnewinfo.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -27,27 +26,28 @@ using Parts = std::map<QString, QByteArray>;
 
 Parts readZip(const QString &path) {
     Parts parts;
-    QuaZip zip(path);
-    if (!zip.open(QuaZip::mdUnzip)) {
+    const Result<QByteArray> bytes = readFileBytes(path);
+    const std::optional<XlsxPackage> package = bytes.ok() ? XlsxPackage::fromZip(bytes.value()) : std::nullopt;
+    if (!package) {
         ADD_FAILURE() << "not a zip: " << path.toStdString();
         return parts;
     }
-    for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
-        QuaZipFile file(&zip);
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-        parts[zip.getCurrentFileName()] = file.readAll();
+    for (const XlsxPart &part : package->parts()) {
+        parts[part.name] = part.bytes;
     }
     return parts;
 }
 
 void writeZip(const QString &path, const Parts &parts) {
-    QuaZip zip(path);
-    ASSERT_TRUE(zip.open(QuaZip::mdCreate));
+    std::vector<XlsxPart> list;
     for (const auto &[name, bytes] : parts) {
-        QuaZipFile file(&zip);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly, QuaZipNewInfo(name)));
-        file.write(bytes);
+        list.push_back({name, bytes});
     }
+    const std::optional<QByteArray> zipped = XlsxPackage(std::move(list)).toZip();
+    ASSERT_TRUE(zipped.has_value());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(*zipped) == zipped->size())
+        << path.toStdString();
 }
 
 struct Xml {
