@@ -1,10 +1,10 @@
 // Feeds arbitrary bytes to the line reader, the text check and the settings
 // readers, and checks the invariants that the rest of the program relies on.
+#include "Cp1251.h"
 #include "DataFiles.h"
 #include "LineScan.h"
 #include "Pool.h"
 #include "Settings.h"
-#include "Text.h"
 
 #include <cstdint>
 #include <cstdlib>

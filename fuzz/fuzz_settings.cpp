@@ -1,9 +1,9 @@
 // Feeds arbitrary bytes to the settings window's reader as a settings.ini, and
 // checks that what the window shows agrees with the lower readers, and that
 // saving what it shows and reading the saved file again shows the same.
+#include "Cp1251.h"
 #include "DataFiles.h"
 #include "SettingsFile.h"
-#include "Text.h"
 
 #include <cstdint>
 #include <cstdio>
