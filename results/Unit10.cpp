@@ -5,6 +5,7 @@
 #include "Elide.h"
 #include "ElidedText.h"
 #include "HistoryChart.h"
+#include "HistoryText.h"
 #include "Seams.h"
 #include "StatsDatabase.h"
 #include "TournamentBook.h"
@@ -13,7 +14,6 @@
 #include "ui_Unit10.h"
 
 #include <QAbstractTableModel>
-#include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -22,19 +22,6 @@
 #include <QTableWidget>
 
 namespace {
-
-const QString kWrittenFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
-
-// "2026-01-10 20:00:00" as the user reads a date and time; a text that is no
-// such time is shown as it stands.
-QString shownTime(const QString &written) {
-    const QDateTime time = QDateTime::fromString(written, kWrittenFormat);
-    return time.isValid() ? time.toString(QStringLiteral("dd.MM.yyyy HH:mm")) : written;
-}
-
-QString goals(qint64 scored, qint64 conceded) {
-    return QStringLiteral("%1:%2").arg(scored).arg(conceded);
-}
 
 // A player with his team, as the lists show them.
 QString playerWithTeam(const QString &player, const QString &team) {
@@ -55,11 +42,6 @@ QString samePathKey(const QString &file) {
     }
     const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
     return folder.isEmpty() ? info.absoluteFilePath() : QDir(folder).filePath(info.fileName());
-}
-
-// A read-only cell; a name in it is cut for showing, whole in its tooltip.
-void setItem(QTableWidget *table, int row, int column, const QString &text) {
-    table->setItem(row, column, elidedItem(text));
 }
 
 } // namespace
@@ -144,7 +126,7 @@ TForm10::TForm10(QWidget *parent) : QWidget(parent, Qt::Window), ui(std::make_un
 void TForm10::setUpTournamentTables() {
     m_tournaments = new TournamentListModel(this);
     ui->TournamentList->setModel(m_tournaments);
-    ui->TournamentList->verticalHeader()->setDefaultSectionSize(ui->TournamentList->fontMetrics().height() + 6);
+    fitRowsToFont(ui->TournamentList);
     ui->TournamentList->setColumnWidth(0, 110);
     for (int column = 1; column < 4; ++column) {
         ui->TournamentList->setColumnWidth(column, 200);
@@ -157,7 +139,7 @@ void TForm10::setUpTournamentTables() {
         {QString(), QString(), QString(), QStringLiteral("Побед"), QStringLiteral("Ничьих"),
          QStringLiteral("Поражений"), QStringLiteral("Забито"), QStringLiteral("Пропущено"), QStringLiteral("Разница"),
          QStringLiteral("Очки"), QStringLiteral("Игрок"), QStringLiteral("Место")});
-    ui->CrossTable->verticalHeader()->setDefaultSectionSize(ui->CrossTable->fontMetrics().height() + 6);
+    fitRowsToFont(ui->CrossTable);
     for (int column = 0; column < 12; ++column) {
         ui->CrossTable->setColumnWidth(column, column < 3 ? 88 : 60);
     }
@@ -182,7 +164,7 @@ void TForm10::setUpPlayerTables() {
     ui->TeamTable->horizontalHeader()->setStretchLastSection(true);
     for (QTableWidget *table : {ui->HeadToHeadMatches, ui->TeamTable}) {
         table->verticalHeader()->setVisible(false);
-        table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
+        fitRowsToFont(table);
     }
 }
 
