@@ -1,51 +1,25 @@
 #include "Unit10.h"
 
 #include "BookReader.h"
+#include "ChartTab.h"
 #include "CsvWriter.h"
-#include "Elide.h"
-#include "ElidedText.h"
-#include "HistoryChart.h"
+#include "HeadToHeadTab.h"
 #include "Seams.h"
 #include "StatsDatabase.h"
+#include "TeamsTab.h"
 #include "TournamentBook.h"
+#include "TournamentsTab.h"
 #include "WaitCursor.h"
 #include "WidgetMessages.h"
 #include "WindowBehaviour.h"
 #include "ui_Unit10.h"
 
-#include <QAbstractTableModel>
-#include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QHeaderView>
 #include <QLabel>
-#include <QTableWidget>
 
 namespace {
-
-const QString kWrittenFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
-
-// "2026-01-10 20:00:00" as the user reads a date and time; a text that is no
-// such time is shown as it stands.
-QString shownTime(const QString &written) {
-    const QDateTime time = QDateTime::fromString(written, kWrittenFormat);
-    return time.isValid() ? time.toString(QStringLiteral("dd.MM.yyyy HH:mm")) : written;
-}
-
-QString goals(qint64 scored, qint64 conceded) {
-    return QStringLiteral("%1:%2").arg(scored).arg(conceded);
-}
-
-// A player with his team, as the lists show them.
-QString playerWithTeam(const QString &player, const QString &team) {
-    return team.isEmpty() ? player : QStringLiteral("%1 («%2»)").arg(player, team);
-}
-
-// The same, each name cut for showing.
-QString shownPlayerWithTeam(const QString &player, const QString &team) {
-    return playerWithTeam(elided(player), elided(team));
-}
 
 // The file a chosen name stands for, so that two spellings of one file compare equal.
 QString samePathKey(const QString &file) {
@@ -58,140 +32,32 @@ QString samePathKey(const QString &file) {
     return folder.isEmpty() ? info.absoluteFilePath() : QDir(folder).filePath(info.fileName());
 }
 
-// A read-only cell; a name in it is cut for showing, whole in its tooltip.
-void setItem(QTableWidget *table, int row, int column, const QString &text) {
-    table->setItem(row, column, elidedItem(text));
-}
-
 } // namespace
-
-// The tournaments of the book, newest first: the date, then the three places,
-// each "player («team») — points, goals".
-class TournamentListModel : public QAbstractTableModel {
-public:
-    using QAbstractTableModel::QAbstractTableModel;
-
-    void setTournaments(std::vector<BookTournament> tournaments) {
-        beginResetModel();
-        m_tournaments = std::move(tournaments);
-        endResetModel();
-    }
-    const BookTournament *tournament(int row) const {
-        return row >= 0 && row < rowCount() ? &m_tournaments[static_cast<std::size_t>(row)] : nullptr;
-    }
-
-    int rowCount(const QModelIndex &parent = {}) const override {
-        return parent.isValid() ? 0 : static_cast<int>(m_tournaments.size());
-    }
-    int columnCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : 4; }
-
-    QVariant data(const QModelIndex &index, int role) const override {
-        const BookTournament *const shown = tournament(index.row());
-        if (shown == nullptr || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) {
-            return {};
-        }
-        if (index.column() == 0) {
-            return role == Qt::DisplayRole ? QVariant(shownTime(shown->written)) : QVariant();
-        }
-        // Every row that took this place: players level on points and goal
-        // difference share it.
-        // The cell shows each name cut; its tooltip, only when one was, the whole names.
-        const bool tip = role == Qt::ToolTipRole;
-        QStringList holders;
-        bool cut = false;
-        for (const BookRow &row : shown->rows) {
-            if (row.place == index.column()) {
-                const QString shownHolder = shownPlayerWithTeam(row.player, row.team);
-                const QString whole = playerWithTeam(row.player, row.team);
-                cut = cut || shownHolder.size() != whole.size();
-                holders.append(QStringLiteral("%1 — %2 очк., %3")
-                                   .arg(tip ? whole : shownHolder)
-                                   .arg(row.points)
-                                   .arg(goals(row.scored, row.conceded)));
-            }
-        }
-        if (holders.isEmpty() || (tip && !cut)) {
-            return {};
-        }
-        return holders.join(QStringLiteral("; "));
-    }
-
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-        if (role != Qt::DisplayRole) {
-            return {};
-        }
-        if (orientation == Qt::Vertical) {
-            return section + 1;
-        }
-        static const QStringList titles{QStringLiteral("Дата"), QStringLiteral("Первое место"),
-                                        QStringLiteral("Второе место"), QStringLiteral("Третье место")};
-        return titles.value(section);
-    }
-
-private:
-    std::vector<BookTournament> m_tournaments;
-};
 
 TForm10::TForm10(QWidget *parent) : QWidget(parent, Qt::Window), ui(std::make_unique<Ui::TForm10>()) {
     ui->setupUi(this);
     for (QLabel *label : findChildren<QLabel *>()) {
         label->setTextFormat(Qt::PlainText);
     }
-    setUpTournamentTables();
-    setUpPlayerTables();
+    makeTabs();
     connectControls();
 }
 
-void TForm10::setUpTournamentTables() {
-    m_tournaments = new TournamentListModel(this);
-    ui->TournamentList->setModel(m_tournaments);
-    ui->TournamentList->verticalHeader()->setDefaultSectionSize(ui->TournamentList->fontMetrics().height() + 6);
-    ui->TournamentList->setColumnWidth(0, 110);
-    for (int column = 1; column < 4; ++column) {
-        ui->TournamentList->setColumnWidth(column, 200);
-    }
-    ui->TournamentList->horizontalHeader()->setStretchLastSection(true);
-
-    ui->CrossTable->setRowCount(3);
-    ui->CrossTable->setColumnCount(12);
-    ui->CrossTable->setHorizontalHeaderLabels(
-        {QString(), QString(), QString(), QStringLiteral("Побед"), QStringLiteral("Ничьих"),
-         QStringLiteral("Поражений"), QStringLiteral("Забито"), QStringLiteral("Пропущено"), QStringLiteral("Разница"),
-         QStringLiteral("Очки"), QStringLiteral("Игрок"), QStringLiteral("Место")});
-    ui->CrossTable->verticalHeader()->setDefaultSectionSize(ui->CrossTable->fontMetrics().height() + 6);
-    for (int column = 0; column < 12; ++column) {
-        ui->CrossTable->setColumnWidth(column, column < 3 ? 88 : 60);
-    }
-}
-
-void TForm10::setUpPlayerTables() {
-    ui->HeadToHeadMatches->setColumnCount(4);
-    ui->HeadToHeadMatches->setHorizontalHeaderLabels({QStringLiteral("Дата"), QStringLiteral("Команда"),
-                                                      QStringLiteral("Счёт"), QStringLiteral("Команда соперника")});
-    ui->HeadToHeadMatches->horizontalHeader()->setStretchLastSection(true);
-    ui->HeadToHeadMatches->setColumnWidth(0, 110);
-    ui->HeadToHeadMatches->setColumnWidth(1, 160);
-    ui->TeamTable->setColumnCount(8);
-    ui->TeamTable->setHorizontalHeaderLabels({QStringLiteral("Команда"), QStringLiteral("Турниров"),
-                                              QStringLiteral("Побед"), QStringLiteral("Ничьих"),
-                                              QStringLiteral("Поражений"), QStringLiteral("Забито"),
-                                              QStringLiteral("Пропущено"), QStringLiteral("Кто играл")});
-    ui->TeamTable->setColumnWidth(0, 140);
-    for (int column = 1; column < 7; ++column) {
-        ui->TeamTable->setColumnWidth(column, 72);
-    }
-    ui->TeamTable->horizontalHeader()->setStretchLastSection(true);
-    for (QTableWidget *table : {ui->HeadToHeadMatches, ui->TeamTable}) {
-        table->verticalHeader()->setVisible(false);
-        table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
-    }
+// The tabs fill the pages of the design in their order; each reads through the
+// window's connection as it stands when it reads.
+void TForm10::makeTabs() {
+    const HistoryTab::ConnectionSource connection = [this]() -> const StatsConnection * { return m_connection.get(); };
+    auto tournaments = std::make_unique<TournamentsTab>(ui->TournamentsPage, ui->TournamentList, ui->CrossTitle,
+                                                        ui->CrossTable, connection);
+    m_tournaments = tournaments.get();
+    m_tabs.push_back(std::move(tournaments));
+    m_tabs.push_back(std::make_unique<HeadToHeadTab>(ui->HeadToHeadPage, ui->FirstPlayer, ui->SecondPlayer,
+                                                     ui->HeadToHeadSummary, ui->HeadToHeadMatches, connection));
+    m_tabs.push_back(std::make_unique<TeamsTab>(ui->TeamsPage, ui->TeamTable, connection));
+    m_tabs.push_back(std::make_unique<ChartTab>(ui->ChartPage, ui->ChartLayout, connection));
 }
 
 void TForm10::connectControls() {
-    connect(ui->TournamentList->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            &TForm10::showTournament);
-    connect(ui->FirstPlayer, &QComboBox::currentIndexChanged, this, &TForm10::showHeadToHead);
-    connect(ui->SecondPlayer, &QComboBox::currentIndexChanged, this, &TForm10::showHeadToHead);
     connect(ui->PageControl1, &QTabWidget::currentChanged, this, &TForm10::pageChanged);
     connect(ui->UndoButton, &QPushButton::clicked, this, &TForm10::undoClick);
     connect(ui->ExportButton, &QPushButton::clicked, this, &TForm10::exportClick);
@@ -218,9 +84,7 @@ Status TForm10::openConnection() {
     return {};
 }
 
-TForm10::~TForm10() {
-    ui->TournamentList->setModel(nullptr);
-}
+TForm10::~TForm10() = default;
 
 void TForm10::setFileChooser(FileChooser chooser) {
     m_chooseFile = std::move(chooser);
@@ -248,33 +112,22 @@ void TForm10::reread() {
 // The book changed or the window opens: the tab in view is read now, the others
 // when they are shown, so that opening reads only what the user sees.
 Status TForm10::readAll() {
-    m_listStale = m_playersStale = m_teamsStale = m_chartStale = true;
+    for (const std::unique_ptr<HistoryTab> &tab : m_tabs) {
+        tab->markStale();
+    }
     return readCurrentPage();
 }
 
 Status TForm10::readCurrentPage() {
     const QWidget *const page = ui->PageControl1->currentWidget();
     if (const Status opened = openConnection(); !opened.ok()) {
-        showUnread(opened.error());
+        m_tournaments->showUnread(opened.error());
         return opened;
     }
-    const struct {
-        const QWidget *page;
-        bool *stale;
-        Status (TForm10::*read)();
-    } readings[] = {{ui->TournamentsPage, &m_listStale, &TForm10::readTournamentList},
-                    {ui->HeadToHeadPage, &m_playersStale, &TForm10::readPlayerChoices},
-                    {ui->TeamsPage, &m_teamsStale, &TForm10::readTeamTable}};
-    for (const auto &reading : readings) {
-        if (reading.page == page && *reading.stale) {
-            const WaitCursor busy;
-            const Status read = (this->*reading.read)();
-            *reading.stale = !read.ok();
-            return read;
+    for (const std::unique_ptr<HistoryTab> &tab : m_tabs) {
+        if (tab->page() == page) {
+            return tab->readIfStale();
         }
-    }
-    if (page == ui->ChartPage) {
-        showChart();
     }
     return {};
 }
@@ -284,190 +137,6 @@ void TForm10::pageChanged() {
     if (!read.ok()) {
         messages().error(QStringLiteral("История турниров не прочитана.\n%1").arg(read.error()));
     }
-}
-
-// What the window shows while the book could not be read: no tournaments, and
-// the reason where the cross table would be, never "no tournament at all".
-void TForm10::showUnread(const QString &reason) {
-    m_tournaments->setTournaments({});
-    showTournament({});
-    ui->CrossTitle->setText(QStringLiteral("История турниров не прочитана. %1").arg(reason));
-}
-
-Status TForm10::readTournamentList() {
-    Result<std::vector<BookTournament>> tournaments = readTournaments(*m_connection);
-    if (!tournaments.ok()) {
-        showUnread(tournaments.error());
-        return tournaments.status();
-    }
-    m_tournaments->setTournaments(std::move(tournaments).value());
-    if (m_tournaments->rowCount() > 0) {
-        ui->TournamentList->setCurrentIndex(m_tournaments->index(0, 0));
-    } else {
-        showTournament({});
-    }
-    return {};
-}
-
-// The players of the head-to-head's two lists; the two choices are kept when
-// the players are still there.
-Status TForm10::readPlayerChoices() {
-    const Result<QStringList> players = readBookPlayers(*m_connection);
-    if (!players.ok()) {
-        return players.status();
-    }
-    {
-        const QString first = ui->FirstPlayer->currentData().toString();
-        const QString second = ui->SecondPlayer->currentData().toString();
-        const QSignalBlocker blockFirst(ui->FirstPlayer);
-        const QSignalBlocker blockSecond(ui->SecondPlayer);
-        ui->FirstPlayer->clear();
-        ui->SecondPlayer->clear();
-        // Each item shows the name cut, and holds it whole.
-        for (const QString &player : players.value()) {
-            ui->FirstPlayer->addItem(elided(player), player);
-            ui->SecondPlayer->addItem(elided(player), player);
-        }
-        const int firstAt = players.value().indexOf(first);
-        const int secondAt = players.value().indexOf(second);
-        ui->FirstPlayer->setCurrentIndex(firstAt >= 0 ? firstAt : 0);
-        ui->SecondPlayer->setCurrentIndex(secondAt >= 0 ? secondAt : std::min<int>(1, players.value().size() - 1));
-    }
-    showHeadToHead();
-    return {};
-}
-
-Status TForm10::readTeamTable() {
-    const Result<std::vector<TeamRecord>> teams = readTeamRecords(*m_connection);
-    if (!teams.ok()) {
-        return teams.status();
-    }
-    ui->TeamTable->setRowCount(static_cast<int>(teams.value().size()));
-    int row = 0;
-    for (const TeamRecord &team : teams.value()) {
-        QStringList who;
-        for (const auto &[player, times] : team.players) {
-            who.append(QStringLiteral("%1 (%2)").arg(elided(player)).arg(times));
-        }
-        const QString cells[] = {team.team,
-                                 QString::number(team.tournaments),
-                                 QString::number(team.wins),
-                                 QString::number(team.draws),
-                                 QString::number(team.losses),
-                                 QString::number(team.goalsFor),
-                                 QString::number(team.goalsAgainst),
-                                 who.join(QStringLiteral(", "))};
-        for (int column = 0; column < 8; ++column) {
-            setItem(ui->TeamTable, row, column, cells[column]);
-        }
-        ++row;
-    }
-    return {};
-}
-
-void TForm10::showTournament(const QModelIndex &current) {
-    const BookTournament *const shown = m_tournaments->tournament(current.row());
-    QTableWidget *const table = ui->CrossTable;
-    table->clearContents();
-    if (shown == nullptr) {
-        ui->CrossTitle->setText(QStringLiteral("В истории нет ни одного турнира."));
-        for (int k = 0; k < 3; ++k) {
-            table->setHorizontalHeaderItem(k, new QTableWidgetItem(QString()));
-            table->setVerticalHeaderItem(k, new QTableWidgetItem(QString()));
-        }
-        return;
-    }
-    Result<BookCrossTable> cross = [this, shown] {
-        const WaitCursor busy;
-        return readCrossTable(*m_connection, shown->id);
-    }();
-    if (!cross.ok()) {
-        ui->CrossTitle->setText(cross.error());
-        return;
-    }
-    ui->CrossTitle->setText(QStringLiteral("Турнир %1").arg(shownTime(shown->written)));
-    const BookCrossTable &t = cross.value();
-    for (int r = 0; r < 3; ++r) {
-        const BookRow &row = t.tournament.rows[static_cast<std::size_t>(r)];
-        // A tournament written without the teams is headed by its players.
-        const QString title = row.team.isEmpty() ? row.player : row.team;
-        table->setHorizontalHeaderItem(r, elidedItem(title));
-        table->setVerticalHeaderItem(r, elidedItem(title));
-        for (int c = 0; c < 3; ++c) {
-            const auto &cell = t.cells[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
-            setItem(table, r, c, cell ? QStringLiteral("%1 : %2").arg(cell->first).arg(cell->second) : QString());
-            if (r == c) {
-                table->item(r, c)->setBackground(palette().mid());
-            }
-        }
-        const QString figures[] = {QString::number(row.wins),     QString::number(row.draws),
-                                   QString::number(row.losses),   QString::number(row.scored),
-                                   QString::number(row.conceded), QString::number(row.difference),
-                                   QString::number(row.points),   row.player,
-                                   QString::number(row.place)};
-        for (int k = 0; k < 9; ++k) {
-            setItem(table, r, 3 + k, figures[k]);
-        }
-    }
-}
-
-void TForm10::showHeadToHead() {
-    ui->HeadToHeadMatches->setRowCount(0);
-    const QString first = ui->FirstPlayer->currentData().toString();
-    const QString second = ui->SecondPlayer->currentData().toString();
-    if (!m_connection || ui->FirstPlayer->currentIndex() < 0 || ui->SecondPlayer->currentIndex() < 0) {
-        ui->HeadToHeadSummary->setText(QString());
-        return;
-    }
-    if (first == second) {
-        ui->HeadToHeadSummary->setText(QStringLiteral("Выберите двух разных игроков."));
-        return;
-    }
-    const Result<HeadToHead> read = [&] {
-        const WaitCursor busy;
-        return readHeadToHead(*m_connection, first, second);
-    }();
-    if (!read.ok()) {
-        ui->HeadToHeadSummary->setText(read.error());
-        return;
-    }
-    const HeadToHead &h = read.value();
-    ui->HeadToHeadSummary->setText(
-        h.played == 0 ? QStringLiteral("%1 и %2 ещё не встречались.").arg(elided(first), elided(second))
-                      : QStringLiteral("%1 против %2: матчей %3, побед %4, ничьих %5, поражений %6, мячи %7")
-                            .arg(elided(first), elided(second))
-                            .arg(h.played)
-                            .arg(h.wins)
-                            .arg(h.draws)
-                            .arg(h.losses)
-                            .arg(goals(h.goalsFor, h.goalsAgainst)));
-    ui->HeadToHeadMatches->setRowCount(static_cast<int>(h.matches.size()));
-    // Newest first, as the tournaments are listed.
-    int row = 0;
-    for (auto match = h.matches.rbegin(); match != h.matches.rend(); ++match, ++row) {
-        setItem(ui->HeadToHeadMatches, row, 0, shownTime(match->written));
-        setItem(ui->HeadToHeadMatches, row, 1, match->team);
-        setItem(ui->HeadToHeadMatches, row, 2, QStringLiteral("%1 : %2").arg(match->goalsFor).arg(match->goalsAgainst));
-        setItem(ui->HeadToHeadMatches, row, 3, match->otherTeam);
-    }
-}
-
-void TForm10::showChart() {
-    if (!m_connection || !m_chartStale) {
-        return;
-    }
-    const WaitCursor busy;
-    const Result<PointsProgress> progress = readPointsProgress(*m_connection);
-    if (!progress.ok()) {
-        messages().error(QStringLiteral("Очки по турнирам не прочитаны.\n%1").arg(progress.error()));
-        return;
-    }
-    if (m_chart == nullptr) {
-        m_chart = makePointsChart(ui->ChartPage);
-        ui->ChartLayout->addWidget(m_chart);
-    }
-    showPointsProgress(m_chart, progress.value());
-    m_chartStale = false;
 }
 
 void TForm10::undoClick() {

@@ -6,9 +6,11 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <vector>
 
+class HistoryTab;
 class StatsConnection;
-class TournamentListModel;
+class TournamentsTab;
 
 namespace Ui {
 class TForm10;
@@ -45,17 +47,9 @@ signals:
     void tournamentUndone();
 
 private:
-    void setUpTournamentTables();
-    void setUpPlayerTables();
+    void makeTabs();
     void connectControls();
     Status openConnection();
-    void showUnread(const QString &reason);
-    Status readTournamentList();
-    Status readPlayerChoices();
-    Status readTeamTable();
-    void showTournament(const QModelIndex &current);
-    void showHeadToHead();
-    void showChart();
     void undoClick();
     void exportClick();
     Status readAll();
@@ -64,13 +58,10 @@ private:
 
     std::unique_ptr<Ui::TForm10> ui;
     std::unique_ptr<StatsConnection> m_connection;
-    TournamentListModel *m_tournaments = nullptr;
-    // The chart, once its tab was shown.
-    QWidget *m_chart = nullptr;
-    // Each tab is read when it is shown and the book changed since its last reading.
-    bool m_listStale = true;
-    bool m_playersStale = true;
-    bool m_teamsStale = true;
-    bool m_chartStale = true;
+    // One for each page of the tab widget; each reads the book when it is shown
+    // and the book changed since its last reading.
+    std::vector<std::unique_ptr<HistoryTab>> m_tabs;
+    // The tournaments' tab among them, which also says why the book could not be read.
+    TournamentsTab *m_tournaments = nullptr;
     FileChooser m_chooseFile;
 };

@@ -1,5 +1,9 @@
 #include "BookFixture.h"
+#include "ChartTab.h"
+#include "Elide.h"
+#include "HeadToHeadTab.h"
 #include "ProgramTest.h"
+#include "TournamentsTab.h"
 #include "Unit1.h"
 #include "Unit10.h"
 #include "Unit9.h"
@@ -17,6 +21,7 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -372,4 +377,123 @@ TEST_F(HistoryWindow, TheExportRefusesOneFileForTwoTables) {
     EXPECT_TRUE(boxes.shown[0].text.contains(u8("Ничего не выгружено")));
     EXPECT_FALSE(QFile::exists(path(QStringLiteral("all.csv"))));
     EXPECT_FALSE(QFile::exists(path(QStringLiteral("t.csv"))));
+}
+
+// A tab whose readings fail with the next of answers; an empty one reads well.
+class ScriptedTab : public HistoryTab {
+public:
+    explicit ScriptedTab(QWidget *page) : HistoryTab(page, [] { return nullptr; }) {}
+
+    QStringList answers;
+    int reads = 0;
+
+protected:
+    Status read() override {
+        const QString answer = answers.value(reads++);
+        return answer.isEmpty() ? Status() : Status(Failure{answer});
+    }
+};
+
+TEST(HistoryTab, ReadsOnlyWhenStaleAndTriesAFailedReadingAgain) {
+    QWidget page;
+    ScriptedTab tab(&page);
+    tab.answers = {u8("Файл занят другой программой.")};
+    const Status failed = tab.readIfStale();
+    ASSERT_FALSE(failed.ok());
+    EXPECT_EQ(failed.error(), u8("Файл занят другой программой."));
+    EXPECT_TRUE(tab.readIfStale().ok());
+    EXPECT_TRUE(tab.readIfStale().ok());
+    EXPECT_EQ(tab.reads, 2) << "a good reading stands until the book changes";
+    tab.markStale();
+    EXPECT_TRUE(tab.readIfStale().ok());
+    EXPECT_EQ(tab.reads, 3);
+}
+
+// Each tab on its own, over controls of the test's own and a connection to the
+// three tournaments of the book.
+class HistoryTabs : public StatsFileTest {
+protected:
+    void SetUp() override {
+        StatsFileTest::SetUp();
+        makeStatsDatabase(path(StatsDb::FileName));
+        execOnStats(path(StatsDb::FileName), threeTournamentsSql());
+    }
+    HistoryTab::ConnectionSource source() {
+        return [this]() -> const StatsConnection * { return connection.get(); };
+    }
+    // Declared before each tab, so that the tab goes before its controls.
+    QWidget page;
+};
+
+TEST_F(HistoryTabs, TheListCutsALongNameAndGivesTheWholeNamesOnlyInTheTooltip) {
+    const QString longName(100, u'Б');
+    execOnStats(
+        path(StatsDb::FileName),
+        {QStringLiteral("UPDATE tournament_player SET player = '%1' WHERE tournament = 1 AND row = 2").arg(longName)});
+    openConnection();
+    auto *list = new QTableView(&page);
+    auto *title = new QLabel(&page);
+    TournamentsTab tab(&page, list, title, new QTableWidget(&page), source());
+    ASSERT_TRUE(tab.readIfStale().ok());
+    EXPECT_EQ(title->text(), u8("Турнир 24.01.2026 20:00")) << "the newest is shown first";
+
+    // The oldest tournament: the long name took the first place, Аня the second.
+    const QAbstractItemModel *model = list->model();
+    EXPECT_EQ(model->index(2, 1).data().toString(), elided(longName) + u8(" («Рома») — 7 очк., 6:3"));
+    EXPECT_EQ(model->index(2, 1).data(Qt::ToolTipRole).toString(), longName + u8(" («Рома») — 7 очк., 6:3"));
+    EXPECT_EQ(model->index(2, 2).data().toString(), u8("Аня («Милан») — 5 очк., 5:6"));
+    EXPECT_FALSE(model->index(2, 2).data(Qt::ToolTipRole).isValid()) << "nothing of it was cut";
+}
+
+TEST_F(HistoryTabs, TheHeadToHeadKeepsEachChosenPlayerWhileTheBookStillHasHim) {
+    openConnection();
+    auto *first = new QComboBox(&page);
+    auto *second = new QComboBox(&page);
+    auto *summary = new QLabel(&page);
+    auto *matches = new QTableWidget(&page);
+    HeadToHeadTab tab(&page, first, second, summary, matches, source());
+    ASSERT_TRUE(tab.readIfStale().ok());
+    EXPECT_EQ(first->currentData().toString(), u8("Аня"));
+    EXPECT_EQ(second->currentData().toString(), u8("Боря"));
+    first->setCurrentIndex(first->findData(u8("Гена")));
+    second->setCurrentIndex(second->findData(u8("Вова")));
+    EXPECT_EQ(summary->text(), u8("Гена против Вова: матчей 2, побед 0, ничьих 1, поражений 1, мячи 1:2"));
+
+    tab.markStale();
+    ASSERT_TRUE(tab.readIfStale().ok());
+    EXPECT_EQ(first->currentData().toString(), u8("Гена"));
+    EXPECT_EQ(second->currentData().toString(), u8("Вова"));
+
+    // Гена played only the second tournament: without it the first list falls
+    // back to its first player, and the pair is shown again.
+    execOnStats(path(StatsDb::FileName), {QStringLiteral("DELETE FROM tournament_match WHERE tournament = 2"),
+                                          QStringLiteral("DELETE FROM tournament_player WHERE tournament = 2"),
+                                          QStringLiteral("DELETE FROM tournament WHERE id = 2")});
+    tab.markStale();
+    ASSERT_TRUE(tab.readIfStale().ok());
+    EXPECT_EQ(first->count(), 3);
+    EXPECT_EQ(first->currentData().toString(), u8("Аня"));
+    EXPECT_EQ(second->currentData().toString(), u8("Вова"));
+    EXPECT_EQ(summary->text(), u8("Аня против Вова: матчей 4, побед 0, ничьих 2, поражений 2, мячи 3:6"));
+    EXPECT_EQ(matches->rowCount(), 4);
+}
+
+TEST_F(HistoryTabs, TheChartSaysItselfWhyItIsNotDrawnAndIsReadAgainWhenShownNext) {
+    openConnection();
+    ChartTab tab(&page, new QVBoxLayout(&page), source());
+    {
+        OtherProgram other(path(StatsDb::FileName));
+        other.holdExclusive();
+        EXPECT_TRUE(tab.readIfStale().ok()) << "the window adds no box of its own";
+        ASSERT_EQ(boxes.shown.size(), 1U);
+        EXPECT_EQ(boxes.shown[0].kind, ScriptedMessages::Kind::Error);
+        EXPECT_TRUE(boxes.shown[0].text.startsWith(u8("Очки по турнирам не прочитаны")))
+            << boxes.shown[0].text.toStdString();
+        EXPECT_EQ(page.findChild<QChartView *>(), nullptr);
+    }
+    EXPECT_TRUE(tab.readIfStale().ok());
+    EXPECT_EQ(boxes.shown.size(), 1U);
+    const auto *chart = page.findChild<QChartView *>();
+    ASSERT_NE(chart, nullptr);
+    EXPECT_EQ(chart->chart()->series().size(), 4);
 }
