@@ -113,7 +113,7 @@ TForm9 &Program::form9() {
 // then reads again.
 TForm10 &Program::form10() {
     if (!Form10) {
-        Form10 = std::make_unique<TForm10>();
+        Form10 = std::make_unique<TForm10>(m_lockWait);
         QObject::connect(Form10.get(), &TForm10::tournamentUndone, Form10.get(), [this] {
             if (Form9) {
                 Form9->rereadStatistics();

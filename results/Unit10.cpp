@@ -34,7 +34,8 @@ QString samePathKey(const QString &file) {
 
 } // namespace
 
-TForm10::TForm10(QWidget *parent) : QWidget(parent, Qt::Window), ui(std::make_unique<Ui::TForm10>()) {
+TForm10::TForm10(std::chrono::milliseconds lockWait, QWidget *parent)
+    : QWidget(parent, Qt::Window), ui(std::make_unique<Ui::TForm10>()), m_lockWait(lockWait) {
     ui->setupUi(this);
     for (QLabel *label : findChildren<QLabel *>()) {
         label->setTextFormat(Qt::PlainText);
@@ -71,9 +72,9 @@ Status TForm10::openConnection() {
     if (m_connection) {
         return {};
     }
-    Result<std::unique_ptr<StatsConnection>> opened = [] {
+    Result<std::unique_ptr<StatsConnection>> opened = [this] {
         const WaitCursor busy;
-        return StatsConnection::open(StatsDb::FileName);
+        return StatsConnection::open(StatsDb::FileName, m_lockWait);
     }();
     if (!opened.ok()) {
         return Failure{

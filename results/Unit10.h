@@ -1,15 +1,16 @@
 #pragma once
 
 #include "Result.h"
+#include "StatsConnection.h"
 
 #include <QString>
 #include <QWidget>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <vector>
 
 class HistoryTab;
-class StatsConnection;
 class TournamentsTab;
 
 namespace Ui {
@@ -27,7 +28,8 @@ class TForm10 : public QWidget {
     Q_OBJECT
 
 public:
-    explicit TForm10(QWidget *parent = nullptr);
+    // Its connection waits at most lockWait for another program's lock.
+    explicit TForm10(std::chrono::milliseconds lockWait = StatsConnection::kProgramLockWait, QWidget *parent = nullptr);
     ~TForm10() override;
 
     // Asks where to save one CSV file: the dialog's caption and the suggested
@@ -58,6 +60,7 @@ private:
 
     std::unique_ptr<Ui::TForm10> ui;
     std::unique_ptr<StatsConnection> m_connection;
+    std::chrono::milliseconds m_lockWait;
     // One for each page of the tab widget; each reads the book when it is shown
     // and the book changed since its last reading.
     std::vector<std::unique_ptr<HistoryTab>> m_tabs;

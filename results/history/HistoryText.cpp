@@ -1,19 +1,14 @@
 #include "HistoryText.h"
 
 #include "ElidedText.h"
+#include "TournamentBook.h"
 
 #include <QDateTime>
 #include <QHeaderView>
 #include <QTableWidget>
 
-namespace {
-
-const QString kWrittenFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
-
-} // namespace
-
 QString shownTime(const QString &written) {
-    const QDateTime time = QDateTime::fromString(written, kWrittenFormat);
+    const QDateTime time = QDateTime::fromString(written, Book::WrittenFormat);
     return time.isValid() ? time.toString(QStringLiteral("dd.MM.yyyy HH:mm")) : written;
 }
 

@@ -154,7 +154,7 @@ void TournamentsTab::showTournament(const QModelIndex &current) {
     table->clearContents();
     if (shown == nullptr) {
         m_crossTitle->setText(QStringLiteral("В истории нет ни одного турнира."));
-        for (int k = 0; k < 3; ++k) {
+        for (int k = 0; k < kPlayers; ++k) {
             table->setHorizontalHeaderItem(k, new QTableWidgetItem(QString()));
             table->setVerticalHeaderItem(k, new QTableWidgetItem(QString()));
         }
@@ -170,13 +170,13 @@ void TournamentsTab::showTournament(const QModelIndex &current) {
     }
     m_crossTitle->setText(QStringLiteral("Турнир %1").arg(shownTime(shown->written)));
     const BookCrossTable &t = cross.value();
-    for (int r = 0; r < 3; ++r) {
+    for (int r = 0; r < kPlayers; ++r) {
         const BookRow &row = t.tournament.rows[static_cast<std::size_t>(r)];
         // A tournament written without the teams is headed by its players.
         const QString title = row.team.isEmpty() ? row.player : row.team;
         table->setHorizontalHeaderItem(r, elidedItem(title));
         table->setVerticalHeaderItem(r, elidedItem(title));
-        for (int c = 0; c < 3; ++c) {
+        for (int c = 0; c < kPlayers; ++c) {
             const auto &cell = t.cells[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
             setItem(table, r, c, cell ? QStringLiteral("%1 : %2").arg(cell->first).arg(cell->second) : QString());
             if (r == c) {
