@@ -52,9 +52,7 @@ void Program::connectMainWindow() {
                      [this](const QStringList &players) { form9().openForStatistics(players); });
     QObject::connect(main, &TForm1::historyRequested, main, [this] { form10().openHistory(); });
     QObject::connect(main, &TForm1::resultTableRequested, main,
-                     [this](const PerPlayer<QString> &teams, const PerPlayer<QString> &players) {
-                         form9().openAfterFinalTable(teams, players);
-                     });
+                     [this](const Tournament &tournament) { form9().openAfterFinalTable(tournament); });
     QObject::connect(main, &TForm1::sheetPreviewRequested, main,
                      [this](const TournamentSheet &sheet) { sheetPreview().showSheet(sheet); });
 }

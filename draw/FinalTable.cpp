@@ -34,3 +34,9 @@ PerPlayer<QString> playersOfTeams(const PerPlayer<QString> &order, const PerPlay
     }
     return result;
 }
+
+Tournament inResultTableOrder(const Tournament &tournament) {
+    const FirstRoundTeams &round = tournament.firstRound;
+    const PerPlayer<QString> order = {round[0][0], round[0][1], round[1][0]};
+    return {playersOfTeams(order, tournament.teams, tournament.players), order, round, tournament.matches};
+}

@@ -15,5 +15,10 @@ Status recordLastTournament(const PerPlayer<QString> &teams, const QDate &date);
 
 // The player of each team in the order given: the player whose team field holds
 // that team (the first such player, should two hold it).
+// The tournament as the result table lists it: a row for each team in the order
+// of the first round (match 1's two teams, then match 2's first-named team),
+// each with the player whose team field holds it.
+Tournament inResultTableOrder(const Tournament &tournament);
+
 PerPlayer<QString> playersOfTeams(const PerPlayer<QString> &order, const PerPlayer<QString> &teams,
                                   const PerPlayer<QString> &players);

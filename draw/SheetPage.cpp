@@ -146,17 +146,16 @@ private:
 
 // A block of matches as the template has it: a heading over the two team
 // columns, "Счёт" over the score column and a label for each match on the left.
-void matchBlock(Grid &grid, int headingRow, const QString &heading, int firstMatch,
-                const std::array<QString, 6> *fixture) {
+void matchBlock(Grid &grid, int headingRow, const QString &heading, int firstMatch, const FirstRoundTeams *firstRound) {
     grid.block(headingRow, 1, headingRow + 3, 3, true, true);
     grid.text(grid.cells(headingRow, 1, headingRow, 2), Kind::Heading, heading);
     grid.text(grid.cell(headingRow, 3), Kind::Heading, QStringLiteral("Счёт"));
     for (int match = 0; match < kFirstRoundMatches; ++match) {
         const int row = headingRow + 1 + match;
         grid.text(grid.cell(row, 0), Kind::Label, QStringLiteral("Матч %1").arg(firstMatch + match));
-        if (fixture) {
-            grid.text(grid.cell(row, 1), Kind::Entry, (*fixture)[2 * match]);
-            grid.text(grid.cell(row, 2), Kind::Entry, (*fixture)[2 * match + 1]);
+        if (firstRound) {
+            grid.text(grid.cell(row, 1), Kind::Entry, (*firstRound)[match][0]);
+            grid.text(grid.cell(row, 2), Kind::Entry, (*firstRound)[match][1]);
         }
     }
 }
@@ -196,7 +195,7 @@ void paintSheetPage(QPainter &painter, const QPagedPaintDevice &device, const To
     grid.line(1, 5, 7);
     grid.text(grid.cells(3, 4, 4, 7), Kind::Caption, QStringLiteral("Приз за лучшего бомбардира (прошлый турнир)"));
 
-    matchBlock(grid, 5, QStringLiteral("Первый круг"), 1, &sheet.fixture);
+    matchBlock(grid, 5, QStringLiteral("Первый круг"), 1, &sheet.firstRound);
     matchBlock(grid, 10, QStringLiteral("Второй круг"), 4, nullptr);
 
     // The final table, filled in by hand.

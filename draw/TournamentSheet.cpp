@@ -35,12 +35,12 @@ Result<SheetExport> exportTournamentSheet(Spreadsheet &sheet, const TournamentSh
         {"b2", &values.teams[0]},
         {"b3", &values.teams[1]},
         {"b4", &values.teams[2]},
-        {"b7", &values.fixture[0]},
-        {"c7", &values.fixture[1]},
-        {"b8", &values.fixture[2]},
-        {"c8", &values.fixture[3]},
-        {"b9", &values.fixture[4]},
-        {"c9", &values.fixture[5]},
+        {"b7", &values.firstRound[0][0]},
+        {"c7", &values.firstRound[0][1]},
+        {"b8", &values.firstRound[1][0]},
+        {"c8", &values.firstRound[1][1]},
+        {"b9", &values.firstRound[2][0]},
+        {"c9", &values.firstRound[2][1]},
     }};
     // A cell of the printed sheet holds a name cut to what fits on paper: a
     // spreadsheet takes no more than 32,767 characters in a cell anyway.

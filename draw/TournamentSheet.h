@@ -2,18 +2,16 @@
 
 #include "Result.h"
 #include "Spreadsheet.h"
+#include "Tournament.h"
 
 #include <QString>
 #include <QStringList>
 #include <array>
 #include <memory>
 
-// What the printed tournament sheet shows, as the main window holds it.
-struct TournamentSheet {
-    std::array<QString, 3> players; // players 1, 2, 3
-    std::array<QString, 3> teams;   // the team of each player
-    // The first round: match 1 first-named and second-named team, then match 2, then match 3.
-    std::array<QString, 6> fixture;
+// What the printed tournament sheet shows, as the main window holds it: the
+// players, their teams and the first round of the tournament, and the prize.
+struct TournamentSheet : Tournament {
     QString prizePicture; // the picture recorded in "gift.txt"; may be empty
 };
 

@@ -120,17 +120,16 @@ void TForm9::openForStatistics(const QStringList &players) {
     bringToFront(this);
 }
 
-void TForm9::openAfterFinalTable(const PerPlayer<QString> &teams, const PerPlayer<QString> &players) {
+void TForm9::openAfterFinalTable(const Tournament &tournament) {
     QLabel *const rowTitles[] = {ui->Label3, ui->Label4, ui->Label5};
     QLabel *const columnTitles[] = {ui->Label6, ui->Label7, ui->Label8};
     QLabel *const names[] = {ui->Label29, ui->Label30, ui->Label31};
     for (int k = 0; k < kPlayers; ++k) {
-        setElidedText(rowTitles[k], teams[k]);
-        setElidedText(columnTitles[k], teams[k]);
-        setElidedText(names[k], players[k]);
+        setElidedText(rowTitles[k], tournament.teams[k]);
+        setElidedText(columnTitles[k], tournament.teams[k]);
+        setElidedText(names[k], tournament.players[k]);
     }
-    m_teamPlayers = players;
-    m_teamsSet = true;
+    m_tournament = tournament;
     ui->Button1->setEnabled(true);
     bringToFront(this);
 }
@@ -188,38 +187,49 @@ void TForm9::Button1Click() {
     ui->BitBtn1->setEnabled(true);
 }
 
-void TForm9::BitBtn1Click() {
-    if (!m_connection) {
-        return;
-    }
+PerPlayer<PlayerFigures> TForm9::rowsOnShow() const {
     PerPlayer<PlayerFigures> rows;
     for (int r = 0; r < kPlayers; ++r) {
         const std::array<QLabel *, 9> labels = rowLabels(r);
         rows[r] = {fullText(labels[7]), labels[0]->text(), labels[1]->text(), labels[2]->text(), labels[3]->text(),
                    labels[4]->text(),   labels[5]->text(), labels[6]->text(), labels[8]->text()};
     }
+    return rows;
+}
+
+Result<TournamentEntry> TForm9::checkedEntry(const PerPlayer<PlayerFigures> &rows) const {
     // The scores become numbers here, once, after the figures' own check.
     const Result<Matches> matches = checkTournament(rows, scoreTexts());
     if (!matches.ok()) {
-        messages().error(matches.error());
-        return;
+        return matches.status();
     }
     // The figures on show must be the ones the boxes give now: the book keeps the
     // matches beside the figures, and the two must tell one story.
     if (const Status agreed = checkFiguresFollowScores(matches.value()); !agreed.ok()) {
-        messages().error(agreed.error());
-        return;
+        return agreed;
     }
     TournamentEntry entry;
     entry.matches = matches.value();
     // A row's title is its player's team only while that player is still the one
     // the final table put there: a tournament entered by hand later in the run
     // has no teams.
-    QLabel *const titles[] = {ui->Label3, ui->Label4, ui->Label5};
     for (int r = 0; r < kPlayers; ++r) {
-        if (m_teamsSet && rows[r].name == m_teamPlayers[r]) {
-            entry.teams[r] = fullText(titles[r]);
+        if (m_tournament && rows[r].name == m_tournament->players[r]) {
+            entry.teams[r] = m_tournament->teams[r];
         }
+    }
+    return entry;
+}
+
+void TForm9::BitBtn1Click() {
+    if (!m_connection) {
+        return;
+    }
+    const PerPlayer<PlayerFigures> rows = rowsOnShow();
+    const Result<TournamentEntry> entry = checkedEntry(rows);
+    if (!entry.ok()) {
+        messages().error(entry.error());
+        return;
     }
     Result<QStringList> written = QStringList();
     Status reread;
@@ -227,7 +237,7 @@ void TForm9::BitBtn1Click() {
         const WaitCursor busy;
         // The write and the reading that shows it wait for another program as one.
         const StatsConnection::LockWaitScope wait(*m_connection);
-        written = writeTournament(*m_connection, rows, entry, [this](int done) {
+        written = writeTournament(*m_connection, rows, entry.value(), [this](int done) {
             ui->ProgressBar1->setValue(done == kPlayers ? 100 : 100 / kPlayers * done);
         });
         // After a failed write nothing in the file changed, and the grid keeps
@@ -245,7 +255,7 @@ void TForm9::BitBtn1Click() {
     ui->BitBtn1->setEnabled(false);
     ui->Button1->setEnabled(false);
     // The teams belonged to the tournament just written.
-    m_teamsSet = false;
+    m_tournament.reset();
     emit tournamentWritten();
     for (const QString &notice : written.value()) {
         messages().information(notice);

@@ -3,6 +3,7 @@
 #include "Result.h"
 #include "Standings.h"
 #include "Tournament.h"
+#include "TournamentBook.h"
 
 #include <QDate>
 #include <QString>
@@ -12,6 +13,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QLabel;
 class StatTable;
@@ -49,7 +51,7 @@ public slots:
     void openForStatistics(const QStringList &players);
     // "Полная таблица и печать": the teams head the rows and the columns in the same
     // order, the players stand beside their teams, and the computation is enabled.
-    void openAfterFinalTable(const PerPlayer<QString> &teams, const PerPlayer<QString> &players);
+    void openAfterFinalTable(const Tournament &tournament);
     // Reads the grid again: another window changed "stat".
     void rereadStatistics();
 
@@ -73,6 +75,12 @@ private:
     // Fails when the figures on show are not what the score boxes give now (a box
     // was edited after the computation).
     Status checkFiguresFollowScores(const Matches &matches) const;
+    // The rows of the table on show, as the write takes them.
+    PerPlayer<PlayerFigures> rowsOnShow() const;
+    // The book's entry for the rows: their figures checked, the scores parsed
+    // once and the table on show checked against them, and the teams of the
+    // final table where their players still stand in the rows.
+    Result<TournamentEntry> checkedEntry(const PerPlayer<PlayerFigures> &rows) const;
     // A score box changed: the figures shown no longer follow from the boxes.
     void scoreEdited();
     // Runs a read of the table (a reload or a new order), keeping the widths the
@@ -83,10 +91,10 @@ private:
     // The model goes before the connection that it uses.
     std::unique_ptr<StatsConnection> m_connection;
     std::unique_ptr<StatTable> m_table;
-    // Whether the row titles hold the teams: set once "Полная таблица и печать"
-    // opened the window; until then they are the form's placeholders, which the
-    // tournament book must not record as teams. Cleared once that tournament is
-    // written; a title counts only for the player the final table put beside it.
-    bool m_teamsSet = false;
-    PerPlayer<QString> m_teamPlayers;
+    // The tournament whose teams head the rows: set once "Полная таблица и
+    // печать" opened the window; until then the titles are the form's
+    // placeholders, which the book must not record as teams. Cleared once that
+    // tournament is written; a team counts only for the player the final table
+    // put beside it.
+    std::optional<Tournament> m_tournament;
 };

@@ -366,4 +366,11 @@ TEST_F(LastTournamentRecord, IsFourLinesOrNothing) {
 
     EXPECT_EQ(playersOfTeams({"B", "C", "A"}, {"A", "B", "C"}, {"P1", "P2", "P3"}),
               (std::array<QString, 3>{"P2", "P3", "P1"}));
+    // The result table lists the teams in the order of the first round, each
+    // with its own player.
+    const Tournament ordered =
+        inResultTableOrder({{"P1", "P2", "P3"}, {"A", "B", "C"}, {{{"B", "C"}, {"A", "B"}, {"C", "A"}}}, {}});
+    EXPECT_EQ(ordered.teams, (PerPlayer<QString>{"B", "C", "A"}));
+    EXPECT_EQ(ordered.players, (PerPlayer<QString>{"P2", "P3", "P1"}));
+    EXPECT_EQ(ordered.firstRound[2][0], "C");
 }

@@ -630,8 +630,10 @@ TEST_F(FinalTable, RecordsTheTournamentShowsTheSheetOpensTheResultsAndAwardsTheG
 
     // The result window gets the teams in schedule order, each with its player.
     ASSERT_EQ(results.count(), 1);
-    const auto order = results[0][0].value<std::array<QString, 3>>();
-    const auto players = results[0][1].value<std::array<QString, 3>>();
+    const auto tournament = results[0][0].value<Tournament>();
+    const PerPlayer<QString> &order = tournament.teams;
+    const PerPlayer<QString> &players = tournament.players;
+    EXPECT_EQ(tournament.firstRound[2][1], text("Label15"));
     EXPECT_EQ(order, (std::array<QString, 3>{text("Label7"), text("Label8"), text("Label10")}));
     const QStringList names = {text("Label16"), text("Label17"), text("Label18")};
     for (int row = 0; row < 3; ++row) {
@@ -717,7 +719,7 @@ TEST_F(FinalTable, ShowsThePreviewOnlyWhenTheDesktopCannotOpenTheSheet) {
     ASSERT_TRUE(previewOnScreen());
     SheetPreview &preview = program->sheetPreview();
     EXPECT_EQ(preview.previewWidget()->pageCount(), 1);
-    EXPECT_EQ(preview.sheet().fixture[5], text("Label15"));
+    EXPECT_EQ(preview.sheet().firstRound[2][1], text("Label15"));
     // The sheet is still written, and the tournament goes on.
     EXPECT_EQ(writtenSheets().size(), 2);
     EXPECT_EQ(results.count(), 2);
@@ -739,7 +741,7 @@ TEST_F(FinalTable, MenuPreviewsTheLastSheetOfTheRunOrElseTheRecordedTournament) 
     EXPECT_EQ(preview.sheet().teams,
               (std::array<QString, 3>{QStringLiteral("Ливерпуль"), QStringLiteral("Наполи"), QStringLiteral("Зенит")}));
     EXPECT_EQ(preview.sheet().players, (std::array<QString, 3>{"A", "B", "C"}));
-    EXPECT_EQ(preview.sheet().fixture, (std::array<QString, 6>{}));
+    EXPECT_EQ(preview.sheet().firstRound, FirstRoundTeams{});
     preview.close();
 
     // After one: that very sheet.
@@ -747,7 +749,7 @@ TEST_F(FinalTable, MenuPreviewsTheLastSheetOfTheRunOrElseTheRecordedTournament) 
     EXPECT_FALSE(previewOnScreen());
     printSheet->trigger();
     ASSERT_TRUE(previewOnScreen());
-    EXPECT_EQ(preview.sheet().fixture[1], text("Label8"));
+    EXPECT_EQ(preview.sheet().firstRound[0][1], text("Label8"));
     EXPECT_EQ(preview.sheet().teams[0], fields()[0]);
     preview.close();
 }

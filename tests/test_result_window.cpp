@@ -206,8 +206,8 @@ TEST_F(ResultWindow, ComputesTypedScoresAndWritesThemWithEnter) {
 }
 
 TEST_F(ResultWindow, ABoxThatIsNotAnIntegerStopsTheComputationWhereItWas) {
-    open().openAfterFinalTable({QStringLiteral("Реал"), QStringLiteral("Бавария"), QStringLiteral("Зенит")},
-                               {QStringLiteral("Вася"), QStringLiteral("Петя"), QStringLiteral("Коля")});
+    open().openAfterFinalTable({{QStringLiteral("Вася"), QStringLiteral("Петя"), QStringLiteral("Коля")},
+                                {QStringLiteral("Реал"), QStringLiteral("Бавария"), QStringLiteral("Зенит")}});
     EXPECT_EQ(label("Label4"), QStringLiteral("Бавария"));
     EXPECT_EQ(label("Label7"), QStringLiteral("Бавария"));
     EXPECT_EQ(label("Label31"), QStringLiteral("Коля"));
@@ -289,7 +289,7 @@ TEST_F(ResultWindow, TheBookRecordsTheScoreBoxesAndTheTeamsOnlyOnceTheFinalTable
                                     "ORDER BY home_row, away_row")),
               (QStringList{"2:1", "3:0", "1:1", "2:2", "0:1", "1:0"}));
 
-    form->openAfterFinalTable({"Арсенал", "Милан", "Порту"}, {"Вася", "Петя", "Коля"});
+    form->openAfterFinalTable({{"Вася", "Петя", "Коля"}, {"Арсенал", "Милан", "Порту"}});
     click("Button1");
     click("BitBtn1");
     EXPECT_EQ(select(QStringLiteral("SELECT team FROM tournament_player WHERE tournament=2 ORDER BY row")),
@@ -538,7 +538,7 @@ TEST_F(ResultWindow, TheBookTakesATeamOnlyForThePlayerTheFinalTablePutBesideIt) 
         }
         return values;
     };
-    open().openAfterFinalTable({"Арсенал", "Милан", "Порту"}, {"Вася", "Петя", "Коля"});
+    open().openAfterFinalTable({{"Вася", "Петя", "Коля"}, {"Арсенал", "Милан", "Порту"}});
     // A look at the statistics with the same players keeps the teams theirs.
     form->openForStatistics({QStringLiteral("Вася"), QStringLiteral("Петя"), QStringLiteral("Коля")});
     typeScores(kExample);

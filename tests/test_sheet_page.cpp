@@ -43,8 +43,9 @@ protected:
         TournamentSheet values;
         values.players = {QStringLiteral("Вася"), QStringLiteral("Петя <b>"), QStringLiteral("Коля & Ко")};
         values.teams = {QStringLiteral("Бавария"), QStringLiteral("Ювентус"), QStringLiteral("Челси")};
-        values.fixture = {QStringLiteral("Ювентус"), QStringLiteral("Челси"), QStringLiteral("Бавария"),
-                          QStringLiteral("Ювентус"), QStringLiteral("Челси"), QStringLiteral("Бавария")};
+        values.firstRound = {{{QStringLiteral("Ювентус"), QStringLiteral("Челси")},
+                              {QStringLiteral("Бавария"), QStringLiteral("Ювентус")},
+                              {QStringLiteral("Челси"), QStringLiteral("Бавария")}}};
         return values;
     }
 };
@@ -79,8 +80,8 @@ TEST_F(SheetPage, PlayersTeamsAndTheFirstRoundStandInTheirPlacesAsPlainText) {
         const int row = lineWith(lines, QStringLiteral("Матч %1").arg(match + 1));
         ASSERT_GT(row, previous) << lines.join(u'\n').toStdString();
         const QString &line = lines[row];
-        const qsizetype first = line.indexOf(values.fixture[2 * match]);
-        const qsizetype second = line.indexOf(values.fixture[2 * match + 1], first + 1);
+        const qsizetype first = line.indexOf(values.firstRound[match][0]);
+        const qsizetype second = line.indexOf(values.firstRound[match][1], first + 1);
         EXPECT_GE(first, 0) << line.toStdString();
         EXPECT_GT(second, first) << line.toStdString();
         previous = row;

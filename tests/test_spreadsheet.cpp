@@ -70,10 +70,12 @@ pugi::xml_node cell(const Xml &sheet, const char *ref) {
         .find_child_by_attribute("c", "r", ref);
 }
 
-const TournamentSheet kValues = {{"Андрей", "Сергей", "Дмитрий"},
-                                 {"Спартак Москва", "Боруссия Дортмунд", "Манчестер Юнайтед"},
-                                 {"Боруссия Дортмунд", "Спартак Москва", "Спартак Москва", "Манчестер Юнайтед",
-                                  "Манчестер Юнайтед", "Боруссия Дортмунд"},
+const TournamentSheet kValues = {{{"Андрей", "Сергей", "Дмитрий"},
+                                  {"Спартак Москва", "Боруссия Дортмунд", "Манчестер Юнайтед"},
+                                  {{{"Боруссия Дортмунд", "Спартак Москва"},
+                                    {"Спартак Москва", "Манчестер Юнайтед"},
+                                    {"Манчестер Юнайтед", "Боруссия Дортмунд"}}},
+                                  {}},
                                  {}};
 
 const char *const kCells[] = {"A2", "A3", "A4", "B2", "B3", "B4", "B7", "C7", "B8", "C8", "B9", "C9"};
@@ -130,9 +132,10 @@ TEST_F(SpreadsheetTest, FillsTheTwelveCellsAsTextInTheirStylesAndPutsTheCursorOn
     EXPECT_EQ(opened[0], QUrl::fromLocalFile(result.value().file));
 
     const Xml sheet(readZip(result.value().file)["xl/worksheets/sheet1.xml"]);
-    const QString expected[] = {values.players[0], values.players[1], values.players[2], values.teams[0],
-                                values.teams[1],   values.teams[2],   values.fixture[0], values.fixture[1],
-                                values.fixture[2], values.fixture[3], values.fixture[4], values.fixture[5]};
+    const QString expected[] = {values.players[0],       values.players[1],       values.players[2],
+                                values.teams[0],         values.teams[1],         values.teams[2],
+                                values.firstRound[0][0], values.firstRound[0][1], values.firstRound[1][0],
+                                values.firstRound[1][1], values.firstRound[2][0], values.firstRound[2][1]};
     for (int i = 0; i < 12; ++i) {
         const pugi::xml_node filled = cell(sheet, kCells[i]);
         const pugi::xml_node empty = cell(before, kCells[i]);

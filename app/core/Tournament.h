@@ -50,10 +50,13 @@ inline constexpr std::array<MatchCell, kMatches> kMatchCells = {
 // integer.
 Result<Matches> parseScores(const ScoreTexts &boxes);
 
-// One tournament as the book keeps it: who played, with which team (empty when
-// no team was drawn for the row), and the six matches.
+// One tournament as it grows through the evening: who plays with which team
+// (a team is empty where none was drawn), the first round once it is drawn, and
+// the six matches once their scores are in. The windows build it from their
+// controls; below them it is the one value that names a tournament.
 struct Tournament {
     PerPlayer<QString> players;
     PerPlayer<QString> teams;
+    FirstRoundTeams firstRound{};
     Matches matches{};
 };

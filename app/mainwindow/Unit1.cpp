@@ -284,6 +284,17 @@ void TForm1::showFirstRound(const Fixtures *round) {
     }
 }
 
+Tournament TForm1::tournamentOnShow() const {
+    const QStringList names = playerNames();
+    Tournament tournament;
+    tournament.players = {names.value(0), names.value(1), names.value(2)};
+    tournament.teams = {ui->Edit1->text(), ui->Edit2->text(), ui->Edit3->text()};
+    tournament.firstRound = {{{fullText(ui->Label7), fullText(ui->Label8)},
+                              {fullText(ui->Label10), fullText(ui->Label11)},
+                              {fullText(ui->Label14), fullText(ui->Label15)}}};
+    return tournament;
+}
+
 void TForm1::BitBtn1Click() {
     // From now on Enter no longer starts a fill.
     ui->Button2->setDefault(false);
@@ -299,13 +310,7 @@ void TForm1::BitBtn1Click() {
         return;
     }
 
-    const QStringList names = playerNames();
-    TournamentSheet sheet;
-    sheet.players = {names[0], names[1], names[2]};
-    sheet.teams = teams;
-    sheet.fixture = {fullText(ui->Label7),  fullText(ui->Label8),  fullText(ui->Label10),
-                     fullText(ui->Label11), fullText(ui->Label14), fullText(ui->Label15)};
-    sheet.prizePicture = fromCp1251(lineAt(gift.value(), 0));
+    TournamentSheet sheet{tournamentOnShow(), fromCp1251(lineAt(gift.value(), 0))};
     m_lastSheet = sheet;
     const std::unique_ptr<Spreadsheet> spreadsheet = m_newSpreadsheet();
     const Result<SheetExport> exported = exportTournamentSheet(*spreadsheet, sheet);
@@ -320,8 +325,7 @@ void TForm1::BitBtn1Click() {
         }
     }
 
-    const PerPlayer<QString> order = {fullText(ui->Label7), fullText(ui->Label8), fullText(ui->Label10)};
-    emit resultTableRequested(order, playersOfTeams(order, teams, sheet.players));
+    emit resultTableRequested(inResultTableOrder(sheet));
     // Without a spreadsheet application the program shows and prints the sheet itself.
     if (!exported.ok() || !exported.value().desktopOpened) {
         emit sheetPreviewRequested(sheet);

@@ -43,6 +43,8 @@ public:
 
     // The player names as the captions of Label16, Label17 and Label18 show them.
     QStringList playerNames() const;
+    // The players, their teams and the first round as the window shows them.
+    Tournament tournamentOnShow() const;
     void setPlayerNames(const QStringList &names);
     // "Не использовать ВСЕ последние", which the settings window saves.
     bool logAllTeamsChecked() const;
@@ -62,9 +64,9 @@ signals:
     void settingsRequested(const QStringList &players);   // "&Настройки..."
     void statisticsRequested(const QStringList &players); // "Статистика..."
     void historyRequested();                              // "История турниров..."
-    // "Полная таблица и печать": the result window gets the teams in schedule
-    // order and the player of each.
-    void resultTableRequested(const PerPlayer<QString> &teams, const PerPlayer<QString> &players);
+    // "Полная таблица и печать": the result window gets the tournament with its
+    // teams in schedule order and the player of each.
+    void resultTableRequested(const Tournament &tournament);
     // "Печать листа турнира...", and "Полная таблица и печать" when the desktop
     // could not open the spreadsheet: the sheet to preview and print.
     void sheetPreviewRequested(const TournamentSheet &sheet);
