@@ -3,7 +3,7 @@
 #include "DataFolderLock.h"
 #include "ProgramFont.h"
 #include "SheetPreview.h"
-#include "StatsDatabase.h"
+#include "StatsConnection.h"
 #include "Tournament.h"
 #include "Unit1.h"
 #include "Unit10.h"

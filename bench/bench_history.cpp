@@ -3,7 +3,7 @@
 #include "BenchMain.h"
 #include "BookReader.h"
 #include "DataFiles.h"
-#include "StatsDatabase.h"
+#include "StatsConnection.h"
 #include "Unit10.h"
 
 #include <QApplication>

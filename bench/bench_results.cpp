@@ -3,7 +3,7 @@
 #include "BenchMain.h"
 #include "DataFiles.h"
 #include "StatTable.h"
-#include "StatsDatabase.h"
+#include "StatWrites.h"
 #include "TournamentBook.h"
 #include "Unit9.h"
 

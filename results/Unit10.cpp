@@ -5,7 +5,7 @@
 #include "CsvWriter.h"
 #include "HeadToHeadTab.h"
 #include "Seams.h"
-#include "StatsDatabase.h"
+#include "StatsConnection.h"
 #include "TeamsTab.h"
 #include "TournamentBook.h"
 #include "TournamentsTab.h"

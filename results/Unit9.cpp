@@ -5,7 +5,7 @@
 #include "Seams.h"
 #include "Standings.h"
 #include "StatTable.h"
-#include "StatsDatabase.h"
+#include "StatWrites.h"
 #include "Tournament.h"
 #include "TournamentBook.h"
 #include "WaitCursor.h"

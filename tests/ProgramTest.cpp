@@ -1,7 +1,7 @@
 #include "ProgramTest.h"
 
 #include "DataFiles.h"
-#include "StatsDatabase.h"
+#include "StatsConnection.h"
 #include "Unit1.h"
 
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Program.h"
-#include "StatsDatabase.h"
+#include "StatsConnection.h"
 #include "Support.h"
 
 #include <QApplication>

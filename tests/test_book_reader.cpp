@@ -3,7 +3,7 @@
 #include "CsvWriter.h"
 #include "DataFiles.h"
 #include "FileWriting.h"
-#include "StatsDatabase.h"
+#include "StatsConnection.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,6 +1,6 @@
 #include "Program.h"
 #include "ProgramTest.h"
-#include "StatsDatabase.h"
+#include "StatsConnection.h"
 #include "Unit1.h"
 #include "Unit9.h"
 

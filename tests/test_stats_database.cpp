@@ -2,7 +2,7 @@
 #include "ProgramTest.h"
 #include "RussianCollator.h"
 #include "StatTable.h"
-#include "StatsDatabase.h"
+#include "StatWrites.h"
 #include "TournamentBook.h"
 
 #include <QCollator>

@@ -6,7 +6,7 @@
 #include "GiftCatalogue.h"
 #include "Program.h"
 #include "ProgramTest.h"
-#include "StatsDatabase.h"
+#include "StatsConnection.h"
 #include "Unit1.h"
 #include "Unit9.h"
 #include "XlsxSpreadsheet.h"

@@ -2,7 +2,7 @@
 #include "DataFiles.h"
 #include "ProgramTest.h"
 #include "StatTable.h"
-#include "StatsDatabase.h"
+#include "StatWrites.h"
 #include "TournamentBook.h"
 
 #include <QRegularExpression>

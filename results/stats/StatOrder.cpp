@@ -2,7 +2,7 @@
 
 #include "RussianCollator.h"
 #include "SqliteStatement.h"
-#include "StatsDatabase.h"
+#include "StatsConnection.h"
 
 #include <algorithm>
 #include <condition_variable>

@@ -2,7 +2,7 @@
 
 #include "Elide.h"
 #include "SqliteStatement.h"
-#include "StatsDatabase.h"
+#include "StatWrites.h"
 
 #include <QSqlError>
 #include <QTimer>

@@ -1,7 +1,7 @@
 #include "TournamentBook.h"
 
 #include "Integers.h"
-#include "StatsDatabase.h"
+#include "StatWrites.h"
 
 #include <QSqlError>
 #include <QSqlQuery>

@@ -2,7 +2,7 @@
 
 #include "Result.h"
 #include "Standings.h"
-#include "StatsDatabase.h"
+#include "StatWrites.h"
 
 #include <QDateTime>
 #include <QSqlError>

@@ -2,7 +2,7 @@
 // repository, so that no binary database is committed.
 //   korvana_make_base SCHEMA.sql OUTPUT.mdb
 #include "DataFiles.h"
-#include "StatsDatabase.h"
+#include "StatsConnection.h"
 
 #include <QCoreApplication>
 #include <QFile>

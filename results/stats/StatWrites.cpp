@@ -1,4 +1,4 @@
-#include "StatsDatabase.h"
+#include "StatWrites.h"
 
 #include "Integers.h"
 #include "TournamentBook.h"
