@@ -2,6 +2,7 @@
 
 #include "LineScan.h"
 #include "Settings.h"
+#include "Tournament.h"
 
 #include <QtEndian>
 #include <algorithm>
@@ -267,7 +268,7 @@ ListCount countList(QByteArrayView list, const UsedTeams &used) {
 }
 
 bool isExhausted(const ListCount &count) {
-    return count.matches > count.lines - 3;
+    return count.matches > count.lines - kPlayers;
 }
 
 Lines poolRemainder(QByteArrayView list, const UsedTeams &used) {
@@ -319,7 +320,16 @@ Result<bool> FileHasLine(const QString &fileName, QByteArrayView text) {
     if (!bytes.ok()) {
         return bytes.status();
     }
-    return UsedTeams(std::move(bytes).value()).contains(text);
+    // One walk with the line reader of the data files; a hash table of the
+    // whole file would cost more than the walk for a single line.
+    LineScanner scanner(bytes.value(), LineScanner::Check::None);
+    QByteArrayView line;
+    while (scanner.next(line)) {
+        if (line == text) {
+            return true;
+        }
+    }
+    return false;
 }
 
 QString ExhaustedMessage(const QString &listFile) {

@@ -27,7 +27,8 @@ struct ListCount {
 };
 ListCount countList(QByteArrayView list, const UsedTeams &used);
 
-// True when fewer than three of the list's teams are left unused, counting every pair.
+// True when fewer teams of the list are left unused than a draw gives out (one
+// for each player), counting every pair.
 bool isExhausted(const ListCount &count);
 
 // The list's lines in file order, less every line that stands in the log.

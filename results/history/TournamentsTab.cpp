@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QTableView>
 #include <QTableWidget>
+#include <iterator>
 
 namespace {
 
@@ -115,15 +116,17 @@ void TournamentsTab::setUpTables() {
     }
     m_list->horizontalHeader()->setStretchLastSection(true);
 
-    m_crossTable->setRowCount(3);
-    m_crossTable->setColumnCount(12);
-    m_crossTable->setHorizontalHeaderLabels(
-        {QString(), QString(), QString(), QStringLiteral("Побед"), QStringLiteral("Ничьих"),
-         QStringLiteral("Поражений"), QStringLiteral("Забито"), QStringLiteral("Пропущено"), QStringLiteral("Разница"),
-         QStringLiteral("Очки"), QStringLiteral("Игрок"), QStringLiteral("Место")});
+    // A column for each player's goals, then the figures of the row.
+    QStringList headings(kPlayers);
+    headings << QStringLiteral("Побед") << QStringLiteral("Ничьих") << QStringLiteral("Поражений")
+             << QStringLiteral("Забито") << QStringLiteral("Пропущено") << QStringLiteral("Разница")
+             << QStringLiteral("Очки") << QStringLiteral("Игрок") << QStringLiteral("Место");
+    m_crossTable->setRowCount(kPlayers);
+    m_crossTable->setColumnCount(static_cast<int>(headings.size()));
+    m_crossTable->setHorizontalHeaderLabels(headings);
     fitRowsToFont(m_crossTable);
-    for (int column = 0; column < 12; ++column) {
-        m_crossTable->setColumnWidth(column, column < 3 ? 88 : 60);
+    for (int column = 0; column < m_crossTable->columnCount(); ++column) {
+        m_crossTable->setColumnWidth(column, column < kPlayers ? 88 : 60);
     }
 }
 
@@ -188,8 +191,8 @@ void TournamentsTab::showTournament(const QModelIndex &current) {
                                    QString::number(row.conceded), QString::number(row.difference),
                                    QString::number(row.points),   row.player,
                                    QString::number(row.place)};
-        for (int k = 0; k < 9; ++k) {
-            setItem(table, r, 3 + k, figures[k]);
+        for (int k = 0; k < static_cast<int>(std::size(figures)); ++k) {
+            setItem(table, r, kPlayers + k, figures[k]);
         }
     }
 }

@@ -228,6 +228,8 @@ struct Added {
 // Added::figures follows the columns of statFigureColumns(); the book's
 // columns give them (the place counts come from "place").
 constexpr int kDifference = 5;
+// The place counts follow the seven figures of a row, first place first.
+constexpr int kFirstPlaceCount = 7;
 
 // Why the undo stops: a reason in the user's words, or the statement that failed.
 // A plain reason is shown as it is, without "Турнир не отменён".
@@ -265,12 +267,12 @@ std::optional<std::map<qint64, Added>> addedByTournament(const QSqlDatabase &db,
         Added &row = added[query.value(0).toLongLong()];
         row.created = row.created || query.value(1).toBool();
         row.player = query.value(2).toString();
-        for (int k = 0; k < 7; ++k) {
+        for (int k = 0; k < kFirstPlaceCount; ++k) {
             row.figures[k] += query.value(3 + k).toLongLong();
         }
         const int place = query.value(10).toInt();
         if (place >= 1 && place <= kPlayers) {
-            row.figures[6 + place] += 1;
+            row.figures[kFirstPlaceCount + place - 1] += 1;
         }
     }
     return added;
