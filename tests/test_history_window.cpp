@@ -121,6 +121,9 @@ TEST_F(HistoryWindow, ShowsTheBookWithCrossTableHeadToHeadTeamsAndALazyChart) {
         figures.append(cell("CrossTable", 1, column));
     }
     EXPECT_EQ(figures, (QStringList{"2", "1", "1", "6", "3", "3", "7", u8("Боря"), "1"}));
+    EXPECT_EQ(cross->columnCount(), 12);
+    EXPECT_EQ(cross->horizontalHeaderItem(3)->text(), u8("Побед"));
+    EXPECT_EQ(cross->horizontalHeaderItem(11)->text(), u8("Место"));
 
     // The other tabs are read when first shown.
     auto *tabs = control<QTabWidget>("PageControl1");

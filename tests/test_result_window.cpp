@@ -524,6 +524,22 @@ TEST_F(ResultWindow, AWriteAfterAScoreWasEditedWithoutAComputationIsRefused) {
     EXPECT_EQ(rows().value(0).split(u' ').value(4), QStringLiteral("12")) << "the new score counts";
 }
 
+// A score that is a whole number too big for the window's computation stops the
+// computation; a write forced by "Внести данные вручную" must not book it beside
+// the figures of the earlier computation.
+TEST_F(ResultWindow, AScoreTooBigToComputeIsNotWrittenBesideOldFigures) {
+    computeExample();
+    edit(1)->setText(QStringLiteral("3000000000"));
+    click("Button1");
+    ASSERT_EQ(boxes.shown.size(), 1U);
+    click("Button2");
+    click("BitBtn1");
+    ASSERT_EQ(boxes.shown.size(), 2U);
+    EXPECT_TRUE(boxes.shown[1].text.contains(QStringLiteral("Нажмите «Посчитать результат»")))
+        << boxes.shown[1].text.toStdString();
+    EXPECT_TRUE(rows().isEmpty());
+}
+
 // A tournament entered by hand after a played one, in the same run: the names
 // are reset by "Статистика...", the titles still show the last teams, which
 // belong to nobody of this tournament.
