@@ -18,6 +18,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QIcon>
 
 namespace {
 
@@ -158,10 +159,22 @@ std::optional<QString> launcherFailure(const QStringList &arguments) {
     return std::nullopt;
 }
 
+void setUpApplication() {
+    QApplication::setApplicationName(QStringLiteral("Korvana 3"));
+    // The task bar and Wayland match the windows to the menu entry by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.korvana.Korvana3"));
+    QApplication::setFont(programFont());
+    // Every window shows the icon of the menu entry, built into the program.
+    QIcon icon;
+    for (const int side : {16, 24, 32, 48, 64, 128, 256}) {
+        icon.addFile(QStringLiteral(":/icons/org.korvana.Korvana3-%1.png").arg(side), QSize(side, side));
+    }
+    QApplication::setWindowIcon(icon);
+}
+
 int runProgram(int &argc, char **argv, const std::function<void(QWidget &)> &shown) {
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Korvana 3"));
-    QApplication::setFont(programFont());
+    setUpApplication();
 
     WidgetMessages widgetMessages;
     setMessages(&widgetMessages);

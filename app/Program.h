@@ -81,6 +81,9 @@ private:
 // desktop's menu has no terminal to print to. The text to show, or nothing.
 std::optional<QString> launcherFailure(const QStringList &arguments);
 
+// The application's name, its desktop entry, the font and the windows' icon.
+void setUpApplication();
+
 // The whole program on the data folder in the working directory: claims the
 // folder, creates the windows, shows the main one and runs until it closes.
 // shown, when given, is called with the main window right after it is shown.

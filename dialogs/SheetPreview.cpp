@@ -2,6 +2,7 @@
 
 #include "Seams.h"
 #include "SheetPage.h"
+#include "WindowBehaviour.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -18,6 +19,7 @@ SheetPreview::SheetPreview(QWidget *parent)
     : QWidget(parent, Qt::Window), m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
     setObjectName(QStringLiteral("SheetPreview"));
     setWindowTitle(QStringLiteral("Лист турнира"));
+    closeOnEscape(this);
     setSheetPageLayout(*m_printer);
     m_printer->setDocName(QStringLiteral("Турнир"));
 

@@ -15,6 +15,7 @@
 TForm5::TForm5(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::TForm5>()) {
     ui->setupUi(this);
     setWindowFlags(fixedWindowFlags());
+    closeOnEscape(this);
     setFixedSize(size());
 }
 

@@ -11,6 +11,7 @@ TForm7::TForm7(QWidget *parent)
     : QWidget(parent, fixedWindowFlags() | Qt::WindowStaysOnTopHint), ui(std::make_unique<Ui::TForm7>()) {
     ui->setupUi(this);
     setFixedSize(225, 88);
+    closeOnEscape(this);
     ui->Label1->hide();
     ui->Label2->hide();
     connect(ui->Button1, &QPushButton::clicked, this, &TForm7::Button1Click);

@@ -37,6 +37,7 @@ QString samePathKey(const QString &file) {
 TForm10::TForm10(std::chrono::milliseconds lockWait, QWidget *parent)
     : QWidget(parent, Qt::Window), ui(std::make_unique<Ui::TForm10>()), m_lockWait(lockWait) {
     ui->setupUi(this);
+    closeOnEscape(this);
     for (QLabel *label : findChildren<QLabel *>()) {
         label->setTextFormat(Qt::PlainText);
     }

@@ -44,7 +44,8 @@ deb=${debs[0]}
 depends=$(dpkg-deb -f "$deb" Depends)
 [[ $depends == *libqt6widgets6* ]] || fail "Depends lacks what dpkg-shlibdeps finds: $depends"
 [[ $depends == *libqt6sql6-sqlite* ]] || fail "Depends lacks the SQLite driver: $depends"
-[ "$(dpkg-deb -f "$deb" Recommends)" = "libreoffice-calc, xdg-utils" ] || fail "Recommends: $(dpkg-deb -f "$deb" Recommends)"
+[ "$(dpkg-deb -f "$deb" Recommends)" = "xdg-utils" ] || fail "Recommends: $(dpkg-deb -f "$deb" Recommends)"
+[ "$(dpkg-deb -f "$deb" Suggests)" = "libreoffice-calc" ] || fail "Suggests: $(dpkg-deb -f "$deb" Suggests)"
 [ "$(dpkg-deb -f "$deb" Section)" = games ] || fail "Section: $(dpkg-deb -f "$deb" Section)"
 
 root=$work/root

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QShortcut>
 #include <QWidget>
 
 bool pressButtonForEnter(QWidget *window, const QKeyEvent *event) {
@@ -33,4 +34,9 @@ void bringToFront(QWidget *window) {
     window->show();
     window->raise();
     window->activateWindow();
+}
+
+void closeOnEscape(QWidget *window) {
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
+    QObject::connect(escape, &QShortcut::activated, window, &QWidget::close);
 }

@@ -1,0 +1,54 @@
+#include "Program.h"
+#include "ProgramTest.h"
+#include "SheetPreview.h"
+#include "Unit1.h"
+#include "Unit10.h"
+#include "Unit51.h"
+#include "Unit7.h"
+
+#include <QGuiApplication>
+#include <QIcon>
+#include <QTest>
+#include <gtest/gtest.h>
+
+// What a desktop expects of every program: the icon of its menu entry on each
+// window, the entry's name for the task bar, and Escape closing the windows that
+// only show something.
+class Desktop : public ProgramTest {};
+
+TEST_F(Desktop, EveryWindowCarriesTheIconOfTheMenuEntry) {
+    setUpApplication();
+    EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral("org.korvana.Korvana3"));
+    const QList<QSize> sizes = QApplication::windowIcon().availableSizes();
+    for (const int side : {16, 32, 48, 256}) {
+        EXPECT_TRUE(sizes.contains(QSize(side, side))) << side;
+    }
+    // Not a blank picture: the built-in file was found and read.
+    EXPECT_FALSE(QApplication::windowIcon().pixmap(48).toImage().allGray());
+    start();
+    for (QWidget *window : std::initializer_list<QWidget *>{&program->form1(), &program->form10(),
+                                                            &program->sheetPreview(), &program->form7()}) {
+        EXPECT_EQ(window->windowIcon().cacheKey(), QApplication::windowIcon().cacheKey())
+            << window->objectName().toStdString();
+    }
+}
+
+TEST_F(Desktop, EscapeClosesTheWindowsThatOnlyShowSomething) {
+    start();
+    for (QWidget *window : std::initializer_list<QWidget *>{&program->form10(), &program->sheetPreview(),
+                                                            &program->form7(), &program->form5()}) {
+        window->show();
+        QApplication::setActiveWindow(window);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window)) << window->objectName().toStdString();
+        QTest::keyClick(window, Qt::Key_Escape);
+        EXPECT_FALSE(window->isVisible()) << window->objectName().toStdString();
+    }
+    // The main window stays: Escape is no way to end the program.
+    QWidget &main = program->form1();
+    main.show();
+    QApplication::setActiveWindow(&main);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    QTest::keyClick(&main, Qt::Key_Escape);
+    EXPECT_TRUE(main.isVisible());
+    main.hide();
+}
