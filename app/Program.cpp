@@ -19,6 +19,9 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 namespace {
 
@@ -170,6 +173,22 @@ void setUpApplication() {
         icon.addFile(QStringLiteral(":/icons/org.korvana.Korvana3-%1.png").arg(side), QSize(side, side));
     }
     QApplication::setWindowIcon(icon);
+    // Without the translation Qt's texts stay English; nothing else changes.
+    if (std::unique_ptr<QTranslator> translation = qtTranslation();
+        translation && QCoreApplication::installTranslator(translation.get())) {
+        translation.release()->setParent(QCoreApplication::instance());
+    }
+}
+
+std::unique_ptr<QTranslator> qtTranslation() {
+    // Qt's own texts (the file and print dialogs, the preview's tool bar, the
+    // edit boxes' menus) in Russian, from the translations Qt is installed with.
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        return nullptr;
+    }
+    return translator;
 }
 
 int runProgram(int &argc, char **argv, const std::function<void(QWidget &)> &shown) {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+class QTranslator;
 class QWidget;
 class SheetPreview;
 class TForm1;
@@ -81,8 +82,11 @@ private:
 // desktop's menu has no terminal to print to. The text to show, or nothing.
 std::optional<QString> launcherFailure(const QStringList &arguments);
 
-// The application's name, its desktop entry, the font and the windows' icon.
+// The application's name, its desktop entry, the font, the windows' icon and
+// Qt's own texts in Russian.
 void setUpApplication();
+// Qt's Russian translation, loaded; nullptr when it is not installed.
+std::unique_ptr<QTranslator> qtTranslation();
 
 // The whole program on the data folder in the working directory: claims the
 // folder, creates the windows, shows the main one and runs until it closes.

@@ -7,6 +7,7 @@
 #include "Cp1251.h"
 #include "DataFiles.h"
 #include "Pool.h"
+#include "Program.h"
 #include "Seams.h"
 #include "Startup.h"
 #include "Unit1.h"
@@ -14,6 +15,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -105,6 +107,19 @@ void BM_FileHasLineAbsent(benchmark::State &state) {
 BENCHMARK(BM_FileHasLineAbsent)->Arg(kLarge.listLines)->ArgName("list_lines")->Unit(benchmark::kMillisecond);
 
 // The start-up sequence over the files, without a window.
+// Qt's Russian translation as the start takes it: found, read and installed.
+void BM_LoadQtTranslation(benchmark::State &state) {
+    for (auto _ : state) {
+        std::unique_ptr<QTranslator> translation = qtTranslation();
+        if (!translation || !QCoreApplication::installTranslator(translation.get())) {
+            state.SkipWithError("qtbase_ru.qm is not installed");
+            return;
+        }
+        QCoreApplication::removeTranslator(translation.get());
+    }
+}
+BENCHMARK(BM_LoadQtTranslation)->Unit(benchmark::kMicrosecond);
+
 void BM_StartupSequence(benchmark::State &state) {
     const DataSize size = enterFolder(state);
     for (auto _ : state) {

@@ -32,10 +32,11 @@ ensure_packages() {
 # What the program needs to build and run.
 # libsqlite3-dev: the statistics window registers a collation on the SQLite
 # connection under Qt SQL, through SQLite's own interface; libicu-dev: that
-# collation and the grid's Russian order compare names with ICU itself.
+# collation and the grid's Russian order compare names with ICU itself;
+# qt6-translations-l10n: Qt's own dialogs in Russian.
 KORVANA_RUN_PACKAGES=(cmake make g++ qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev libicu-dev
     fonts-dejavu-core pkg-config libquazip1-qt6-dev libpugixml-dev libxlsxwriter-dev fonts-liberation2
-    qt6-charts-dev libqt6opengl6-dev)
+    qt6-charts-dev libqt6opengl6-dev qt6-translations-l10n)
 # What the tests and benchmarks need on top; the package's test builds the Debian
 # package (dpkg-dev, fakeroot, file for stripping) and validates its menu entry
 # and AppStream metadata.

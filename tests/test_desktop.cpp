@@ -5,10 +5,17 @@
 #include "Unit10.h"
 #include "Unit51.h"
 #include "Unit7.h"
+#include "WidgetMessages.h"
 
+#include <QAbstractButton>
+#include <QDialogButtonBox>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
+#include <QTranslator>
 #include <gtest/gtest.h>
 
 // What a desktop expects of every program: the icon of its menu entry on each
@@ -51,4 +58,43 @@ TEST_F(Desktop, EscapeClosesTheWindowsThatOnlyShowSomething) {
     QTest::keyClick(&main, Qt::Key_Escape);
     EXPECT_TRUE(main.isVisible());
     main.hide();
+}
+
+// Qt's own texts turn Russian; the program's questions name their buttons Yes,
+// No, Cancel and OK, and those names stay.
+TEST_F(Desktop, QtSpeaksRussianWhileTheProgramsButtonsKeepTheirNames) {
+    const std::unique_ptr<QTranslator> translation = qtTranslation();
+    ASSERT_TRUE(translation) << "qtbase_ru.qm of qt6-translations-l10n";
+    ASSERT_TRUE(QCoreApplication::installTranslator(translation.get()));
+    const QDialogButtonBox dialogButtons(QDialogButtonBox::Save | QDialogButtonBox::Cancel);
+    EXPECT_EQ(dialogButtons.button(QDialogButtonBox::Save)->text(), QStringLiteral("Сохранить"));
+    EXPECT_EQ(dialogButtons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Отмена"));
+
+    WidgetMessages boxes;
+    const auto buttonsOfTheNextBox = [] {
+        auto names = std::make_shared<QStringList>();
+        QTimer::singleShot(0, [names] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (box == nullptr) {
+                return;
+            }
+            for (QAbstractButton *button : box->buttons()) {
+                names->append(button->text());
+            }
+            names->sort();
+            box->button(box->buttons().size() == 1 ? box->standardButton(box->buttons()[0]) : QMessageBox::Cancel)
+                ->click();
+        });
+        return names;
+    };
+    std::shared_ptr<QStringList> names = buttonsOfTheNextBox();
+    EXPECT_EQ(boxes.askYesNoCancel(QStringLiteral("Клубы - Yes, Сборные - No, Случайно - Cancel")),
+              Messages::Answer::Cancel);
+    EXPECT_EQ(*names, (QStringList{"&No", "&Yes", "Cancel"}));
+    names = buttonsOfTheNextBox();
+    EXPECT_EQ(boxes.askOkCancel(QStringLiteral("Delete record?")), Messages::Answer::Cancel);
+    EXPECT_EQ(*names, (QStringList{"Cancel", "OK"}));
+    names = buttonsOfTheNextBox();
+    boxes.information(QStringLiteral("Сохранено."));
+    EXPECT_EQ(*names, (QStringList{"OK"}));
 }

@@ -44,6 +44,7 @@ deb=${debs[0]}
 depends=$(dpkg-deb -f "$deb" Depends)
 [[ $depends == *libqt6widgets6* ]] || fail "Depends lacks what dpkg-shlibdeps finds: $depends"
 [[ $depends == *libqt6sql6-sqlite* ]] || fail "Depends lacks the SQLite driver: $depends"
+[[ $depends == *qt6-translations-l10n* ]] || fail "Depends lacks Qt's translations: $depends"
 [ "$(dpkg-deb -f "$deb" Recommends)" = "xdg-utils" ] || fail "Recommends: $(dpkg-deb -f "$deb" Recommends)"
 [ "$(dpkg-deb -f "$deb" Suggests)" = "libreoffice-calc" ] || fail "Suggests: $(dpkg-deb -f "$deb" Suggests)"
 [ "$(dpkg-deb -f "$deb" Section)" = games ] || fail "Section: $(dpkg-deb -f "$deb" Section)"

@@ -2,6 +2,7 @@
 
 #include "Elide.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -9,6 +10,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
+#include <utility>
 
 namespace {
 
@@ -31,6 +33,16 @@ QMessageBox::StandardButton show(QMessageBox::Icon icon, const QString &text, QM
     box.setTextFormat(Qt::PlainText);
     if (defaultButton != QMessageBox::NoButton) {
         box.setDefaultButton(defaultButton);
+    }
+    // The buttons keep the names that the program's questions refer to ("Клубы -
+    // Yes, Сборные - No, Случайно - Cancel"), whatever language Qt's own texts
+    // are translated into.
+    const std::pair<QMessageBox::StandardButton, const char *> names[] = {
+        {QMessageBox::Yes, "&Yes"}, {QMessageBox::No, "&No"}, {QMessageBox::Cancel, "Cancel"}, {QMessageBox::Ok, "OK"}};
+    for (const auto &[button, name] : names) {
+        if (QAbstractButton *shown = box.button(button)) {
+            shown->setText(QString::fromLatin1(name));
+        }
     }
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
