@@ -1,6 +1,7 @@
 #include "Program.h"
 
 #include "DataFolderLock.h"
+#include "DesktopApplications.h"
 #include "ProgramFont.h"
 #include "SheetPreview.h"
 #include "StatsConnection.h"
@@ -197,7 +198,11 @@ int runProgram(int &argc, char **argv, const std::function<void(QWidget &)> &sho
 
     WidgetMessages widgetMessages;
     setMessages(&widgetMessages);
-    setDesktopOpener([](const QUrl &url) { return QDesktopServices::openUrl(url); });
+    // A file that no application of the desktop opens is not handed over: the
+    // caller then shows it itself (the sheet in the program's own preview).
+    setDesktopOpener([](const QUrl &url) {
+        return (!url.isLocalFile() || desktopHasApplicationFor(url.toLocalFile())) && QDesktopServices::openUrl(url);
+    });
 
     int exitCode = 0;
     if (const std::optional<QString> failure = launcherFailure(QCoreApplication::arguments())) {

@@ -1,3 +1,4 @@
+#include "DesktopApplications.h"
 #include "Program.h"
 #include "ProgramTest.h"
 #include "SheetPreview.h"
@@ -9,10 +10,12 @@
 
 #include <QAbstractButton>
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTranslator>
@@ -97,4 +100,33 @@ TEST_F(Desktop, QtSpeaksRussianWhileTheProgramsButtonsKeepTheirNames) {
     names = buttonsOfTheNextBox();
     boxes.information(QStringLiteral("Сохранено."));
     EXPECT_EQ(*names, (QStringList{"OK"}));
+}
+
+// xdg-open starts, and so counts as a success, even where no application then
+// shows the sheet: the desktop is asked through xdg-mime first.
+TEST(DesktopApplications, AFileGoesToTheDesktopOnlyWhereItNamesAnApplication) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const auto fake = [&dir](const QString &name, const QByteArray &script) {
+        QFile file(dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\n" + script);
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return file.fileName();
+    };
+    const QString sheet = dir.filePath(QStringLiteral("Турнир 2026-12-09.xlsx"));
+    const QString asked = dir.filePath(QStringLiteral("asked.txt"));
+    EXPECT_TRUE(desktopHasApplicationFor(
+        sheet,
+        fake(QStringLiteral("named"), "echo \"$@\" > '" + asked.toUtf8() + "'\necho libreoffice-calc.desktop\n")));
+    QFile question(asked);
+    ASSERT_TRUE(question.open(QIODevice::ReadOnly));
+    EXPECT_EQ(question.readAll().trimmed(),
+              QByteArray("query default application/vnd.openxmlformats-officedocument.spreadsheetml.sheet"));
+    EXPECT_FALSE(desktopHasApplicationFor(sheet, fake(QStringLiteral("nothing"), "exit 0\n")))
+        << "no application for the type";
+    EXPECT_FALSE(desktopHasApplicationFor(sheet, fake(QStringLiteral("fails"), "echo x.desktop\nexit 3\n")));
+    EXPECT_TRUE(desktopHasApplicationFor(sheet, dir.filePath(QStringLiteral("absent"))))
+        << "without xdg-mime the opener decides alone";
 }
