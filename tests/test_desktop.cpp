@@ -1,3 +1,4 @@
+#include "BookFixture.h"
 #include "DesktopApplications.h"
 #include "Program.h"
 #include "ProgramTest.h"
@@ -15,6 +16,7 @@
 #include <QIcon>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -129,4 +131,24 @@ TEST(DesktopApplications, AFileGoesToTheDesktopOnlyWhereItNamesAnApplication) {
     EXPECT_FALSE(desktopHasApplicationFor(sheet, fake(QStringLiteral("fails"), "echo x.desktop\nexit 3\n")));
     EXPECT_TRUE(desktopHasApplicationFor(sheet, dir.filePath(QStringLiteral("absent"))))
         << "without xdg-mime the opener decides alone";
+}
+
+// Tab leaves the list of tournaments at once instead of walking it cell by cell.
+TEST_F(Desktop, TabLeavesTheListOfTournaments) {
+    makeStatsDatabase(path(StatsDb::FileName));
+    execOnStats(path(StatsDb::FileName), threeTournamentsSql());
+    start();
+    TForm10 &history = program->form10();
+    history.openHistory();
+    QApplication::setActiveWindow(&history);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&history));
+    auto *list = history.findChild<QTableView *>(QStringLiteral("TournamentList"));
+    ASSERT_NE(list, nullptr);
+    list->setFocus();
+    ASSERT_TRUE(list->hasFocus());
+    ASSERT_EQ(list->model()->rowCount(), 3);
+    list->setCurrentIndex(list->model()->index(0, 0));
+    QTest::keyClick(list, Qt::Key_Tab);
+    EXPECT_FALSE(list->hasFocus());
+    history.hide();
 }

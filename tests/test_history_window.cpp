@@ -89,7 +89,7 @@ TEST_F(HistoryWindow, TheMenuItemStandsRightAfterStatistics) {
         items.append(action->isSeparator() ? QStringLiteral("-") : action->objectName());
     }
     EXPECT_EQ(items, (QStringList{"N5", "N8", "N6", "N10", "N9", "-", "N3"}));
-    EXPECT_EQ(find<QAction>("N10")->text(), u8("История турниров..."));
+    EXPECT_EQ(find<QAction>("N10")->text(), u8("&История турниров..."));
 }
 
 TEST_F(HistoryWindow, ShowsTheBookWithCrossTableHeadToHeadTeamsAndALazyChart) {

@@ -117,8 +117,8 @@ TEST_F(MainWindow, ControlsStartAsTheLayoutSays) {
     }
     EXPECT_EQ(menuTexts,
               (QStringList{QStringLiteral("&Команды..."), QStringLiteral("&Настройки..."),
-                           QStringLiteral("Статистика..."), QStringLiteral("История турниров..."),
-                           QStringLiteral("Печать листа турнира..."), QStringLiteral("-"), QStringLiteral("&Выход")}));
+                           QStringLiteral("Статистика..."), QStringLiteral("&История турниров..."),
+                           QStringLiteral("&Печать листа турнира..."), QStringLiteral("-"), QStringLiteral("&Выход")}));
     EXPECT_EQ(form.menuBar()->actions().last()->text(), QStringLiteral("?"));
 }
 

@@ -109,6 +109,9 @@ TournamentsTab::~TournamentsTab() {
 
 void TournamentsTab::setUpTables() {
     m_list->setModel(m_tournaments);
+    // The arrows move within the list; Tab goes on to the next control, as it
+    // does everywhere else, instead of walking the list cell by cell.
+    m_list->setTabKeyNavigation(false);
     fitRowsToFont(m_list);
     m_list->setColumnWidth(0, 110);
     for (int column = 1; column < 4; ++column) {
