@@ -4,12 +4,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QFontDatabase>
-#include <QFontInfo>
-#include <QFontMetricsF>
-#include <QKeyEvent>
 #include <QMessageBox>
-#include <QPushButton>
 #include <utility>
 
 namespace {

@@ -212,11 +212,23 @@ PlayerWrite writePlayer(const QSqlDatabase &db, const PlayerFigures &row) {
 
 } // namespace
 
-Result<Matches> checkTournament(const PerPlayer<PlayerFigures> &rows, const ScoreTexts &scores) {
+namespace {
+
+// Every row's figures, before anything is written.
+Status checkRows(const PerPlayer<PlayerFigures> &rows) {
     for (const PlayerFigures &row : rows) {
         if (const Status checked = checkPlayerFigures(row); !checked.ok()) {
             return Failure{checked.error() + nothingWritten()};
         }
+    }
+    return {};
+}
+
+} // namespace
+
+Result<Matches> checkTournament(const PerPlayer<PlayerFigures> &rows, const ScoreTexts &scores) {
+    if (const Status checked = checkRows(rows); !checked.ok()) {
+        return checked;
     }
     Result<Matches> matches = parseScores(scores);
     if (!matches.ok()) {
@@ -294,10 +306,8 @@ Result<WrittenRows> writeRows(const StatsConnection &connection, const PerPlayer
 
 Result<QStringList> writeTournament(const StatsConnection &connection, const PerPlayer<PlayerFigures> &rows,
                                     const TournamentEntry &entry, const std::function<void(int)> &afterRow) {
-    for (const PlayerFigures &row : rows) {
-        if (const Status checked = checkPlayerFigures(row); !checked.ok()) {
-            return Failure{checked.error() + nothingWritten()};
-        }
+    if (const Status checked = checkRows(rows); !checked.ok()) {
+        return checked;
     }
     const StatsConnection::LockWaitScope wait(connection);
     const QSqlDatabase db = connection.database();

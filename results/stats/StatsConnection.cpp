@@ -14,8 +14,6 @@
 #include <sqlite3.h>
 #include <string_view>
 #include <thread>
-#include <variant>
-#include <vector>
 
 namespace {
 
