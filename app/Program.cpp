@@ -18,7 +18,6 @@
 #include "WidgetMessages.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -144,6 +143,9 @@ QList<QWidget *> Program::windowsMade() const {
 
 // The secondary windows go first, the main window last.
 Program::~Program() {
+    if (m_usesDesktop) {
+        setDesktopOpener({});
+    }
     m_sheetPreview.reset();
     Form10.reset();
     Form9.reset();
@@ -192,18 +194,26 @@ std::unique_ptr<QTranslator> qtTranslation() {
     return translator;
 }
 
+void Program::useDesktop(const QString &xdgMime, const QString &xdgOpen) {
+    m_usesDesktop = true;
+    // A file that no application of the desktop opens is not handed over: the
+    // caller then shows it itself (the sheet in the program's own preview).
+    setDesktopOpener([this, xdgMime, xdgOpen](const QUrl &url) {
+        if (url.isLocalFile() && !desktopHasApplicationFor(url.toLocalFile(), xdgMime)) {
+            return false;
+        }
+        TForm1 *main = Form1.get();
+        return startDesktopOpener(
+            url, main, [main, url] { main->desktopCouldNotOpen(url); }, xdgOpen);
+    });
+}
+
 int runProgram(int &argc, char **argv, const std::function<void(QWidget &)> &shown) {
     QApplication application(argc, argv);
     setUpApplication();
 
     WidgetMessages widgetMessages;
     setMessages(&widgetMessages);
-    // A file that no application of the desktop opens is not handed over: the
-    // caller then shows it itself (the sheet in the program's own preview).
-    setDesktopOpener([](const QUrl &url) {
-        return (!url.isLocalFile() || desktopHasApplicationFor(url.toLocalFile())) && QDesktopServices::openUrl(url);
-    });
-
     int exitCode = 0;
     if (const std::optional<QString> failure = launcherFailure(QCoreApplication::arguments())) {
         // The launcher could not prepare the data folder: its message, and no folder.
@@ -215,6 +225,7 @@ int runProgram(int &argc, char **argv, const std::function<void(QWidget &)> &sho
         exitCode = 1;
     } else {
         Program program;
+        program.useDesktop();
         // A start-up that could not go on (the statistics database) ends the
         // program before its window is shown.
         if (const std::optional<int> end = pendingProgramEnd()) {
@@ -227,7 +238,6 @@ int runProgram(int &argc, char **argv, const std::function<void(QWidget &)> &sho
             exitCode = QApplication::exec();
         }
     }
-    setDesktopOpener({});
     setMessages(nullptr);
     return exitCode;
 }

@@ -57,6 +57,13 @@ public:
     // The windows made so far, the main window first.
     QList<QWidget *> windowsMade() const;
 
+    // Hands files and addresses to the desktop from now on (until the program
+    // goes): a local file only where xdgMime names an application for it, then
+    // xdgOpen; an opener that ends with a failure is taken up by the main window
+    // (the sheet then shows in the program's preview). Tests name fakes.
+    void useDesktop(const QString &xdgMime = QStringLiteral("xdg-mime"),
+                    const QString &xdgOpen = QStringLiteral("xdg-open"));
+
 private:
     void connectMainWindow();
 
@@ -74,6 +81,7 @@ private:
     std::unique_ptr<TForm9> Form9;
     std::unique_ptr<TForm10> Form10;
     std::unique_ptr<SheetPreview> m_sheetPreview;
+    bool m_usesDesktop = false;
 };
 
 // The one command line the program reads: "--launcher-failure <text>", with

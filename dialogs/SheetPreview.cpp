@@ -1,5 +1,6 @@
 #include "SheetPreview.h"
 
+#include "DesktopApplications.h"
 #include "Seams.h"
 #include "SheetPage.h"
 #include "WindowBehaviour.h"
@@ -52,6 +53,9 @@ SheetPreview::~SheetPreview() = default;
 
 void SheetPreview::showSheet(const TournamentSheet &sheet) {
     m_sheet = sheet;
+    // The date tells a sheet of today from one that a restart found in "last.txt".
+    setWindowTitle(sheet.date.isEmpty() ? QStringLiteral("Лист турнира")
+                                        : QStringLiteral("Лист турнира от %1").arg(sheet.date));
     m_preview->updatePreview();
     show();
     raise();
@@ -101,5 +105,5 @@ void SheetPreview::savePdf() {
         messages().error(QStringLiteral("Лист турнира не сохранён в PDF.\n%1").arg(written.error()));
         return;
     }
-    messages().information(QStringLiteral("Лист турнира сохранён в файл %1").arg(shown));
+    tellSavedAndOfferFolder(QStringLiteral("Лист турнира сохранён в файл %1").arg(shown), info.absolutePath());
 }

@@ -13,6 +13,7 @@
 // players, their teams and the first round of the tournament, and the prize.
 struct TournamentSheet : Tournament {
     QString prizePicture; // the picture recorded in "gift.txt"; may be empty
+    QString date;         // the tournament's date as "last.txt" records it; may be empty
 };
 
 // The sheet was filled and shown, or at least written: the file, whether the

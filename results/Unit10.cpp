@@ -3,6 +3,7 @@
 #include "BookReader.h"
 #include "ChartTab.h"
 #include "CsvWriter.h"
+#include "DesktopApplications.h"
 #include "HeadToHeadTab.h"
 #include "Seams.h"
 #include "StatsConnection.h"
@@ -240,5 +241,7 @@ void TForm10::exportClick() {
                          (written.isEmpty() ? QString() : QStringLiteral("\nЗаписаны:\n%1").arg(written.join(u'\n'))));
         return;
     }
-    messages().information(QStringLiteral("Записаны файлы:\n%1").arg(written.join(u'\n')));
+    // The three files may lie in different folders: the folder of the first is offered.
+    tellSavedAndOfferFolder(QStringLiteral("Записаны файлы:\n%1").arg(written.join(u'\n')),
+                            QFileInfo(targets.front().file).absolutePath());
 }

@@ -22,6 +22,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -31,6 +32,7 @@
 #include <QPrintPreviewWidget>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <memory>
@@ -727,6 +729,47 @@ TEST_F(FinalTable, ShowsThePreviewOnlyWhenTheDesktopCannotOpenTheSheet) {
     preview.close();
 }
 
+// The desktop's opener counts as started before it has found an application:
+// one that fails afterwards still brings the sheet up in the program's preview.
+TEST_F(FinalTable, AnOpenerThatFailsAfterStartingStillGetsTheSheetShown) {
+    writeStandardFiles();
+    QTemporaryDir tools;
+    ASSERT_TRUE(tools.isValid());
+    const auto script = [&tools](const QString &name, const QByteArray &body) {
+        QFile file(tools.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\n" + body);
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return file.fileName();
+    };
+    const QString mime = script("xdg-mime", "echo libreoffice-calc.desktop\n");
+    const QString handed = tools.filePath("handed");
+    startAndSchedule();
+    program->useDesktop(mime, script("xdg-open", "echo \"$1\" > '" + handed.toUtf8() + "'\nexit 3\n"));
+    button("BitBtn1")->click();
+    // Waited for by the event loop, not by the click.
+    EXPECT_FALSE(previewOnScreen());
+    ASSERT_TRUE(QTest::qWaitFor([this] { return previewOnScreen(); }, 5000));
+    QFile handedFile(handed);
+    ASSERT_TRUE(handedFile.open(QIODevice::ReadOnly));
+    EXPECT_EQ(handedFile.readAll().trimmed(), QDir(sheets.path()).filePath(writtenSheets()[0]).toUtf8());
+    EXPECT_EQ(boxes.texts().filter(writtenSheets()[0]).size(), 1) << boxes.texts().join('\n').toStdString();
+    program->sheetPreview().close();
+
+    // An opener that succeeds leaves the preview closed.
+    program->useDesktop(mime, script("xdg-open-fine", "exit 0\n"));
+    button("BitBtn1")->click();
+    QTest::qWait(300);
+    EXPECT_FALSE(previewOnScreen());
+
+    // With no application named, nothing is handed over and the preview shows at once.
+    program->useDesktop(script("xdg-mime-none", "exit 0\n"), script("xdg-open-unused", "exit 9\n"));
+    button("BitBtn1")->click();
+    EXPECT_TRUE(previewOnScreen());
+    program->sheetPreview().close();
+}
+
 TEST_F(FinalTable, MenuPreviewsTheLastSheetOfTheRunOrElseTheRecordedTournament) {
     writeStandardFiles();
     writeSettings({"0", "clubs", "[players]", "A", "B", "C", "[gift]", "0", "[log all teams]", "1"});
@@ -742,6 +785,8 @@ TEST_F(FinalTable, MenuPreviewsTheLastSheetOfTheRunOrElseTheRecordedTournament) 
               (std::array<QString, 3>{QStringLiteral("Ливерпуль"), QStringLiteral("Наполи"), QStringLiteral("Зенит")}));
     EXPECT_EQ(preview.sheet().players, (std::array<QString, 3>{"A", "B", "C"}));
     EXPECT_EQ(preview.sheet().firstRound, FirstRoundTeams{});
+    // The title dates the sheet, so that an old record does not pass for today's.
+    EXPECT_EQ(preview.windowTitle(), QStringLiteral("Лист турнира от 01.12.2026"));
     preview.close();
 
     // After one: that very sheet.
@@ -749,6 +794,7 @@ TEST_F(FinalTable, MenuPreviewsTheLastSheetOfTheRunOrElseTheRecordedTournament) 
     EXPECT_FALSE(previewOnScreen());
     printSheet->trigger();
     ASSERT_TRUE(previewOnScreen());
+    EXPECT_EQ(preview.windowTitle(), QStringLiteral("Лист турнира от ") + today());
     EXPECT_EQ(preview.sheet().firstRound[0][1], text("Label8"));
     EXPECT_EQ(preview.sheet().teams[0], fields()[0]);
     preview.close();
@@ -778,12 +824,16 @@ TEST_F(FinalTable, PreviewSavesThePdfWhereTheUserChooses) {
     // A name without ".pdf" gets it, even one with another dot in it; the user
     // is told where the file went.
     chosen = path("Турнир");
+    boxes.answers.push_back(Messages::Answer::No);
     save->click();
     EXPECT_TRUE(read("Турнир.pdf").startsWith("%PDF-")) << "a PDF";
     ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text,
-              QStringLiteral("Лист турнира сохранён в файл %1").arg(QDir::toNativeSeparators(path("Турнир.pdf"))));
+    EXPECT_EQ(boxes.shown[0].text, QStringLiteral("Лист турнира сохранён в файл %1\n\nОткрыть папку %2?")
+                                       .arg(QDir::toNativeSeparators(path("Турнир.pdf")),
+                                            QDir::toNativeSeparators(QFileInfo(path("Турнир.pdf")).absolutePath())));
+    EXPECT_TRUE(opened.empty()) << "No leaves the folder closed";
     chosen = path("sheet.v2");
+    boxes.answers.push_back(Messages::Answer::No);
     save->click();
     EXPECT_TRUE(read("sheet.v2.pdf").startsWith("%PDF-"));
     EXPECT_FALSE(QFile::exists(path("sheet.v2")));
@@ -801,10 +851,13 @@ TEST_F(FinalTable, PreviewSavesThePdfWhereTheUserChooses) {
         << boxes.shown[0].text.toStdString();
     EXPECT_EQ(read("Турнир.pdf"), "mine");
     boxes.answers.push_back(Messages::Answer::Yes);
+    boxes.answers.push_back(Messages::Answer::Yes);
     chosen = path("Турнир.PDF");
     write("Турнир.PDF", "mine too");
     save->click();
     EXPECT_TRUE(read("Турнир.PDF").startsWith("%PDF-")) << "a name that ends in .PDF is kept";
+    ASSERT_EQ(opened.size(), 1u) << "Yes opens the folder of the saved file";
+    EXPECT_EQ(QFileInfo(opened[0].toLocalFile()), QFileInfo(QFileInfo(path("Турнир.PDF")).absolutePath()));
     boxes.shown.clear();
 
     // A folder that does not exist: the user is told, in Russian.

@@ -45,9 +45,10 @@ std::optional<int> pendingProgramEnd();
 void setProgramEnd(std::function<void(int)> handler);
 
 // Asks the desktop to open a file or a web address with the user's own
-// application (xdg-open). True when the desktop took the request; whether the
-// application then shows it is not known. Until the program installs the
-// desktop's opener, nothing is opened and the answer is false.
+// application (xdg-open). True when the desktop took the request; an opener
+// that fails afterwards is told to the main window by the opener that the
+// program installs. Until the program installs one, nothing is opened and the
+// answer is false.
 bool openWithDesktop(const QUrl &url);
 // Installs the opener; an empty function restores the default.
 void setDesktopOpener(std::function<bool(const QUrl &)> opener);

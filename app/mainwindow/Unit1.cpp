@@ -20,9 +20,12 @@
 #include <QCollator>
 #include <QCoreApplication>
 #include <QDate>
+#include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QStringListModel>
+#include <QUrl>
 #include <algorithm>
 
 namespace {
@@ -310,10 +313,12 @@ void TForm1::BitBtn1Click() {
         return;
     }
 
-    TournamentSheet sheet{tournamentOnShow(), fromCp1251(lineAt(gift.value(), 0))};
+    TournamentSheet sheet{tournamentOnShow(), fromCp1251(lineAt(gift.value(), 0)),
+                          QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat)};
     m_lastSheet = sheet;
     const std::unique_ptr<Spreadsheet> spreadsheet = m_newSpreadsheet();
     const Result<SheetExport> exported = exportTournamentSheet(*spreadsheet, sheet);
+    m_lastSheetFile = exported.ok() ? exported.value().file : QString();
     // The sheet is only the printout: a sheet that cannot be written is told,
     // and the tournament goes on with its own preview to print from.
     if (!exported.ok()) {
@@ -402,8 +407,24 @@ void TForm1::CheckBox2Click() {
 }
 
 void TForm1::Label12Click() {
-    // Whether a browser came up is not checked.
-    openWithDesktop(QUrl(kHomePage));
+    // A browser that fails to come up is told through desktopCouldNotOpen.
+    if (!openWithDesktop(QUrl(kHomePage))) {
+        desktopCouldNotOpen(QUrl(kHomePage));
+    }
+}
+
+void TForm1::desktopCouldNotOpen(const QUrl &url) {
+    if (m_lastSheet && url.isLocalFile() && !m_lastSheetFile.isEmpty() &&
+        QFileInfo(url.toLocalFile()) == QFileInfo(m_lastSheetFile)) {
+        messages().information(QStringLiteral("Программа для электронных таблиц не открыла лист турнира %1.\n"
+                                              "Лист показан в окне программы: его можно напечатать или сохранить "
+                                              "оттуда.")
+                                   .arg(m_lastSheetFile));
+        emit sheetPreviewRequested(*m_lastSheet);
+        return;
+    }
+    messages().error(QStringLiteral("Не удалось открыть %1: на этом компьютере нет программы, которая его открывает.")
+                         .arg(url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString()));
 }
 
 void TForm1::N2Click() {
@@ -467,6 +488,7 @@ void TForm1::N9Click() {
     for (int k = 0; k < kPlayers; ++k) {
         sheet.teams[static_cast<size_t>(k)] = fromCp1251(lineAt(last.value(), k)).trimmed();
     }
+    sheet.date = fromCp1251(lineAt(last.value(), kPlayers)).trimmed();
     if (std::all_of(sheet.teams.begin(), sheet.teams.end(), [](const QString &team) { return team.isEmpty(); })) {
         messages().information(QStringLiteral("Листа турнира ещё нет: турнир не записан. Он появится после "
                                               "«Полная таблица и печать»."));

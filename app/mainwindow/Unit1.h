@@ -15,6 +15,7 @@ struct Fixtures;
 class QComboBox;
 class Spreadsheet;
 class QStringListModel;
+class QUrl;
 
 namespace Ui {
 class TForm1;
@@ -53,6 +54,11 @@ public:
     // program's own spreadsheet unless another is installed.
     using SpreadsheetFactory = std::function<std::unique_ptr<Spreadsheet>()>;
     void setSpreadsheetFactory(SpreadsheetFactory factory);
+
+    // The desktop's opener, started for a file or an address, ended with a
+    // failure: the sheet of the last "Полная таблица и печать" is then shown in
+    // the program's own preview; anything else is told.
+    void desktopCouldNotOpen(const QUrl &url);
 
 signals:
     // What the main window asks of the other windows. Program connects these to
@@ -109,4 +115,6 @@ private:
     SpreadsheetFactory m_newSpreadsheet;
     // The sheet of the last "Полная таблица и печать" of this run.
     std::optional<TournamentSheet> m_lastSheet;
+    // The file it was written to; empty when it could not be written.
+    QString m_lastSheetFile;
 };
