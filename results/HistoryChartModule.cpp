@@ -8,8 +8,30 @@
 #include <QLineSeries>
 #include <QValueAxis>
 #include <algorithm>
+#include <array>
 
 namespace {
+
+const QString kChartTitle = QStringLiteral("Очки нарастающим итогом");
+
+// Colours far enough apart to tell the lines by, on the chart's white ground.
+constexpr std::array<QRgb, 10> kLineColours = {0x1f77b4, 0xd62728, 0x2ca02c, 0xff7f0e, 0x9467bd,
+                                               0x8c564b, 0xe377c2, 0x17becf, 0x7f7f7f, 0xbcbd22};
+// Beyond the colours, the line's dashes tell the players apart.
+constexpr std::array<Qt::PenStyle, 5> kLineStyles = {Qt::SolidLine, Qt::DashLine, Qt::DotLine, Qt::DashDotLine,
+                                                     Qt::DashDotDotLine};
+// A line of no more points than this shows each of them as a dot; a single
+// tournament is a dot and nothing else.
+constexpr std::size_t kMostMarkedPoints = 30;
+
+// The pen of the n-th player's line: a colour of his own for the first ten,
+// then the colours again with dashes, and so on for fifty players.
+QPen linePen(std::size_t n) {
+    QPen pen(QColor(kLineColours[n % kLineColours.size()]));
+    pen.setWidthF(2);
+    pen.setStyle(kLineStyles[(n / kLineColours.size()) % kLineStyles.size()]);
+    return pen;
+}
 
 // An axis of whole numbers from 0 to at least top: ticks at a round step (1, 2,
 // 5, 10, 20, ...) with no more than eight of them, so that every label is a
@@ -40,7 +62,7 @@ void setWholeNumberRange(QAbstractAxis *abstractAxis, int top) {
 
 extern "C" Q_DECL_EXPORT QWidget *korvana_make_points_chart(QWidget *parent) {
     auto *chart = new QChart;
-    chart->setTitle(QStringLiteral("Очки нарастающим итогом"));
+    chart->setTitle(kChartTitle);
     chart->legend()->setVisible(true);
     chart->legend()->setAlignment(Qt::AlignBottom);
     auto *x = new QValueAxis;
@@ -67,16 +89,22 @@ extern "C" Q_DECL_EXPORT void korvana_show_points_progress(QWidget *widget, cons
     chart->removeAllSeries();
     QAbstractAxis *const x = chart->axes(Qt::Horizontal).value(0);
     QAbstractAxis *const y = chart->axes(Qt::Vertical).value(0);
+    chart->setTitle(progress.tournaments == 0
+                        ? QStringLiteral("В истории ещё нет ни одного турнира: линии появятся после первой записи.")
+                        : kChartTitle);
     int highest = 0;
+    std::size_t n = 0;
     for (const PointsCurve &curve : progress.curves) {
         auto *series = new QLineSeries;
         // The legend draws its labels as rich text: a name is escaped to be
         // shown as it stands.
         series->setName(curve.player.toHtmlEscaped());
+        series->setPen(linePen(n++));
+        series->setPointsVisible(curve.points.size() <= kMostMarkedPoints);
         QList<QPointF> points;
-        points.reserve(static_cast<qsizetype>(curve.points.size()) + 1);
-        // Every line starts from nothing before the first tournament.
-        points.append(QPointF(0, 0));
+        points.reserve(static_cast<qsizetype>(curve.points.size()));
+        // A line starts at the player's first tournament: one who joined later
+        // is not drawn as having played, with nothing, the ones before.
         for (const auto &[tournament, total] : curve.points) {
             points.append(QPointF(tournament, total));
             highest = std::max(highest, total);

@@ -2,6 +2,7 @@
 #include "ChartTab.h"
 #include "Elide.h"
 #include "HeadToHeadTab.h"
+#include "HistoryText.h"
 #include "ProgramTest.h"
 #include "TournamentsTab.h"
 #include "Unit1.h"
@@ -13,10 +14,13 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QMenu>
 #include <QPushButton>
+#include <QSet>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
@@ -156,8 +160,92 @@ TEST_F(HistoryWindow, ShowsTheBookWithCrossTableHeadToHeadTeamsAndALazyChart) {
     const QList<QAbstractSeries *> series = chart->chart()->series();
     ASSERT_EQ(series.size(), 4);
     EXPECT_EQ(series[2]->name(), u8("Вова"));
-    const QList<QPointF> vova = static_cast<QLineSeries *>(series[2])->points();
-    EXPECT_EQ(vova, (QList<QPointF>{{0, 0}, {1, 4}, {2, 12}, {3, 17}}));
+    const auto line = [&series](int n) { return static_cast<QLineSeries *>(series[n]); };
+    EXPECT_EQ(line(2)->points(), (QList<QPointF>{{1, 4}, {2, 12}, {3, 17}}));
+    // A line starts at the player's first tournament; one tournament is a dot.
+    EXPECT_EQ(line(3)->name(), u8("Гена"));
+    EXPECT_EQ(line(3)->points(), (QList<QPointF>{{2, 2}}));
+    EXPECT_TRUE(line(3)->pointsVisible());
+    // Every player a line of his own look.
+    QSet<QString> looks;
+    for (int n = 0; n < series.size(); ++n) {
+        looks.insert(line(n)->pen().color().name() + QString::number(line(n)->pen().style()));
+    }
+    EXPECT_EQ(looks.size(), series.size());
+}
+
+// Realistic names, and one far too long: every column fits its title and its
+// texts, a text cut anywhere shows whole in its tooltip, and the team records
+// follow a click on a column's title.
+TEST_F(HistoryWindow, ColumnsFitLongNamesAndTheTeamRecordsSortByAClickedTitle) {
+    const QString longTeam = QString(u8("Боруссия Мёнхенгладбах ")).repeated(6).trimmed();
+    QStringList book = threeTournamentsSql();
+    book << u8("UPDATE tournament_player SET player = 'Константин Михайлов' WHERE player = 'Аня'")
+         << u8("UPDATE tournament_player SET team = 'Манчестер Сити' WHERE team = 'Милан'")
+         << u8("UPDATE tournament_player SET team = 'Атлетико Мадрид' WHERE team = 'Рома'")
+         << u8("UPDATE tournament_player SET team = '%1' WHERE team = 'Челси'").arg(longTeam);
+    makeStatsDatabase(path(StatsDb::FileName));
+    execOnStats(path(StatsDb::FileName), book);
+    start();
+    TForm10 &history = openFromMenu();
+    history.resize(900, 600);
+    const auto checkFits = [](QTableView *table) {
+        QHeaderView *header = table->horizontalHeader();
+        for (int column = 0; column < header->count(); ++column) {
+            if (header->sectionSize(column) < kWidestColumn) {
+                EXPECT_GE(header->sectionSize(column), header->sectionSizeHint(column))
+                    << table->objectName().toStdString() << " title of column " << column;
+            }
+            for (int row = 0; row < table->model()->rowCount(); ++row) {
+                const QModelIndex index = table->model()->index(row, column);
+                if (table->sizeHintForIndex(index).width() > header->sectionSize(column)) {
+                    EXPECT_EQ(header->sectionSize(column), kWidestColumn);
+                    EXPECT_FALSE(tooltipOf(table, index).isEmpty()) << row << ", " << column;
+                }
+            }
+        }
+    };
+    auto *list = control<QTableView>("TournamentList");
+    checkFits(list);
+    checkFits(control<QTableWidget>("CrossTable"));
+    // The second tournament holds the long team: cut in the list, whole in the tip.
+    const QModelIndex second = list->model()->index(1, 2);
+    EXPECT_EQ(list->horizontalHeader()->sectionSize(2), kWidestColumn);
+    EXPECT_TRUE(tooltipOf(list, second).contains(longTeam)) << tooltipOf(list, second).toStdString();
+    // A column the user narrows shows its texts whole in their tips.
+    list->setColumnWidth(0, 20);
+    EXPECT_EQ(tooltipOf(list, list->model()->index(0, 0)), list->model()->index(0, 0).data().toString());
+    list->resizeColumnToContents(0);
+    EXPECT_EQ(tooltipOf(list, list->model()->index(0, 0)), QString());
+
+    auto *tabs = control<QTabWidget>("PageControl1");
+    tabs->setCurrentWidget(control<QWidget>("HeadToHeadPage"));
+    control<QComboBox>("FirstPlayer")->setCurrentText(u8("Вова"));
+    control<QComboBox>("SecondPlayer")->setCurrentText(u8("Константин Михайлов"));
+    checkFits(control<QTableWidget>("HeadToHeadMatches"));
+
+    tabs->setCurrentWidget(control<QWidget>("TeamsPage"));
+    auto *teams = control<QTableWidget>("TeamTable");
+    checkFits(teams);
+    const auto column = [this, teams](int c) {
+        QStringList texts;
+        for (int row = 0; row < teams->rowCount(); ++row) {
+            texts.append(cell("TeamTable", row, c));
+        }
+        return texts;
+    };
+    // Goals scored, largest first, as numbers: 10 before 8 and 6.
+    QTest::mouseClick(teams->horizontalHeader()->viewport(), Qt::LeftButton, {},
+                      QPoint(teams->horizontalHeader()->sectionViewportPosition(5) + 5, 5));
+    EXPECT_EQ(column(5), (QStringList{"10", "8", "6", "6"}));
+    EXPECT_EQ(column(0).first(), u8("Манчестер Сити"));
+    // The teams by name; the order holds when the book is read again.
+    QTest::mouseClick(teams->horizontalHeader()->viewport(), Qt::LeftButton, {},
+                      QPoint(teams->horizontalHeader()->sectionViewportPosition(0) + 5, 5));
+    const QStringList byName{u8("Атлетико Мадрид"), elided(longTeam), u8("Манчестер Сити"), u8("Ювентус")};
+    EXPECT_EQ(column(0), byName);
+    history.reread();
+    EXPECT_EQ(column(0), byName);
 }
 
 TEST_F(HistoryWindow, AnOldFileShowsAnEmptyBookAndTheUndoSaysThereIsNothing) {
@@ -232,9 +320,15 @@ TEST_F(HistoryWindow, TheExportWritesThreeFilesOrNothingWhenADialogIsCancelled) 
     asked.clear();
     answers = {path(QStringLiteral("stat.csv")), path(QStringLiteral("tournaments.csv")),
                path(QStringLiteral("matches.csv"))};
+    // The box says where the files went and offers their folder.
+    boxes.answers.push_back(Messages::Answer::Yes);
     click("ExportButton");
     ASSERT_EQ(boxes.shown.size(), 1U);
-    EXPECT_EQ(boxes.shown[0].kind, ScriptedMessages::Kind::Information);
+    EXPECT_EQ(boxes.shown[0].kind, ScriptedMessages::Kind::YesNo);
+    EXPECT_TRUE(boxes.shown[0].text.contains(QDir::toNativeSeparators(path(QStringLiteral("matches.csv")))))
+        << boxes.shown[0].text.toStdString();
+    ASSERT_EQ(opened.size(), 1U);
+    EXPECT_EQ(QFileInfo(opened[0].toLocalFile()), QFileInfo(path(QString())));
     const QByteArray stat = read(QStringLiteral("stat.csv"));
     EXPECT_TRUE(stat.startsWith(QByteArray("\xEF\xBB\xBF") + u8("Номер;Игрок;Побед").toUtf8()));
     EXPECT_TRUE(stat.contains(u8("\r\n1;Аня;3;6;3;16;15;1;15;0;3;0\r\n").toUtf8()));

@@ -25,10 +25,10 @@ void HeadToHeadTab::setUpTable() {
     m_matches->setHorizontalHeaderLabels({QStringLiteral("Дата"), QStringLiteral("Команда"), QStringLiteral("Счёт"),
                                           QStringLiteral("Команда соперника")});
     m_matches->horizontalHeader()->setStretchLastSection(true);
-    m_matches->setColumnWidth(0, 110);
-    m_matches->setColumnWidth(1, 160);
     m_matches->verticalHeader()->setVisible(false);
     fitRowsToFont(m_matches);
+    showCutTextsInTooltips(m_matches);
+    fitColumnsToContents(m_matches);
 }
 
 Status HeadToHeadTab::read() {
@@ -96,4 +96,5 @@ void HeadToHeadTab::showHeadToHead() {
         setItem(m_matches, row, 2, QStringLiteral("%1 : %2").arg(match->goalsFor).arg(match->goalsAgainst));
         setItem(m_matches, row, 3, match->otherTeam);
     }
+    fitColumnsToContents(m_matches);
 }

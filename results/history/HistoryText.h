@@ -3,6 +3,8 @@
 #include <QString>
 #include <QtGlobal>
 
+class QAbstractItemView;
+class QModelIndex;
 class QTableView;
 class QTableWidget;
 
@@ -20,3 +22,19 @@ void setItem(QTableWidget *table, int row, int column, const QString &text);
 
 // Rows one line of the table's font high, with a little room.
 void fitRowsToFont(QTableView *table);
+
+// The widest a column of the history grows to fit its texts: a long name is cut
+// there rather than pushing the other columns out of sight.
+inline constexpr int kWidestColumn = 360;
+
+// Sizes every column to its title and its texts (those of the first rows, which
+// are the newest and the ones on show), none wider than widest; the last column
+// still takes up the room that is left.
+void fitColumnsToContents(QTableView *table, int widest = kWidestColumn);
+
+// Where a cell shows its text cut (its column too narrow for it), its tooltip
+// shows the whole text. A tooltip that the model gives is kept.
+void showCutTextsInTooltips(QAbstractItemView *view);
+// The tooltip a cell of such a view shows: the model's own, or the whole text
+// when the cell cuts it; empty when there is none.
+QString tooltipOf(const QAbstractItemView *view, const QModelIndex &index);

@@ -113,10 +113,7 @@ void TournamentsTab::setUpTables() {
     // does everywhere else, instead of walking the list cell by cell.
     m_list->setTabKeyNavigation(false);
     fitRowsToFont(m_list);
-    m_list->setColumnWidth(0, 110);
-    for (int column = 1; column < 4; ++column) {
-        m_list->setColumnWidth(column, 200);
-    }
+    showCutTextsInTooltips(m_list);
     m_list->horizontalHeader()->setStretchLastSection(true);
 
     // A column for each player's goals, then the figures of the row.
@@ -128,9 +125,8 @@ void TournamentsTab::setUpTables() {
     m_crossTable->setColumnCount(static_cast<int>(headings.size()));
     m_crossTable->setHorizontalHeaderLabels(headings);
     fitRowsToFont(m_crossTable);
-    for (int column = 0; column < m_crossTable->columnCount(); ++column) {
-        m_crossTable->setColumnWidth(column, column < kPlayers ? 88 : 60);
-    }
+    showCutTextsInTooltips(m_crossTable);
+    fitColumnsToContents(m_crossTable);
 }
 
 void TournamentsTab::showUnread(const QString &reason) {
@@ -146,6 +142,7 @@ Status TournamentsTab::read() {
         return tournaments.status();
     }
     m_tournaments->setTournaments(std::move(tournaments).value());
+    fitColumnsToContents(m_list);
     if (m_tournaments->rowCount() > 0) {
         m_list->setCurrentIndex(m_tournaments->index(0, 0));
     } else {
@@ -198,4 +195,5 @@ void TournamentsTab::showTournament(const QModelIndex &current) {
             setItem(table, r, kPlayers + k, figures[k]);
         }
     }
+    fitColumnsToContents(table);
 }
