@@ -5,6 +5,7 @@
 #include "CsvWriter.h"
 #include "DesktopApplications.h"
 #include "HeadToHeadTab.h"
+#include "HistoryText.h"
 #include "Seams.h"
 #include "StatsConnection.h"
 #include "TeamsTab.h"
@@ -18,7 +19,13 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
+#include <QScreen>
+#include <QStyle>
+#include <QTableView>
+#include <algorithm>
 
 namespace {
 
@@ -95,9 +102,32 @@ void TForm10::setFileChooser(FileChooser chooser) {
 
 void TForm10::openHistory() {
     const Status read = readAll();
+    if (!m_widened) {
+        m_widened = true;
+        widenToTheList();
+    }
     bringToFront(this);
     if (!read.ok()) {
         messages().error(QStringLiteral("История турниров не прочитана.\n%1").arg(read.error()));
+    }
+}
+
+void TForm10::widenToTheList() {
+    QTableView *const list = ui->TournamentList;
+    const QHeaderView *const header = list->horizontalHeader();
+    int needed = list->verticalHeader()->sizeHint().width() + 2 * list->frameWidth() +
+                 list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
+    const QAbstractItemView *const view = list; // where sizeHintForColumn is public
+    for (int column = 0; column < header->count(); ++column) {
+        needed += std::min(std::max(header->sectionSizeHint(column), view->sizeHintForColumn(column)), kWidestColumn);
+    }
+    if (layout() != nullptr) {
+        layout()->activate();
+    }
+    const int missing = needed - list->width();
+    const QScreen *const shownOn = screen();
+    if (missing > 0 && shownOn != nullptr) {
+        resize(std::min(width() + missing, shownOn->availableGeometry().width()), height());
     }
 }
 

@@ -49,6 +49,9 @@ signals:
     void tournamentUndone();
 
 private:
+    // At its first opening the window grows, within the screen, until the list
+    // of tournaments shows every column whole; later the user's size holds.
+    void widenToTheList();
     void makeTabs();
     void connectControls();
     Status openConnection();
@@ -67,4 +70,6 @@ private:
     // The tournaments' tab among them, which also says why the book could not be read.
     TournamentsTab *m_tournaments = nullptr;
     FileChooser m_chooseFile;
+    // Whether the window has been widened to its list of tournaments.
+    bool m_widened = false;
 };
