@@ -141,6 +141,15 @@ FileSizeLimit::~FileSizeLimit() {
     std::signal(SIGXFSZ, m_handler);
 }
 
+QString writeScript(const QString &folder, const QString &name, const QByteArray &body) {
+    QFile file(QDir(folder).filePath(name));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly)) << name.toStdString();
+    file.write("#!/bin/sh\n" + body);
+    file.close();
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return file.fileName();
+}
+
 QStringList folderEntries(const QString &folder) {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }

@@ -93,5 +93,9 @@ private:
 // The names in the test's folder, hidden ones too.
 QStringList folderEntries(const QString &folder);
 
+// An executable shell script "folder/name" that runs body, standing in for a
+// desktop tool (xdg-mime, xdg-open); returns its path.
+QString writeScript(const QString &folder, const QString &name, const QByteArray &body);
+
 // n teams named "<prefix>-1" .. "<prefix>-n".
 Lines teams(const QByteArray &prefix, int n);

@@ -110,12 +110,7 @@ TEST(DesktopApplications, AFileGoesToTheDesktopOnlyWhereItNamesAnApplication) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const auto fake = [&dir](const QString &name, const QByteArray &script) {
-        QFile file(dir.filePath(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("#!/bin/sh\n" + script);
-        file.close();
-        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        return file.fileName();
+        return writeScript(dir.path(), name, script);
     };
     const QString sheet = dir.filePath(QStringLiteral("Турнир 2026-12-09.xlsx"));
     const QString asked = dir.filePath(QStringLiteral("asked.txt"));

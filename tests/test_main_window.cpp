@@ -736,12 +736,7 @@ TEST_F(FinalTable, AnOpenerThatFailsAfterStartingStillGetsTheSheetShown) {
     QTemporaryDir tools;
     ASSERT_TRUE(tools.isValid());
     const auto script = [&tools](const QString &name, const QByteArray &body) {
-        QFile file(tools.filePath(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("#!/bin/sh\n" + body);
-        file.close();
-        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        return file.fileName();
+        return writeScript(tools.path(), name, body);
     };
     const QString mime = script("xdg-mime", "echo libreoffice-calc.desktop\n");
     const QString handed = tools.filePath("handed");
