@@ -21,7 +21,6 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLayout>
 #include <QScreen>
 #include <QStyle>
 #include <QTableView>
@@ -102,11 +101,12 @@ void TForm10::setFileChooser(FileChooser chooser) {
 
 void TForm10::openHistory() {
     const Status read = readAll();
+    bringToFront(this);
+    // Measured once shown, when the layout has given the list its real width.
     if (!m_widened) {
         m_widened = true;
         widenToTheList();
     }
-    bringToFront(this);
     if (!read.ok()) {
         messages().error(QStringLiteral("История турниров не прочитана.\n%1").arg(read.error()));
     }
@@ -120,9 +120,6 @@ void TForm10::widenToTheList() {
     const QAbstractItemView *const view = list; // where sizeHintForColumn is public
     for (int column = 0; column < header->count(); ++column) {
         needed += std::min(std::max(header->sectionSizeHint(column), view->sizeHintForColumn(column)), kWidestColumn);
-    }
-    if (layout() != nullptr) {
-        layout()->activate();
     }
     const int missing = needed - list->width();
     const QScreen *const shownOn = screen();
