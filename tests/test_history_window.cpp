@@ -259,6 +259,11 @@ TEST_F(HistoryWindow, AnOldFileShowsAnEmptyBookAndTheUndoSaysThereIsNothing) {
     EXPECT_TRUE(boxes.shown.empty()) << boxes.texts().join(u'\n').toStdString();
     EXPECT_TRUE(listColumn(0).isEmpty());
     EXPECT_EQ(control<QLabel>("CrossTitle")->text(), u8("В истории нет ни одного турнира."));
+    // The chart says why it is empty instead of showing bare axes.
+    control<QTabWidget>("PageControl1")->setCurrentWidget(control<QWidget>("ChartPage"));
+    const auto *chart = program->form10().findChild<QChartView *>();
+    ASSERT_NE(chart, nullptr);
+    EXPECT_TRUE(chart->chart()->title().contains(u8("нет ни одного турнира"))) << chart->chart()->title().toStdString();
     click("UndoButton");
     ASSERT_EQ(boxes.shown.size(), 1U);
     EXPECT_EQ(boxes.shown[0].kind, ScriptedMessages::Kind::Error);
