@@ -3,6 +3,11 @@
 #include "BenchMain.h"
 #include "BookReader.h"
 #include "DataFiles.h"
+#include "FinishGrid.h"
+#include "LeagueBook.h"
+#include "Ratings.h"
+#include "Records.h"
+#include "Seasons.h"
 #include "StatsConnection.h"
 #include "Unit10.h"
 
@@ -99,6 +104,41 @@ BENCHMARK(BM_ReadPlayers)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadHeadToHead)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadTeamRecords)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadPointsProgress)->Unit(benchmark::kMillisecond);
+
+// Each figure of the league as a tab reads it: the book read in one pass, then
+// computed in memory.
+template <typename Compute> void readLeague(benchmark::State &state, Compute compute) {
+    readOnce(state, [&compute](const StatsConnection &c) {
+        Result<LeagueBook> book = readLeagueBook(c);
+        if (book.ok()) {
+            benchmark::DoNotOptimize(compute(book.value()));
+        }
+        return book;
+    });
+}
+void BM_LeagueBookRead(benchmark::State &state) {
+    readLeague(state, [](const LeagueBook &book) { return book.size(); });
+}
+void BM_LeagueRatings(benchmark::State &state) {
+    readLeague(state, [](const LeagueBook &book) { return rateBook(book).players.size(); });
+}
+void BM_LeagueSeasons(benchmark::State &state) {
+    readLeague(state, [](const LeagueBook &book) {
+        const Ratings ratings = rateBook(book);
+        return seasonTable(book, ratings, std::nullopt).size() + seasonChampions(book, ratings).size();
+    });
+}
+void BM_LeagueRecords(benchmark::State &state) {
+    readLeague(state, [](const LeagueBook &book) { return findRecords(book, rateBook(book)).size(); });
+}
+void BM_LeagueFinishGrid(benchmark::State &state) {
+    readLeague(state, [](const LeagueBook &book) { return finishGrid(book).players.size(); });
+}
+BENCHMARK(BM_LeagueBookRead)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LeagueRatings)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LeagueSeasons)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LeagueRecords)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LeagueFinishGrid)->Unit(benchmark::kMillisecond);
 
 // The chart's tab shown the first time: the points read and the lines filled.
 void BM_HistoryChartShown(benchmark::State &state) {

@@ -1,0 +1,206 @@
+#include "BookFixture.h"
+#include "FinishGrid.h"
+#include "LeagueBook.h"
+#include "Ratings.h"
+#include "Records.h"
+#include "Seasons.h"
+#include "StatsConnection.h"
+
+#include <QLocale>
+
+namespace {
+
+QString u8(const char *text) {
+    return QString::fromUtf8(text);
+}
+
+// Three tournaments across a year boundary, the figures of each row worked out
+// from its six matches (in the order (1,2) (1,3) (2,1) (2,3) (3,1) (3,2)):
+//   2025-12-20  Аня 1st 7 pts +5, Боря 2nd 5 pts +1, Вова 3rd 4 pts −6
+//               1:1, 3:1 (a margin of 2), 0:4 (a margin of 4), 2:2, 1:0, 0:5
+//   2026-01-03  Боря 1st 10 pts +6, Аня 2nd 5 pts −1, Гена 3rd 1 pt −5
+//   2026-01-10  Аня 1st 10 pts +6, Боря 2nd 5 pts −1, Гена 3rd 1 pt −5
+// The last two mirror each other, so that Аня and Боря tie for the 2026 season.
+QStringList leagueSql() {
+    return {
+        u8("INSERT INTO tournament (id, written) VALUES (1, '2025-12-20 20:00:00'), (2, '2026-01-03 20:00:00'), "
+           "(3, '2026-01-10 20:00:00')"),
+        u8("INSERT INTO tournament_player (tournament, row, player, team, wins, draws, losses, scored, conceded, "
+           "difference, points, place) VALUES "
+           "(1, 1, 'Аня', 'Милан', 2, 1, 1, 8, 3, 5, 7, 1), (1, 2, 'Боря', 'Рома', 1, 2, 1, 8, 7, 1, 5, 2), "
+           "(1, 3, 'Вова', 'Ювентус', 1, 1, 2, 4, 10, -6, 4, 3), "
+           "(2, 1, 'Боря', 'Челси', 3, 1, 0, 7, 1, 6, 10, 1), (2, 2, 'Аня', 'Ливерпуль', 1, 2, 1, 4, 5, -1, 5, 2), "
+           "(2, 3, 'Гена', 'Наполи', 0, 1, 3, 2, 7, -5, 1, 3), "
+           "(3, 1, 'Аня', 'Бавария', 3, 1, 0, 7, 1, 6, 10, 1), (3, 2, 'Боря', 'Интер', 1, 2, 1, 4, 5, -1, 5, 2), "
+           "(3, 3, 'Гена', 'Реал', 0, 1, 3, 2, 7, -5, 1, 3)"),
+        u8("INSERT INTO tournament_match VALUES "
+           "(1, 1, 2, 1, 1), (1, 1, 3, 3, 1), (1, 2, 1, 0, 4), (1, 2, 3, 2, 2), (1, 3, 1, 1, 0), (1, 3, 2, 0, 5), "
+           "(2, 1, 2, 2, 0), (2, 1, 3, 3, 0), (2, 2, 1, 1, 1), (2, 2, 3, 2, 1), (2, 3, 1, 0, 1), (2, 3, 2, 1, 1), "
+           "(3, 1, 2, 2, 0), (3, 1, 3, 3, 0), (3, 2, 1, 1, 1), (3, 2, 3, 2, 1), (3, 3, 1, 0, 1), (3, 3, 2, 1, 1)"),
+    };
+}
+
+QString grouped(int number) {
+    return QLocale(QLocale::Russian).toString(number);
+}
+
+} // namespace
+
+class League : public StatsFileTest {
+protected:
+    void SetUp() override {
+        StatsFileTest::SetUp();
+        makeStatsDatabase(path(StatsDb::FileName));
+        execOnStats(path(StatsDb::FileName), leagueSql());
+        openConnection();
+        Result<LeagueBook> read = readLeagueBook(*connection);
+        ASSERT_TRUE(read.ok()) << read.error().toStdString();
+        book = std::move(read).value();
+        ratings = rateBook(book);
+    }
+
+    LeagueBook book;
+    Ratings ratings;
+};
+
+TEST(LeagueElo, TheFormulaGivesTheWorldFootballFigures) {
+    EXPECT_DOUBLE_EQ(expectedScore(1500, 1500), 0.5);
+    EXPECT_NEAR(expectedScore(1600, 1500), 0.640065, 1e-6);
+    EXPECT_DOUBLE_EQ(marginFactor(0), 1.0);
+    EXPECT_DOUBLE_EQ(marginFactor(-1), 1.0);
+    EXPECT_DOUBLE_EQ(marginFactor(2), 1.5);
+    EXPECT_DOUBLE_EQ(marginFactor(-3), 14.0 / 8);
+    EXPECT_DOUBLE_EQ(marginFactor(4), 15.0 / 8);
+    EXPECT_DOUBLE_EQ(ratingChange(1500, 1500, 1, 1), 0.0);
+    EXPECT_DOUBLE_EQ(ratingChange(1500, 1500, 3, 1), 15.0);
+}
+
+// Worked by hand: Аня–Вова 3:1 at 1500 each is 20·1.5·(1 − 0.5) = +15; then
+// Боря (1500) – Аня (1515) 0:4 gives Боря We = 1/(10^(15/400) + 1) = 0.478427
+// and 20·1.875·(0 − 0.478427) = −17.941.
+TEST_F(League, RatingsFollowEveryMatchInOrder) {
+    ASSERT_EQ(book.size(), 3U);
+    EXPECT_EQ(book[0].matches.size(), 6U);
+    ASSERT_EQ(ratings.matches.size(), 18U);
+    EXPECT_DOUBLE_EQ(ratings.matches[0].change, 0.0) << "a draw between equals";
+    EXPECT_DOUBLE_EQ(ratings.matches[1].change, 15.0);
+    EXPECT_NEAR(ratings.matches[2].homeBefore, 1500, 1e-9);
+    EXPECT_NEAR(ratings.matches[2].awayBefore, 1515, 1e-9);
+    EXPECT_NEAR(ratings.matches[2].change, -17.9410, 1e-4);
+
+    const std::vector<std::pair<const char *, double>> expected{
+        {"Аня", 1551.7479}, {"Боря", 1532.2369}, {"Вова", 1475.4751}, {"Гена", 1440.5401}};
+    ASSERT_EQ(ratings.players.size(), expected.size());
+    for (std::size_t k = 0; k < expected.size(); ++k) {
+        EXPECT_EQ(ratings.players[k].player, u8(expected[k].first)) << "highest first";
+        EXPECT_NEAR(ratings.players[k].rating, expected[k].second, 1e-4) << expected[k].first;
+    }
+    const PlayerRating *anya = ratings.find(u8("Аня"));
+    ASSERT_NE(anya, nullptr);
+    EXPECT_EQ(anya->tournaments, 3);
+    EXPECT_NEAR(anya->lastChange, 37.2331, 1e-4);
+    EXPECT_NEAR(anya->peak, 1551.7479, 1e-4);
+    EXPECT_EQ(anya->peakWritten, u8("2026-01-10 20:00:00"));
+    // Вова peaked inside his only tournament, not at its end.
+    const PlayerRating *vova = ratings.find(u8("Вова"));
+    EXPECT_NEAR(vova->peak, 1496.2889, 1e-4);
+    EXPECT_NEAR(vova->lastChange, -24.5249, 1e-4);
+    // Гена's line starts at his first tournament.
+    const PlayerRating *gena = ratings.find(u8("Гена"));
+    ASSERT_EQ(gena->history.size(), 2U);
+    EXPECT_EQ(gena->history[0].first, 1U);
+    EXPECT_NEAR(gena->history[0].second, 1467.2624, 1e-4);
+    // Each row's change over the first tournament; the three add up to nothing.
+    const PerPlayer<double> &first = ratings.tournamentChanges[0];
+    EXPECT_NEAR(first[0], 21.5674, 1e-4);
+    EXPECT_NEAR(first[0] + first[1] + first[2], 0.0, 1e-9);
+}
+
+TEST_F(League, SeasonsAreCalendarYearsWithTheirTablesAndChampions) {
+    EXPECT_EQ(seasonYears(book), (std::vector<int>{2026, 2025}));
+
+    const std::vector<SeasonRow> only = seasonTable(book, ratings, 2025);
+    ASSERT_EQ(only.size(), 3U);
+    EXPECT_EQ(only[0].player, u8("Аня"));
+    EXPECT_EQ(only[0].tournaments, 1);
+    EXPECT_NEAR(only[0].ratingAtEnd, 1521.5674, 1e-4) << "the rating as the season ended, not now";
+
+    const std::vector<SeasonRow> tied = seasonTable(book, ratings, 2026);
+    ASSERT_EQ(tied.size(), 3U);
+    for (const SeasonRow &row : {tied[0], tied[1]}) {
+        EXPECT_EQ(row.titles, 1);
+        EXPECT_EQ(row.seconds, 1);
+        EXPECT_EQ(row.points, 15);
+        EXPECT_EQ(row.goalDifference, 5);
+        EXPECT_DOUBLE_EQ(row.averagePlace, 1.5);
+    }
+    EXPECT_EQ(tied[2].player, u8("Гена"));
+    EXPECT_EQ(tied[2].thirds, 2);
+
+    const std::vector<SeasonRow> all = seasonTable(book, ratings, std::nullopt);
+    ASSERT_EQ(all.size(), 4U);
+    EXPECT_EQ(all[0].player, u8("Аня")) << "two titles";
+    EXPECT_EQ(all[0].titles, 2);
+    EXPECT_EQ(all[0].points, 22);
+    EXPECT_NEAR(all[0].ratingAtEnd, 1551.7479, 1e-4);
+
+    const std::vector<SeasonChampion> champions = seasonChampions(book, ratings);
+    ASSERT_EQ(champions.size(), 2U);
+    EXPECT_EQ(champions[0].year, 2026);
+    EXPECT_EQ(champions[0].tournaments, 2);
+    EXPECT_EQ(champions[0].champions, (QStringList{u8("Аня"), u8("Боря")})) << "level on titles, points and goals";
+    EXPECT_EQ(champions[1].champions, QStringList{u8("Аня")});
+}
+
+TEST_F(League, RecordsKeepTheirHoldersNewestFirst) {
+    const std::vector<LeagueRecord> records = findRecords(book, ratings);
+    ASSERT_EQ(records.size(), 7U);
+    const auto holders = [&records](RecordKind kind) {
+        QStringList seen;
+        for (const RecordHolding &holding : records[static_cast<std::size_t>(kind)].history) {
+            seen.append(QStringLiteral("%1 %2 %3").arg(holding.holder, holding.value, holding.written.left(10)));
+        }
+        return seen;
+    };
+    // Taken over: 3:1, then 4:0 by the same player in another match, then 5:0.
+    EXPECT_EQ(holders(RecordKind::BiggestWin),
+              (QStringList{u8("Боря 5:0 2025-12-20"), u8("Аня 4:0 2025-12-20"), u8("Аня 3:1 2025-12-20")}));
+    EXPECT_EQ(records[0].history[0].detail, u8("Вова («Ювентус») — Боря («Рома») 0:5"));
+    EXPECT_EQ(holders(RecordKind::MostGoalsInMatch), (QStringList{u8("Боря 5 2025-12-20"), u8("Аня 4 2025-12-20"),
+                                                                  u8("Аня 3 2025-12-20"), u8("Аня 1 2025-12-20")}));
+    // Equalled is not beaten: Аня's 10 points of 2026-01-10 leave it to Боря.
+    EXPECT_EQ(holders(RecordKind::MostPointsInTournament),
+              (QStringList{u8("Боря 10 2026-01-03"), u8("Аня 7 2025-12-20")}));
+    EXPECT_EQ(holders(RecordKind::LongestTitleRun), QStringList{u8("Аня 1 2025-12-20")});
+    EXPECT_EQ(holders(RecordKind::MostTitlesInSeason), QStringList{u8("Аня 1 2025-12-20")});
+    // A run that goes on replaces its own entry; a new holder adds one.
+    EXPECT_EQ(holders(RecordKind::LongestUnbeatenRun),
+              (QStringList{u8("Аня 7 2026-01-10"), u8("Боря 6 2026-01-03"), u8("Аня 3 2025-12-20")}));
+    EXPECT_EQ(holders(RecordKind::HighestRating),
+              (QStringList{u8("Аня %1 2026-01-10").arg(grouped(1552)), u8("Боря %1 2026-01-03").arg(grouped(1543)),
+                           u8("Аня %1 2025-12-20").arg(grouped(1533))}));
+}
+
+TEST_F(League, TheFinishGridHasAPlaceWhereAPlayerPlayed) {
+    const FinishGrid grid = finishGrid(book);
+    EXPECT_EQ(grid.players, (std::vector<QString>{u8("Аня"), u8("Боря"), u8("Гена"), u8("Вова")}));
+    ASSERT_EQ(grid.written.size(), 3U);
+    EXPECT_EQ(grid.places[0], (std::vector<int>{1, 2, 1}));
+    EXPECT_EQ(grid.places[2], (std::vector<int>{0, 3, 3}));
+    EXPECT_EQ(grid.places[3], (std::vector<int>{3, 0, 0}));
+}
+
+// Date order, not the order of writing: a tournament written later with an
+// earlier date (a restore, a hand edit) is rated where its date puts it.
+TEST_F(League, TheBookIsReadInDateOrder) {
+    execOnStats(path(StatsDb::FileName), {u8("UPDATE tournament SET written = '2025-12-01 20:00:00' WHERE id = 3")});
+    const Result<LeagueBook> read = readLeagueBook(*connection);
+    ASSERT_TRUE(read.ok());
+    ASSERT_EQ(read.value().size(), 3U);
+    EXPECT_EQ(read.value()[0].id, 3);
+    EXPECT_EQ(read.value()[0].matches.size(), 6U);
+    const RatedMatch first = rateBook(read.value()).matches[0];
+    EXPECT_EQ(first.homeBefore, kStartRating);
+    EXPECT_EQ(first.awayBefore, kStartRating);
+    EXPECT_DOUBLE_EQ(first.change, 15.0) << "2:0 between newcomers";
+}
