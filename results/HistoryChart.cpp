@@ -17,6 +17,7 @@ using ShowProgress = void (*)(QWidget *, const PointsProgress *);
 struct ChartModule {
     MakeChart make = nullptr;
     ShowProgress show = nullptr;
+    ShowProgress showRatings = nullptr;
     QString error;
 };
 
@@ -30,10 +31,10 @@ const ChartModule &chartModule() {
         }
         loaded.make = reinterpret_cast<MakeChart>(library.resolve("korvana_make_points_chart"));
         loaded.show = reinterpret_cast<ShowProgress>(library.resolve("korvana_show_points_progress"));
-        if (loaded.make == nullptr || loaded.show == nullptr) {
+        loaded.showRatings = reinterpret_cast<ShowProgress>(library.resolve("korvana_show_rating_progress"));
+        if (loaded.make == nullptr || loaded.show == nullptr || loaded.showRatings == nullptr) {
             loaded.error = library.errorString();
-            loaded.make = nullptr;
-            loaded.show = nullptr;
+            loaded = ChartModule{nullptr, nullptr, nullptr, loaded.error};
         }
         return loaded;
     }();
@@ -58,14 +59,25 @@ QWidget *makePointsChart(QWidget *parent) {
     return missing;
 }
 
-void showPointsProgress(QWidget *chart, const PointsProgress &progress) {
-    const ChartModule &module = chartModule();
-    if (module.show != nullptr && chart->objectName() == QStringLiteral("PointsChart")) {
+namespace {
+
+void showLines(QWidget *chart, const PointsProgress &progress, ShowProgress show) {
+    if (show != nullptr && chart->objectName() == QStringLiteral("PointsChart")) {
         // The legend lays out every name: each is cut for showing first.
         PointsProgress shown = progress;
         for (PointsCurve &curve : shown.curves) {
             curve.player = elided(curve.player);
         }
-        module.show(chart, &shown);
+        show(chart, &shown);
     }
+}
+
+} // namespace
+
+void showPointsProgress(QWidget *chart, const PointsProgress &progress) {
+    showLines(chart, progress, chartModule().show);
+}
+
+void showRatingProgress(QWidget *chart, const PointsProgress &ratings) {
+    showLines(chart, ratings, chartModule().showRatings);
 }

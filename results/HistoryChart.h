@@ -11,3 +11,6 @@ struct PointsProgress;
 QWidget *makePointsChart(QWidget *parent);
 // Replaces what the chart shows; each line is filled in one go.
 void showPointsProgress(QWidget *chart, const PointsProgress &progress);
+// The same chart for the players' ratings after each tournament (rounded to
+// whole numbers), its vertical axis spanning only what they reach.
+void showRatingProgress(QWidget *chart, const PointsProgress &ratings);

@@ -9,6 +9,7 @@
 #include <QValueAxis>
 #include <algorithm>
 #include <array>
+#include <limits>
 
 namespace {
 
@@ -79,20 +80,22 @@ extern "C" Q_DECL_EXPORT QWidget *korvana_make_points_chart(QWidget *parent) {
     return view;
 }
 
-extern "C" Q_DECL_EXPORT void korvana_show_points_progress(QWidget *widget, const PointsProgress *shown) {
-    const PointsProgress &progress = *shown;
-    auto *view = qobject_cast<QChartView *>(widget);
-    if (view == nullptr) {
-        return;
-    }
-    QChart *const chart = view->chart();
+namespace {
+
+const QString kEmptyBookTitle =
+    QStringLiteral("В истории ещё нет ни одного турнира: линии появятся после первой записи.");
+
+// One line per player, each of its own look; the axes are titled, and the
+// lowest and highest value of the lines come back for the vertical range.
+std::pair<int, int> fillLines(QChart *chart, const PointsProgress &progress, const QString &title,
+                              const QString &valueTitle) {
     chart->removeAllSeries();
     QAbstractAxis *const x = chart->axes(Qt::Horizontal).value(0);
     QAbstractAxis *const y = chart->axes(Qt::Vertical).value(0);
-    chart->setTitle(progress.tournaments == 0
-                        ? QStringLiteral("В истории ещё нет ни одного турнира: линии появятся после первой записи.")
-                        : kChartTitle);
-    int highest = 0;
+    chart->setTitle(progress.tournaments == 0 ? kEmptyBookTitle : title);
+    y->setTitleText(valueTitle);
+    int lowest = std::numeric_limits<int>::max();
+    int highest = std::numeric_limits<int>::min();
     std::size_t n = 0;
     for (const PointsCurve &curve : progress.curves) {
         auto *series = new QLineSeries;
@@ -105,9 +108,10 @@ extern "C" Q_DECL_EXPORT void korvana_show_points_progress(QWidget *widget, cons
         points.reserve(static_cast<qsizetype>(curve.points.size()));
         // A line starts at the player's first tournament: one who joined later
         // is not drawn as having played, with nothing, the ones before.
-        for (const auto &[tournament, total] : curve.points) {
-            points.append(QPointF(tournament, total));
-            highest = std::max(highest, total);
+        for (const auto &[tournament, value] : curve.points) {
+            points.append(QPointF(tournament, value));
+            lowest = std::min(lowest, value);
+            highest = std::max(highest, value);
         }
         series->replace(points);
         chart->addSeries(series);
@@ -115,5 +119,37 @@ extern "C" Q_DECL_EXPORT void korvana_show_points_progress(QWidget *widget, cons
         series->attachAxis(y);
     }
     setWholeNumberRange(x, progress.tournaments);
-    setWholeNumberRange(y, highest);
+    return {lowest, highest};
+}
+
+} // namespace
+
+extern "C" Q_DECL_EXPORT void korvana_show_points_progress(QWidget *widget, const PointsProgress *progress) {
+    if (auto *view = qobject_cast<QChartView *>(widget)) {
+        const auto [lowest, highest] = fillLines(view->chart(), *progress, kChartTitle, QStringLiteral("Очки"));
+        setWholeNumberRange(view->chart()->axes(Qt::Vertical).value(0), std::max(highest, 0));
+    }
+}
+
+// The ratings move around 1500: the vertical axis spans only what the lines
+// reach, in steps of 50.
+extern "C" Q_DECL_EXPORT void korvana_show_rating_progress(QWidget *widget, const PointsProgress *progress) {
+    auto *view = qobject_cast<QChartView *>(widget);
+    if (view == nullptr) {
+        return;
+    }
+    auto [lowest, highest] =
+        fillLines(view->chart(), *progress, QStringLiteral("Рейтинг после каждого турнира"), QStringLiteral("Рейтинг"));
+    if (lowest > highest) {
+        lowest = highest = 1500;
+    }
+    constexpr int kStep = 50;
+    if (auto *y = qobject_cast<QValueAxis *>(view->chart()->axes(Qt::Vertical).value(0))) {
+        const int bottom = (lowest / kStep) * kStep;
+        const int top = std::max((highest + kStep - 1) / kStep * kStep, bottom + kStep);
+        y->setTickType(QValueAxis::TicksDynamic);
+        y->setTickAnchor(bottom);
+        y->setTickInterval(kStep * std::max(1, (top - bottom) / kStep / 8 + 1));
+        y->setRange(bottom, top);
+    }
 }

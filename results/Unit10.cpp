@@ -6,6 +6,7 @@
 #include "DesktopApplications.h"
 #include "HeadToHeadTab.h"
 #include "HistoryText.h"
+#include "LeagueTabs.h"
 #include "Seams.h"
 #include "StatsConnection.h"
 #include "TeamsTab.h"
@@ -64,6 +65,18 @@ void TForm10::makeTabs() {
                                                      ui->HeadToHeadSummary, ui->HeadToHeadMatches, connection));
     m_tabs.push_back(std::make_unique<TeamsTab>(ui->TeamsPage, ui->TeamTable, connection));
     m_tabs.push_back(std::make_unique<ChartTab>(ui->ChartPage, ui->ChartLayout, connection));
+    // The league's tabs make their own controls.
+    const auto addPage = [this](const char *name, const QString &title) {
+        auto *page = new QWidget;
+        page->setObjectName(QString::fromLatin1(name));
+        ui->PageControl1->addTab(page, title);
+        return page;
+    };
+    m_tabs.push_back(std::make_unique<RatingTab>(addPage("RatingPage", QStringLiteral("Рейтинг")), connection));
+    m_tabs.push_back(std::make_unique<SeasonsTab>(addPage("SeasonsPage", QStringLiteral("Сезоны")), connection));
+    m_tabs.push_back(std::make_unique<RecordsTab>(addPage("RecordsPage", QStringLiteral("Рекорды")), connection));
+    m_tabs.push_back(
+        std::make_unique<FinishGridTab>(addPage("FinishGridPage", QStringLiteral("Места по турнирам")), connection));
 }
 
 void TForm10::connectControls() {

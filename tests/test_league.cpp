@@ -5,8 +5,16 @@
 #include "Records.h"
 #include "Seasons.h"
 #include "StatsConnection.h"
+#include "Unit10.h"
 
+#include <QAction>
+#include <QComboBox>
 #include <QLocale>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTest>
 
 namespace {
 
@@ -203,4 +211,72 @@ TEST_F(League, TheBookIsReadInDateOrder) {
     EXPECT_EQ(first.homeBefore, kStartRating);
     EXPECT_EQ(first.awayBefore, kStartRating);
     EXPECT_DOUBLE_EQ(first.change, 15.0) << "2:0 between newcomers";
+}
+
+// The league's tabs in the history window, over the same book: each shows its
+// figures in Russian writing, and an undo changes them at once.
+class LeagueWindow : public ProgramTest {
+protected:
+    void TearDown() override {
+        if (program) {
+            for (QWidget *window : program->windowsMade()) {
+                window->hide();
+            }
+        }
+        ProgramTest::TearDown();
+    }
+    QString cell(const char *table, int row, int column) const {
+        const QTableWidgetItem *item = findIn<QTableWidget>(&program->form10(), table)->item(row, column);
+        return item ? item->text() : QString();
+    }
+    void showTab(const char *page) const {
+        findIn<QTabWidget>(&program->form10(), "PageControl1")
+            ->setCurrentWidget(findIn<QWidget>(&program->form10(), page));
+    }
+};
+
+TEST_F(LeagueWindow, TabsShowRatingsSeasonsRecordsAndPlacesAndFollowAnUndo) {
+    writeStandardFiles();
+    makeStatsDatabase(path(StatsDb::FileName));
+    execOnStats(path(StatsDb::FileName), leagueSql());
+    start();
+    find<QAction>("N10")->trigger();
+    TForm10 &history = program->form10();
+
+    showTab("RatingPage");
+    EXPECT_EQ(cell("RatingTable", 0, 0), u8("Аня"));
+    EXPECT_EQ(cell("RatingTable", 0, 1), QLocale(QLocale::Russian).toString(1551.7, 'f', 1)) << "a decimal comma";
+    EXPECT_EQ(cell("RatingTable", 0, 4), u8("+37,2"));
+    EXPECT_EQ(cell("RatingTable", 3, 4), u8("−26,7"));
+    EXPECT_EQ(cell("RatingTable", 0, 3), u8("10.01.2026"));
+
+    showTab("SeasonsPage");
+    EXPECT_EQ(cell("ChampionTable", 0, 2), u8("Аня, Боря (поровну)"));
+    EXPECT_EQ(cell("ChampionTable", 1, 0), u8("2025"));
+    auto *season = findIn<QComboBox>(&history, "SeasonChoice");
+    EXPECT_EQ(season->count(), 3);
+    season->setCurrentText(u8("2025"));
+    EXPECT_EQ(findIn<QTableWidget>(&history, "SeasonTable")->rowCount(), 3);
+    EXPECT_EQ(cell("SeasonTable", 2, 7), u8("3,00"));
+
+    showTab("RecordsPage");
+    EXPECT_EQ(cell("RecordTable", 0, 1), u8("Боря"));
+    EXPECT_EQ(findIn<QTableWidget>(&history, "RecordHistory")->rowCount(), 3) << "the biggest win changed hands twice";
+    findIn<QTableWidget>(&history, "RecordTable")->setCurrentCell(2, 0);
+    EXPECT_EQ(findIn<QTableWidget>(&history, "RecordHistory")->rowCount(), 2);
+
+    showTab("FinishGridPage");
+    const QAbstractItemModel *grid = findIn<QTableView>(&history, "FinishGrid")->model();
+    EXPECT_EQ(grid->rowCount(), 4);
+    EXPECT_EQ(grid->columnCount(), 3);
+    EXPECT_EQ(grid->index(3, 0).data().toInt(), 3) << "Вова, third in the first";
+    EXPECT_FALSE(grid->index(3, 1).data().isValid());
+
+    // The undo takes the newest tournament back: Боря leads the ratings again,
+    // and the grid loses a column.
+    boxes.answers.push_back(Messages::Answer::Yes);
+    QTest::mouseClick(findIn<QPushButton>(&history, "UndoButton"), Qt::LeftButton);
+    EXPECT_EQ(grid->columnCount(), 2);
+    showTab("RatingPage");
+    EXPECT_EQ(cell("RatingTable", 0, 0), u8("Боря"));
 }

@@ -6,10 +6,12 @@
 #include <QDateTime>
 #include <QHeaderView>
 #include <QHelpEvent>
+#include <QLocale>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QToolTip>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -51,6 +53,18 @@ public:
 QString shownTime(const QString &written) {
     const QDateTime time = QDateTime::fromString(written, Book::WrittenFormat);
     return time.isValid() ? time.toString(QStringLiteral("dd.MM.yyyy HH:mm")) : written;
+}
+
+QString russianNumber(double value, int decimals) {
+    return QLocale(QLocale::Russian).toString(value, 'f', decimals);
+}
+
+QString signedNumber(double value, int decimals) {
+    const QString shown = russianNumber(std::abs(value), decimals);
+    if (shown == russianNumber(0, decimals)) {
+        return shown;
+    }
+    return (value > 0 ? QStringLiteral("+") : QStringLiteral("−")) + shown;
 }
 
 QString goals(qint64 scored, qint64 conceded) {

@@ -14,6 +14,12 @@ class QTableWidget;
 // such time is shown as it stands.
 QString shownTime(const QString &written);
 
+// A figure as a Russian reader writes it: a decimal comma, the thousands set
+// apart ("1 551,7").
+QString russianNumber(double value, int decimals);
+// A change with its sign: "+37,2", "−10,5", "0,0".
+QString signedNumber(double value, int decimals);
+
 // Goals scored and conceded, "5:3".
 QString goals(qint64 scored, qint64 conceded);
 
