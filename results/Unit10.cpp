@@ -6,7 +6,9 @@
 #include "DesktopApplications.h"
 #include "HeadToHeadTab.h"
 #include "HistoryText.h"
+#include "LeagueExport.h"
 #include "LeagueTabs.h"
+#include "Ratings.h"
 #include "Seams.h"
 #include "StatsConnection.h"
 #include "TeamsTab.h"
@@ -228,10 +230,11 @@ void TForm10::exportClick() {
         QString suggested;
         QString file;
     };
-    std::array<Target, 3> targets{{
+    std::array<Target, 4> targets{{
         {QStringLiteral("Сохранить таблицу статистики"), QStringLiteral("Статистика.csv"), {}},
         {QStringLiteral("Сохранить турниры"), QStringLiteral("Турниры.csv"), {}},
         {QStringLiteral("Сохранить матчи турниров"), QStringLiteral("Матчи.csv"), {}},
+        {QStringLiteral("Сохранить рейтинги после каждого турнира"), QStringLiteral("Рейтинги.csv"), {}},
     }};
     // Every file is chosen before anything is written: a cancel writes nothing.
     for (Target &target : targets) {
@@ -257,15 +260,23 @@ void TForm10::exportClick() {
             }
         }
     }
-    Result<ExportTables> tables = [this] {
-        const WaitCursor busy;
-        return readExportTables(*m_connection);
-    }();
+    const WaitCursor busy;
+    const Result<LeagueBook> book = readLeagueBook(*m_connection);
+    Result<ExportTables> tables = book.ok() ? readExportTables(*m_connection) : Result<ExportTables>(book.status());
     if (!tables.ok()) {
         messages().error(QStringLiteral("Ничего не выгружено.\n%1").arg(tables.error()));
         return;
     }
-    const TextTable *const contents[] = {&tables.value().stat, &tables.value().tournaments, &tables.value().matches};
+    // The two readings are two transactions: a tournament written or undone
+    // between them would leave the ratings out of step with the other files.
+    if (!sameTournaments(tables.value().tournaments, book.value())) {
+        messages().error(QStringLiteral("Ничего не выгружено: другая программа изменила историю турниров во время "
+                                        "выгрузки. Выгрузите ещё раз."));
+        return;
+    }
+    const TextTable ratings = ratingsExportTable(book.value(), rateBook(book.value()));
+    const TextTable *const contents[] = {&tables.value().stat, &tables.value().tournaments, &tables.value().matches,
+                                         &ratings};
     QStringList written;
     QStringList failed;
     for (std::size_t k = 0; k < targets.size(); ++k) {
@@ -281,7 +292,7 @@ void TForm10::exportClick() {
                          (written.isEmpty() ? QString() : QStringLiteral("\nЗаписаны:\n%1").arg(written.join(u'\n'))));
         return;
     }
-    // The three files may lie in different folders: the folder of the first is offered.
+    // The files may lie in different folders: the folder of the first is offered.
     tellSavedAndOfferFolder(QStringLiteral("Записаны файлы:\n%1").arg(written.join(u'\n')),
                             QFileInfo(targets.front().file).absolutePath());
 }

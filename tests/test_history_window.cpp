@@ -306,7 +306,7 @@ TEST_F(HistoryWindow, TheUndoAsksWithNoAsDefaultAndYesTakesTheNewestBackEverywhe
     EXPECT_TRUE(history.isVisible());
 }
 
-TEST_F(HistoryWindow, TheExportWritesThreeFilesOrNothingWhenADialogIsCancelled) {
+TEST_F(HistoryWindow, TheExportWritesFourFilesOrNothingWhenADialogIsCancelled) {
     makeStatsDatabase(path(StatsDb::FileName));
     execOnStats(path(StatsDb::FileName), threeTournamentsSql());
     start();
@@ -324,7 +324,7 @@ TEST_F(HistoryWindow, TheExportWritesThreeFilesOrNothingWhenADialogIsCancelled) 
 
     asked.clear();
     answers = {path(QStringLiteral("stat.csv")), path(QStringLiteral("tournaments.csv")),
-               path(QStringLiteral("matches.csv"))};
+               path(QStringLiteral("matches.csv")), path(QStringLiteral("ratings.csv"))};
     // The box says where the files went and offers their folder.
     boxes.answers.push_back(Messages::Answer::Yes);
     click("ExportButton");
@@ -340,10 +340,15 @@ TEST_F(HistoryWindow, TheExportWritesThreeFilesOrNothingWhenADialogIsCancelled) 
     EXPECT_EQ(read(QStringLiteral("tournaments.csv")).count("\r\n"), 10);
     EXPECT_TRUE(read(QStringLiteral("matches.csv"))
                     .contains(u8("\r\n1;2026-01-10 20:00:00;Аня;Милан;2;1;Боря;Рома\r\n").toUtf8()));
+    // Every player's rating after every tournament he played, with a decimal comma.
+    const QByteArray ratings = read(QStringLiteral("ratings.csv"));
+    EXPECT_EQ(ratings.count("\r\n"), 10);
+    EXPECT_TRUE(ratings.contains(u8("\r\n2;2026-01-17 20:00:00;Гена;").toUtf8())) << ratings.toStdString();
+    EXPECT_TRUE(ratings.contains(','));
 
     // A file that cannot be written is named, and the others are still written.
     answers = {path(QStringLiteral("stat2.csv")), path(QStringLiteral("no-such-folder/t.csv")),
-               path(QStringLiteral("matches2.csv"))};
+               path(QStringLiteral("matches2.csv")), path(QStringLiteral("ratings2.csv"))};
     asked.clear();
     click("ExportButton");
     ASSERT_EQ(boxes.shown.size(), 2U);
