@@ -250,6 +250,18 @@ TEST_F(LeagueWindow, TabsShowRatingsSeasonsRecordsAndPlacesAndFollowAnUndo) {
     EXPECT_EQ(cell("RatingTable", 3, 4), u8("−26,7"));
     EXPECT_EQ(cell("RatingTable", 0, 3), u8("10.01.2026"));
 
+    // Head to head: each one's rating before each of their matches, the oldest
+    // (between newcomers) last.
+    showTab("HeadToHeadPage");
+    findIn<QComboBox>(&history, "FirstPlayer")->setCurrentText(u8("Боря"));
+    findIn<QComboBox>(&history, "SecondPlayer")->setCurrentText(u8("Аня"));
+    auto *matches = findIn<QTableWidget>(&history, "HeadToHeadMatches");
+    ASSERT_EQ(matches->rowCount(), 6);
+    EXPECT_EQ(cell("HeadToHeadMatches", 5, 4), QLocale(QLocale::Russian).toString(1500.0, 'f', 1));
+    EXPECT_EQ(cell("HeadToHeadMatches", 4, 4), QLocale(QLocale::Russian).toString(1500.0, 'f', 1));
+    EXPECT_EQ(cell("HeadToHeadMatches", 4, 5), QLocale(QLocale::Russian).toString(1515.0, 'f', 1))
+        << "Аня after her 3:1, from Боря's side";
+
     showTab("SeasonsPage");
     EXPECT_EQ(cell("ChampionTable", 0, 2), u8("Аня, Боря (поровну)"));
     EXPECT_EQ(cell("ChampionTable", 1, 0), u8("2025"));

@@ -3,6 +3,8 @@
 #include "BookReader.h"
 #include "Elide.h"
 #include "HistoryText.h"
+#include "LeagueBook.h"
+#include "Ratings.h"
 #include "WaitCursor.h"
 
 #include <QComboBox>
@@ -21,9 +23,10 @@ HeadToHeadTab::HeadToHeadTab(QWidget *page, QComboBox *first, QComboBox *second,
 }
 
 void HeadToHeadTab::setUpTable() {
-    m_matches->setColumnCount(4);
+    m_matches->setColumnCount(6);
     m_matches->setHorizontalHeaderLabels({QStringLiteral("Дата"), QStringLiteral("Команда"), QStringLiteral("Счёт"),
-                                          QStringLiteral("Команда соперника")});
+                                          QStringLiteral("Команда соперника"), QStringLiteral("Рейтинг до"),
+                                          QStringLiteral("Рейтинг соперника до")});
     m_matches->horizontalHeader()->setStretchLastSection(true);
     m_matches->verticalHeader()->setVisible(false);
     fitRowsToFont(m_matches);
@@ -35,6 +38,15 @@ Status HeadToHeadTab::read() {
     const Result<QStringList> players = readBookPlayers(*connection());
     if (!players.ok()) {
         return players.status();
+    }
+    const Result<LeagueBook> book = readLeagueBook(*connection());
+    if (!book.ok()) {
+        return book.status();
+    }
+    m_ratingsBefore.clear();
+    for (const RatedMatch &rated : rateBook(book.value()).matches) {
+        m_ratingsBefore[{book.value()[rated.tournament].id, rated.match.homeRow, rated.match.awayRow}] = {
+            rated.homeBefore, rated.awayBefore};
     }
     {
         const QString first = m_first->currentData().toString();
@@ -95,6 +107,12 @@ void HeadToHeadTab::showHeadToHead() {
         setItem(m_matches, row, 1, match->team);
         setItem(m_matches, row, 2, QStringLiteral("%1 : %2").arg(match->goalsFor).arg(match->goalsAgainst));
         setItem(m_matches, row, 3, match->otherTeam);
+        const auto rated = m_ratingsBefore.find({match->tournament, match->homeRow, match->awayRow});
+        if (rated != m_ratingsBefore.end()) {
+            const auto [home, away] = rated->second;
+            setItem(m_matches, row, 4, russianNumber(match->firstAtHome ? home : away, 1));
+            setItem(m_matches, row, 5, russianNumber(match->firstAtHome ? away : home, 1));
+        }
     }
     fitColumnsToContents(m_matches);
 }

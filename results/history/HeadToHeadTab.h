@@ -2,12 +2,16 @@
 
 #include "HistoryTab.h"
 
+#include <map>
+#include <tuple>
+
 class QComboBox;
 class QLabel;
 class QTableWidget;
 
 // The tab "Личные встречи": two players chosen from the book's players, and
-// every match between them, newest first, with a line that sums them up.
+// every match between them, newest first, with each one's rating before it, and
+// a line that sums them up.
 class HeadToHeadTab : public HistoryTab {
 public:
     HeadToHeadTab(QWidget *page, QComboBox *first, QComboBox *second, QLabel *summary, QTableWidget *matches,
@@ -26,4 +30,7 @@ private:
     QComboBox *m_second;
     QLabel *m_summary;
     QTableWidget *m_matches;
+    // The ratings of both sides before each match of the book, by (tournament,
+    // home row, away row), taken at the tab's reading.
+    std::map<std::tuple<qint64, int, int>, std::pair<double, double>> m_ratingsBefore;
 };

@@ -156,7 +156,8 @@ Result<HeadToHead> readHeadToHead(const StatsConnection &connection, const QStri
     const Statement matches =
         reading.prepare("SELECT t.id, t.written, a.team, b.team, "
                         "CASE WHEN m.home_row = a.row THEN m.home_goals ELSE m.away_goals END, "
-                        "CASE WHEN m.home_row = a.row THEN m.away_goals ELSE m.home_goals END "
+                        "CASE WHEN m.home_row = a.row THEN m.away_goals ELSE m.home_goals END, "
+                        "m.home_row, m.away_row, m.home_row = a.row "
                         "FROM tournament_player a "
                         "JOIN tournament_player b ON b.tournament = a.tournament AND b.row <> a.row "
                         "JOIN tournament_match m ON m.tournament = a.tournament AND "
@@ -172,9 +173,15 @@ Result<HeadToHead> readHeadToHead(const StatsConnection &connection, const QStri
     sqlite3_bind_text(matches.get(), 1, firstUtf8.constData(), static_cast<int>(firstUtf8.size()), SQLITE_STATIC);
     sqlite3_bind_text(matches.get(), 2, secondUtf8.constData(), static_cast<int>(secondUtf8.size()), SQLITE_STATIC);
     while (reading.next(matches.get())) {
-        HeadToHeadMatch match{sqlite3_column_int64(matches.get(), 0), columnText(matches.get(), 1),
-                              columnText(matches.get(), 2),           columnText(matches.get(), 3),
-                              columnGoals(matches.get(), 4),          columnGoals(matches.get(), 5)};
+        HeadToHeadMatch match{sqlite3_column_int64(matches.get(), 0),
+                              columnText(matches.get(), 1),
+                              columnText(matches.get(), 2),
+                              columnText(matches.get(), 3),
+                              columnGoals(matches.get(), 4),
+                              columnGoals(matches.get(), 5),
+                              columnInt(matches.get(), 6),
+                              columnInt(matches.get(), 7),
+                              columnInt(matches.get(), 8) != 0};
         ++result.played;
         result.goalsFor += match.goalsFor;
         result.goalsAgainst += match.goalsAgainst;

@@ -63,6 +63,10 @@ struct HeadToHeadMatch {
     QString otherTeam; // the second player's
     qint64 goalsFor = 0;
     qint64 goalsAgainst = 0;
+    // The match in its tournament: its rows, and whether the first player had the home row.
+    int homeRow = 0;
+    int awayRow = 0;
+    bool firstAtHome = false;
 };
 struct HeadToHead {
     int played = 0;
