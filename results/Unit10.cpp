@@ -4,12 +4,14 @@
 #include "ChartTab.h"
 #include "CsvWriter.h"
 #include "DesktopApplications.h"
+#include "FileWriting.h"
 #include "HeadToHeadTab.h"
 #include "HistoryText.h"
 #include "LeagueExport.h"
 #include "LeagueTabs.h"
 #include "Ratings.h"
 #include "Seams.h"
+#include "SharePicture.h"
 #include "StatsConnection.h"
 #include "TeamsTab.h"
 #include "TournamentBook.h"
@@ -19,15 +21,18 @@
 #include "WindowBehaviour.h"
 #include "ui_Unit10.h"
 
+#include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QScreen>
 #include <QStyle>
 #include <QTableView>
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -85,6 +90,11 @@ void TForm10::connectControls() {
     connect(ui->PageControl1, &QTabWidget::currentChanged, this, &TForm10::pageChanged);
     connect(ui->UndoButton, &QPushButton::clicked, this, &TForm10::undoClick);
     connect(ui->ExportButton, &QPushButton::clicked, this, &TForm10::exportClick);
+    auto *share = new QPushButton(QStringLiteral("&Поделиться..."), this);
+    share->setObjectName(QStringLiteral("ShareButton"));
+    share->setToolTip(QStringLiteral("Картинка выбранного турнира: в буфер обмена и в файл"));
+    ui->ButtonsLayout->insertWidget(ui->ButtonsLayout->indexOf(ui->ExportButton) + 1, share);
+    connect(share, &QPushButton::clicked, this, &TForm10::shareClick);
     connect(ui->CloseButton, &QPushButton::clicked, this, &QWidget::hide);
 }
 
@@ -295,4 +305,67 @@ void TForm10::exportClick() {
     // The files may lie in different folders: the folder of the first is offered.
     tellSavedAndOfferFolder(QStringLiteral("Записаны файлы:\n%1").arg(written.join(u'\n')),
                             QFileInfo(targets.front().file).absolutePath());
+}
+
+void TForm10::shareClick() {
+    const qint64 id = m_tournaments->selectedTournament();
+    if (id == 0) {
+        messages().information(QStringLiteral("Выберите турнир на вкладке «Турниры»: картинка делается для него."));
+        return;
+    }
+    if (const Status opened = openConnection(); !opened.ok()) {
+        messages().error(QStringLiteral("Картинка не сделана.\n%1").arg(opened.error()));
+        return;
+    }
+    std::optional<SharePicture> picture;
+    QString date;
+    {
+        const WaitCursor busy;
+        const Result<LeagueBook> book = readLeagueBook(*m_connection);
+        if (!book.ok()) {
+            messages().error(QStringLiteral("Картинка не сделана.\n%1").arg(book.error()));
+            return;
+        }
+        const auto found = std::find_if(book.value().begin(), book.value().end(),
+                                        [id](const LeagueTournament &t) { return t.id == id; });
+        if (found == book.value().end()) {
+            messages().error(QStringLiteral("Картинка не сделана: этого турнира больше нет в истории."));
+            reread();
+            return;
+        }
+        const auto t = static_cast<std::size_t>(found - book.value().begin());
+        const Ratings ratings = rateBook(book.value());
+        picture = drawSharePicture(*found, ratings.tournamentChanges[t], ratings.ratingsAfter[t]);
+        date = leagueDate(found->written);
+    }
+    QGuiApplication::clipboard()->setImage(picture->image);
+    const QString caption = QStringLiteral("Сохранить картинку турнира");
+    const QString suggested = QStringLiteral("Турнир %1.png").arg(date);
+    QString file = m_chooseFile ? m_chooseFile(caption, suggested)
+                                : QFileDialog::getSaveFileName(this, caption, QDir::home().filePath(suggested),
+                                                               QStringLiteral("Картинки PNG (*.png)"), nullptr,
+                                                               QFileDialog::DontConfirmOverwrite);
+    if (file.isEmpty()) {
+        messages().information(QStringLiteral("Картинка турнира скопирована в буфер обмена."));
+        return;
+    }
+    if (!file.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) {
+        file += QStringLiteral(".png");
+    }
+    const QString shown = QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath());
+    // Asked here, once, about the name that will be written (".png" may have been added).
+    if (QFileInfo(file).exists() &&
+        messages().askYesNo(
+            QStringLiteral("Картинка турнира скопирована в буфер обмена.\nФайл %1 уже есть. Заменить его?")
+                .arg(shown)) != Messages::Answer::Yes) {
+        return;
+    }
+    if (const Status written = writeFileBytes(file, sharePictureBytes(picture->image)); !written.ok()) {
+        messages().error(QStringLiteral("Картинка турнира скопирована в буфер обмена, но в файл не сохранена.\n%1")
+                             .arg(written.error()));
+        return;
+    }
+    tellSavedAndOfferFolder(
+        QStringLiteral("Картинка турнира скопирована в буфер обмена и сохранена в файл %1").arg(shown),
+        QFileInfo(file).absolutePath());
 }

@@ -57,6 +57,9 @@ private:
     Status openConnection();
     void undoClick();
     void exportClick();
+    // "Поделиться...": a picture of the selected tournament on the clipboard and
+    // in a file the user picks.
+    void shareClick();
     Status readAll();
     Status readCurrentPage();
     void pageChanged();

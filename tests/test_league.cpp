@@ -4,11 +4,14 @@
 #include "Ratings.h"
 #include "Records.h"
 #include "Seasons.h"
+#include "SharePicture.h"
 #include "StatsConnection.h"
 #include "Unit10.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLocale>
 #include <QPushButton>
 #include <QTabWidget>
@@ -213,6 +216,38 @@ TEST_F(League, TheBookIsReadInDateOrder) {
     EXPECT_DOUBLE_EQ(first.change, 15.0) << "2:0 between newcomers";
 }
 
+// The picture for the group chat: 1080 pixels wide, every text inside it and
+// at least 28 pixels high, everything a friend asks about, and small.
+TEST_F(League, ThePictureOfATournamentHoldsItsResultInLargeText) {
+    LeagueTournament last = book[2];
+    last.rows[2].player = u8("Гена %3"); // a name that a chained arg() would eat
+    const SharePicture picture = drawSharePicture(last, ratings.tournamentChanges[2], ratings.ratingsAfter[2]);
+    EXPECT_EQ(picture.image.width(), kSharePictureWidth);
+    QStringList texts;
+    for (const auto &[text, box] : picture.texts) {
+        texts.append(text);
+        EXPECT_TRUE(picture.image.rect().contains(box)) << text.toStdString();
+        EXPECT_GE(box.height(), kSmallestShareText) << text.toStdString();
+        // Something was drawn there: not every pixel of the line is white.
+        bool inked = false;
+        for (int y = box.top(); y <= box.bottom() && !inked; ++y) {
+            for (int x = box.left(); x <= box.right() && !inked; ++x) {
+                inked = picture.image.pixel(x, y) != qRgb(255, 255, 255);
+            }
+        }
+        EXPECT_TRUE(inked) << text.toStdString();
+    }
+    const QString all = texts.join(u'\n');
+    for (const char *expected : {"Турнир 10.01.2026", "Аня («Бавария»)", "Боря («Интер»)", "Гена %3 («Реал»)",
+                                 "1. Аня  2:0  Боря", "6. Гена %3  1:1  Боря", "+37,2", "−26,7"}) {
+        EXPECT_TRUE(all.contains(u8(expected))) << expected << "\n" << all.toStdString();
+    }
+    EXPECT_TRUE(texts.filter(u8("1. Аня — 10 очк., мячи 7:1")).size() == 1) << all.toStdString();
+    const QByteArray png = sharePictureBytes(picture.image);
+    EXPECT_TRUE(png.startsWith("\x89PNG"));
+    EXPECT_LE(png.size(), 400 * 1024);
+}
+
 // The league's tabs in the history window, over the same book: each shows its
 // figures in Russian writing, and an undo changes them at once.
 class LeagueWindow : public ProgramTest {
@@ -284,10 +319,26 @@ TEST_F(LeagueWindow, TabsShowRatingsSeasonsRecordsAndPlacesAndFollowAnUndo) {
     EXPECT_EQ(grid->index(3, 0).data().toInt(), 3) << "Вова, third in the first";
     EXPECT_FALSE(grid->index(3, 1).data().isValid());
 
+    // "Поделиться..." for the newest tournament: the picture goes to the
+    // clipboard and to the file chosen, ".png" added.
+    showTab("TournamentsPage");
+    history.setFileChooser([this](const QString &, const QString &suggested) {
+        EXPECT_EQ(suggested, u8("Турнир 10.01.2026.png"));
+        return path(QStringLiteral("итог"));
+    });
+    boxes.answers.push_back(Messages::Answer::No);
+    QTest::mouseClick(findIn<QPushButton>(&history, "ShareButton"), Qt::LeftButton);
+    EXPECT_TRUE(read(QStringLiteral("итог.png")).startsWith("\x89PNG"));
+    EXPECT_EQ(QGuiApplication::clipboard()->image().width(), kSharePictureWidth);
+    ASSERT_EQ(boxes.shown.size(), 1U);
+    EXPECT_TRUE(boxes.shown[0].text.contains(u8("буфер обмена"))) << boxes.shown[0].text.toStdString();
+    boxes.shown.clear();
+
     // The undo takes the newest tournament back: Боря leads the ratings again,
     // and the grid loses a column.
     boxes.answers.push_back(Messages::Answer::Yes);
     QTest::mouseClick(findIn<QPushButton>(&history, "UndoButton"), Qt::LeftButton);
+    showTab("FinishGridPage");
     EXPECT_EQ(grid->columnCount(), 2);
     showTab("RatingPage");
     EXPECT_EQ(cell("RatingTable", 0, 0), u8("Боря"));

@@ -93,12 +93,9 @@ void HeadToHeadTab::showHeadToHead() {
     m_summary->setText(h.played == 0
                            ? QStringLiteral("%1 и %2 ещё не встречались.").arg(elided(first), elided(second))
                            : QStringLiteral("%1 против %2: матчей %3, побед %4, ничьих %5, поражений %6, мячи %7")
-                                 .arg(elided(first), elided(second))
-                                 .arg(h.played)
-                                 .arg(h.wins)
-                                 .arg(h.draws)
-                                 .arg(h.losses)
-                                 .arg(goals(h.goalsFor, h.goalsAgainst)));
+                                 .arg(elided(first), elided(second), QString::number(h.played), QString::number(h.wins),
+                                      QString::number(h.draws), QString::number(h.losses),
+                                      goals(h.goalsFor, h.goalsAgainst)));
     m_matches->setRowCount(static_cast<int>(h.matches.size()));
     // Newest first, as the tournaments are listed.
     int row = 0;

@@ -66,10 +66,10 @@ public:
                 const QString shownHolder = shownPlayerWithTeam(row.player, row.team);
                 const QString whole = playerWithTeam(row.player, row.team);
                 cut = cut || shownHolder.size() != whole.size();
-                holders.append(QStringLiteral("%1 — %2 очк., %3")
-                                   .arg(tip ? whole : shownHolder)
-                                   .arg(row.points)
-                                   .arg(goals(row.scored, row.conceded)));
+                // One pass of arg(): a name holding "%2" stays as it is.
+                holders.append(
+                    QStringLiteral("%1 — %2 очк., %3")
+                        .arg(tip ? whole : shownHolder, QString::number(row.points), goals(row.scored, row.conceded)));
             }
         }
         if (holders.isEmpty() || (tip && !cut)) {
@@ -127,6 +127,11 @@ void TournamentsTab::setUpTables() {
     fitRowsToFont(m_crossTable);
     showCutTextsInTooltips(m_crossTable);
     fitColumnsToContents(m_crossTable);
+}
+
+qint64 TournamentsTab::selectedTournament() const {
+    const BookTournament *const selected = m_tournaments->tournament(m_list->currentIndex().row());
+    return selected != nullptr ? selected->id : 0;
 }
 
 void TournamentsTab::showUnread(const QString &reason) {

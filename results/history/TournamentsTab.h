@@ -21,6 +21,8 @@ public:
     // What the tab shows while the book could not be read: no tournaments, and
     // the reason where the cross table would be, never "no tournament at all".
     void showUnread(const QString &reason);
+    // The id of the tournament selected in the list; 0 when none is.
+    qint64 selectedTournament() const;
 
 protected:
     Status read() override;

@@ -97,10 +97,10 @@ std::vector<LeagueRecord> findRecords(const LeagueBook &book, const Ratings &rat
                 continue;
             }
             const auto shown = [&] {
+                // One pass of arg(): a name holding "%3" stays as it is.
                 return QStringLiteral("%1 — %2 %3:%4")
-                    .arg(withTeam(home), withTeam(away))
-                    .arg(match.homeGoals)
-                    .arg(match.awayGoals);
+                    .arg(withTeam(home), withTeam(away), QString::number(match.homeGoals),
+                         QString::number(match.awayGoals));
             };
             const auto matchFeat = [matchNumber] { return QStringLiteral("m%1").arg(matchNumber); };
             const qint64 winnerGoals = std::max(match.homeGoals, match.awayGoals);

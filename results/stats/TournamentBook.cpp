@@ -300,15 +300,14 @@ std::optional<UndoFailure> checkStillHolds(const QSqlDatabase &db, qint64 statId
         return UndoFailure{{}, query.lastError()};
     }
     if (!query.next()) {
-        return UndoFailure{
-            QStringLiteral("строки игрока «%1» (id %2) больше нет в таблице статистики").arg(added.player).arg(statId),
-            {}};
+        return UndoFailure{QStringLiteral("строки игрока «%1» (id %2) больше нет в таблице статистики")
+                               .arg(added.player, QString::number(statId)),
+                           {}};
     }
     if (!query.value(0).toBool()) {
         return UndoFailure{QStringLiteral("строку игрока «%1» (id %2) в таблице статистики с тех пор меняли, и в ней "
                                           "нет того, что добавил турнир")
-                               .arg(added.player)
-                               .arg(statId),
+                               .arg(added.player, QString::number(statId)),
                            {}};
     }
     return std::nullopt;
