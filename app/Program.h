@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+class BackupsWindow;
 class QTranslator;
 class QWidget;
 class SheetPreview;
@@ -54,12 +55,32 @@ public:
     TForm9 &form9();
     TForm10 &form10();
     SheetPreview &sheetPreview();
+    BackupsWindow &backupsWindow();
     // The windows made so far, the main window first.
     QList<QWidget *> windowsMade() const;
 
+    // Checks the statistics database with SQLite once the main window is on
+    // screen, so that the check does not delay it. A damaged file is said, and
+    // the newest backup that passes the check is offered in its place.
+    void checkDatabaseAfterShow();
+
 private:
     void connectMainWindow();
+    // Every connection to the database closes while its files are replaced, and
+    // opens again afterwards; every window made reads again.
+    void releaseDatabase();
+    void reopenDatabase();
+    // The backup after a write or an undo of a tournament; its failure is said
+    // once, and the change it follows stays done.
+    void backUpAfterChange();
+    // A damaged or missing database at start: offers the newest sound backup and
+    // restores it when the user agrees. True when it was restored; hint says how
+    // to recover by hand when there is no backup.
+    bool offerBackupForDamagedFile(const QString &reason, QString &hint);
 
+    // Finished first, before any window reads a data file: a restore that a kill
+    // cut short, and the leftovers of an unfinished backup.
+    bool m_dataFolderReady;
     std::unique_ptr<TForm1> Form1;
     // Opened at the start; the result window takes it over when it is made.
     std::unique_ptr<StatsConnection> m_statistics;
@@ -74,6 +95,7 @@ private:
     std::unique_ptr<TForm9> Form9;
     std::unique_ptr<TForm10> Form10;
     std::unique_ptr<SheetPreview> m_sheetPreview;
+    std::unique_ptr<BackupsWindow> m_backups;
 };
 
 // The one command line the program reads: "--launcher-failure <text>", with

@@ -88,7 +88,7 @@ TEST_F(HistoryWindow, TheMenuItemStandsRightAfterStatistics) {
     for (const QAction *action : find<QMenu>("N1")->actions()) {
         items.append(action->isSeparator() ? QStringLiteral("-") : action->objectName());
     }
-    EXPECT_EQ(items, (QStringList{"N5", "N8", "N6", "N10", "N9", "-", "N3"}));
+    EXPECT_EQ(items, (QStringList{"N5", "N8", "N6", "N10", "N11", "N9", "-", "N3"}));
     EXPECT_EQ(find<QAction>("N10")->text(), u8("&История турниров..."));
 }
 
