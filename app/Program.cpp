@@ -125,6 +125,7 @@ bool Program::offerBackupForDamagedFile(const QString &reason, QString &hint) {
 }
 
 void Program::checkDatabaseAfterShow() {
+    finishBackup();
     if (!m_statistics && !Form9) {
         return;
     }
@@ -148,6 +149,7 @@ void Program::checkDatabaseAfterShow() {
 }
 
 void Program::releaseDatabase() {
+    finishBackup();
     if (Form9) {
         Form9->releaseConnection();
     }
@@ -180,12 +182,34 @@ void Program::reopenDatabase() {
     }
 }
 
+// The copy and its check read the whole database, which takes longer than a
+// click may; the copy reads in a transaction of its own, so that a write that
+// comes meanwhile waits at most for the copy's read.
 void Program::backUpAfterChange() {
-    Result<BackupEntry> made = Failure{};
-    {
-        const WaitCursor busy;
-        made = makeBackup(kDataFolder, QDateTime::currentDateTime(), m_lockWait);
+    finishBackup();
+    m_backup = std::async(std::launch::async, [lockWait = m_lockWait, now = QDateTime::currentDateTime()] {
+        return makeBackup(kDataFolder, now, lockWait);
+    });
+    if (!m_backupDone) {
+        m_backupDone = std::make_unique<QTimer>();
+        m_backupDone->setInterval(20);
+        QObject::connect(m_backupDone.get(), &QTimer::timeout, m_backupDone.get(), [this] {
+            if (m_backup.valid() && m_backup.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
+                finishBackup();
+            }
+        });
     }
+    m_backupDone->start();
+}
+
+void Program::finishBackup() {
+    if (m_backupDone) {
+        m_backupDone->stop();
+    }
+    if (!m_backup.valid()) {
+        return;
+    }
+    const Result<BackupEntry> made = m_backup.get();
     if (!made.ok()) {
         messages().error(made.error() + QStringLiteral("\nСамо изменение базы сделано и сохранено."));
     }
@@ -310,6 +334,11 @@ QList<QWidget *> Program::windowsMade() const {
 
 // The secondary windows go first, the main window last.
 Program::~Program() {
+    // A backup under way ends before the folder's lock goes.
+    if (m_backup.valid()) {
+        m_backup.wait();
+    }
+    m_backupDone.reset();
     m_backups.reset();
     m_sheetPreview.reset();
     Form10.reset();

@@ -1,15 +1,18 @@
 #pragma once
 
+#include "Backups.h"
 #include "StatsConnection.h"
 
 #include <QDate>
 #include <QStringList>
 #include <chrono>
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 
 class BackupsWindow;
+class QTimer;
 class QTranslator;
 class QWidget;
 class SheetPreview;
@@ -63,6 +66,9 @@ public:
     // screen, so that the check does not delay it. A damaged file is said, and
     // the newest backup that passes the check is offered in its place.
     void checkDatabaseAfterShow();
+    // Waits for the backup under way, if any, and says when it failed. The
+    // backup after a change runs beside the windows, which stay responsive.
+    void finishBackup();
 
 private:
     void connectMainWindow();
@@ -70,8 +76,9 @@ private:
     // opens again afterwards; every window made reads again.
     void releaseDatabase();
     void reopenDatabase();
-    // The backup after a write or an undo of a tournament; its failure is said
-    // once, and the change it follows stays done.
+    // Starts the backup after a write or an undo of a tournament, once the one
+    // before it is done; its failure is said once, and the change it follows
+    // stays done.
     void backUpAfterChange();
     // A damaged or missing database at start: offers the newest sound backup and
     // restores it when the user agrees. True when it was restored; hint says how
@@ -96,6 +103,9 @@ private:
     std::unique_ptr<TForm10> Form10;
     std::unique_ptr<SheetPreview> m_sheetPreview;
     std::unique_ptr<BackupsWindow> m_backups;
+    // The backup under way on a thread of its own, and the timer that looks for its end.
+    std::future<Result<BackupEntry>> m_backup;
+    std::unique_ptr<QTimer> m_backupDone;
 };
 
 // The one command line the program reads: "--launcher-failure <text>", with

@@ -94,8 +94,9 @@ void BackupsWindow::reread() {
     }
 }
 
-// Each backup is opened and checked as it is listed: a copy that fails the
-// check says so in its row and cannot be chosen.
+// Each backup is opened and its tables read as it is listed: a copy that cannot
+// be read says so in its row and cannot be chosen. The restore checks the
+// chosen one in full.
 void BackupsWindow::readList() {
     const WaitCursor busy;
     m_backups = listBackups(kDataFolder);
@@ -104,7 +105,7 @@ void BackupsWindow::readList() {
     list->setRowCount(static_cast<int>(m_backups.size()));
     for (int row = 0; row < list->rowCount(); ++row) {
         const BackupEntry &entry = m_backups[static_cast<std::size_t>(row)];
-        const DatabaseCheck check = checkDatabaseFile(entry.databasePath, m_lockWait);
+        const DatabaseCheck check = inspectDatabaseFile(entry.databasePath, m_lockWait);
         list->setItem(row, 0, cell(backupTimeText(entry.taken)));
         if (check.verdict == DatabaseCheck::Verdict::Good) {
             const BookSummary &s = check.summary;
@@ -115,14 +116,16 @@ void BackupsWindow::readList() {
                           cell(newest.isValid() ? newest.toString(QStringLiteral("dd.MM.yyyy HH:mm")) : QString()));
             list->setItem(row, 4, cell(s.newestPlayers.join(QStringLiteral(", "))));
         } else {
-            list->setItem(row, 1, cell(QStringLiteral("не проходит проверку: ") + check.reason));
+            list->setItem(row, 1, cell(QStringLiteral("не читается: ") + check.reason));
+        }
+        list->setItem(row, 5, cell(QLocale::system().formattedDataSize(entry.size), Qt::AlignRight | Qt::AlignVCenter));
+        if (check.verdict != DatabaseCheck::Verdict::Good) {
             for (int column = 0; column < 6; ++column) {
                 if (QTableWidgetItem *item = list->item(row, column)) {
                     item->setFlags(item->flags() & ~Qt::ItemIsSelectable);
                 }
             }
         }
-        list->setItem(row, 5, cell(QLocale::system().formattedDataSize(entry.size), Qt::AlignRight | Qt::AlignVCenter));
     }
     list->clearSelection();
     ui->RestoreButton->setEnabled(false);
@@ -170,18 +173,20 @@ void BackupsWindow::restoreFrom(const QString &source, const QString &what, cons
                                 .arg(what, bookChangeText(change), files)) != Messages::Answer::Yes) {
         return;
     }
+    // Nothing of the program reads or copies the file from here on.
+    emit databaseReleaseRequested();
     Result<QString> saved = QString();
     {
         const WaitCursor busy;
         saved = saveCurrentState(kDataFolder, QDateTime::currentDateTime(), m_lockWait);
     }
     if (!saved.ok()) {
+        emit databaseReplaced();
         messages().error(
             QStringLiteral("Ничего не восстановлено: текущее состояние не удалось сохранить.\n%1").arg(saved.error()));
         return;
     }
     Status restored;
-    emit databaseReleaseRequested();
     {
         const WaitCursor busy;
         restored = replace();

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -55,7 +56,7 @@ protected:
     int rows() const { return control<QTableWidget>("BackupList")->rowCount(); }
     void select(int row) const { control<QTableWidget>("BackupList")->selectRow(row); }
 
-    void writeThroughResultWindow(const QStringList &players) {
+    void writeThroughResultWindow(const QStringList &players, bool waitForBackup = true) {
         TForm9 &results = program->form9();
         results.openForStatistics(players);
         QTest::mouseClick(findIn<QPushButton>(&results, "Button2"), Qt::LeftButton);
@@ -64,6 +65,10 @@ protected:
         }
         QTest::mouseClick(findIn<QPushButton>(&results, "Button1"), Qt::LeftButton);
         QTest::mouseClick(findIn<QPushButton>(&results, "BitBtn1"), Qt::LeftButton);
+        // The backup after it runs beside the windows.
+        if (waitForBackup) {
+            program->finishBackup();
+        }
     }
     int gridRows() const { return findIn<QTableView>(&program->form9(), "DBGrid1")->model()->rowCount(); }
     std::vector<BackupEntry> backups() const { return listBackups(dir.path()); }
@@ -86,12 +91,23 @@ TEST_F(BackupsWindowTest, EveryWriteAndUndoLeavesABackupThatTheWindowListsNewest
     boxes.answers.push_back(Messages::Answer::Yes);
     program->form10().openHistory();
     QTest::mouseClick(findIn<QPushButton>(&program->form10(), "UndoButton"), Qt::LeftButton);
+    program->finishBackup();
     ASSERT_EQ(backups().size(), 3u);
+
+    // An old copy that a disk damaged is listed as such and cannot be chosen.
+    write(Backups::FolderName + QStringLiteral("/base-20200101-120000.mdb"), QByteArray(4096, 'x'));
 
     BackupsWindow &window = openFromMenu();
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(window.windowTitle(), u8("Резервные копии"));
-    ASSERT_EQ(rows(), 3);
+    ASSERT_EQ(rows(), 4);
+    EXPECT_EQ(cell(3, 0), u8("01.01.2020 12:00:00"));
+    EXPECT_TRUE(cell(3, 1).startsWith(u8("не читается"))) << cell(3, 1).toStdString();
+    select(3);
+    EXPECT_FALSE(control<QPushButton>("RestoreButton")->isEnabled());
+    select(2);
+    EXPECT_TRUE(control<QPushButton>("RestoreButton")->isEnabled());
+    control<QTableWidget>("BackupList")->clearSelection();
     // Newest first: after the undo one tournament, before it two.
     EXPECT_EQ(cell(0, 1), u8("1"));
     EXPECT_EQ(cell(1, 1), u8("2"));
@@ -104,7 +120,13 @@ TEST_F(BackupsWindowTest, EveryWriteAndUndoLeavesABackupThatTheWindowListsNewest
 TEST_F(BackupsWindowTest, ABackupThatFailsIsSaidOnceAndTheWriteBeforeItStandsAsASuccess) {
     start();
     write(Backups::FolderName, "not a folder");
-    writeThroughResultWindow({u8("Вася"), u8("Петя"), u8("Коля")});
+    writeThroughResultWindow({u8("Вася"), u8("Петя"), u8("Коля")}, false);
+    // The backup runs beside the windows; the event loop says how it ended.
+    QElapsedTimer waited;
+    waited.start();
+    while (boxes.shown.empty() && waited.elapsed() < 10000) {
+        QTest::qWait(10);
+    }
     ASSERT_EQ(boxes.shown.size(), 1u) << boxes.texts().join(u'\n').toStdString();
     EXPECT_EQ(boxes.shown[0].kind, ScriptedMessages::Kind::Error);
     EXPECT_TRUE(boxes.shown[0].text.startsWith(u8("Резервная копия не сделана"))) << boxes.shown[0].text.toStdString();

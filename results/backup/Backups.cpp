@@ -188,9 +188,9 @@ DatabaseCheck failedQuery(sqlite3 *db, int code, const QString &path) {
 }
 
 // The check of an open connection; see checkDatabaseFile().
-DatabaseCheck checkOpen(sqlite3 *db, const QString &path) {
+DatabaseCheck checkOpen(sqlite3 *db, const QString &path, bool wholeFile) {
     // Reads the whole file; a damaged page shows as an error or as lines of the report.
-    const Rows check = queryColumn(db, "PRAGMA quick_check");
+    const Rows check = wholeFile ? queryColumn(db, "PRAGMA quick_check") : Rows{{QStringLiteral("ok")}, SQLITE_OK};
     if (check.code != SQLITE_OK) {
         return failedQuery(db, check.code, path);
     }
@@ -477,7 +477,9 @@ int removeBackupLeftovers(const QString &dataFolder) {
     return removed;
 }
 
-DatabaseCheck checkDatabaseFile(const QString &path, std::chrono::milliseconds lockWait) {
+namespace {
+
+DatabaseCheck checkFile(const QString &path, std::chrono::milliseconds lockWait, bool wholeFile) {
     const QFileInfo info(path);
     if (!info.exists()) {
         return damaged(QStringLiteral("файла нет"));
@@ -497,9 +499,19 @@ DatabaseCheck checkDatabaseFile(const QString &path, std::chrono::milliseconds l
     if (const int code = sqlite3_exec(opened.db.get(), "BEGIN", nullptr, nullptr, nullptr); code != SQLITE_OK) {
         return failedQuery(opened.db.get(), code, path);
     }
-    DatabaseCheck check = checkOpen(opened.db.get(), path);
+    DatabaseCheck check = checkOpen(opened.db.get(), path, wholeFile);
     sqlite3_exec(opened.db.get(), "COMMIT", nullptr, nullptr, nullptr);
     return check;
+}
+
+} // namespace
+
+DatabaseCheck checkDatabaseFile(const QString &path, std::chrono::milliseconds lockWait) {
+    return checkFile(path, lockWait, true);
+}
+
+DatabaseCheck inspectDatabaseFile(const QString &path, std::chrono::milliseconds lockWait) {
+    return checkFile(path, lockWait, false);
 }
 
 namespace {

@@ -74,6 +74,9 @@ struct DatabaseCheck {
 // columns, the book's tables for a version that has them, and a user_version
 // that the program knows. Waits at most lockWait for another program's lock.
 DatabaseCheck checkDatabaseFile(const QString &path, std::chrono::milliseconds lockWait);
+// The same without PRAGMA quick_check, which reads the whole file: for a list of
+// many backups, each of which the restore checks in full before it is used.
+DatabaseCheck inspectDatabaseFile(const QString &path, std::chrono::milliseconds lockWait);
 
 // What a restore does to the book: the tournaments of the restored file that the
 // current one lacks come back, those of the current one that it lacks go away. A
