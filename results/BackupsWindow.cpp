@@ -64,6 +64,9 @@ BackupsWindow::BackupsWindow(std::chrono::milliseconds lockWait, QWidget *parent
         QStringLiteral("Копии делаются после каждой записи турнира и каждой отмены и хранятся в папке %1.")
             .arg(QDir::toNativeSeparators(QDir(kDataFolder).absoluteFilePath(Backups::FolderName))));
     ui->BackupList->verticalHeader()->setVisible(false);
+    // Rows as close as the other grids', so that many copies show at once.
+    ui->BackupList->verticalHeader()->setMinimumSectionSize(0);
+    ui->BackupList->verticalHeader()->setDefaultSectionSize(ui->BackupList->fontMetrics().height() + 5);
     ui->BackupList->horizontalHeader()->setStretchLastSection(false);
     const int widths[] = {140, 75, 70, 140, 260, 80};
     for (int column = 0; column < 6; ++column) {
