@@ -81,7 +81,10 @@ int syncFile(const QString &path) {
     return ::close(fd) == 0 ? error : (error != 0 ? error : errno);
 }
 
+// Every rename is a step: what a kill between two of them leaves is what the
+// order of the renames must keep whole.
 int renameFile(const QString &from, const QString &to) {
+    step("rename");
     return fileSystemCalls().rename(encoded(from).constData(), encoded(to).constData()) == 0 ? 0 : errno;
 }
 
@@ -611,7 +614,6 @@ Result<BackupEntry> makeBackup(const QString &dataFolder, const QDateTime &now, 
     entry.filesFolder = folder.absoluteFilePath(stem);
     entry.databasePath = folder.absoluteFilePath(stem + QStringLiteral(".mdb"));
     entry.taken = QDateTime::fromString(now.toString(kStampFormat), kStampFormat);
-    step("backup:rename-folder");
     if (const int error = renameFile(staged.value(), entry.filesFolder)) {
         removeFilesFolder(staged.value());
         return backupFileFailure(entry.filesFolder, error);
@@ -628,7 +630,6 @@ Result<BackupEntry> makeBackup(const QString &dataFolder, const QDateTime &now, 
         ::close(fd);
         copied = copyDatabase(QDir(dataFolder).filePath(StatsDb::FileName), temporary, lockWait);
     }
-    step("backup:rename-database");
     int renamed = 0;
     if (copied.ok() && (renamed = renameFile(temporary, entry.databasePath)) != 0) {
         copied = Failure{QStringLiteral("%1: %2.").arg(displayPath(entry.databasePath), systemErrorText(renamed))};
@@ -743,7 +744,6 @@ Status rollForward(const QString &dataFolder, const std::vector<Replacement> &re
         if (!QFileInfo::exists(staged) && !QFileInfo(staged).isSymLink()) {
             continue;
         }
-        step("restore:rename");
         if (const int error = renameFile(staged, data.filePath(r.name))) {
             return Failure{QStringLiteral("Файл %1 не удалось заменить: %2.")
                                .arg(displayPath(data.filePath(r.name)), systemErrorText(error))};
