@@ -94,16 +94,23 @@ protected:
     QStringList backupsFolder() const { return folderEntries(path(Backups::FolderName)); }
 
     // Runs the function in a child process that is killed at the step-th step
-    // the library takes; false when the function finished before that step.
+    // the library takes, or before the step-th rename of any file it writes;
+    // false when the function finished before that step.
     static bool killedAtStep(int step, const std::function<void()> &work) {
         const pid_t child = fork();
         if (child == 0) {
             int taken = 0;
-            setBackupStepHook([&taken, step](const char *) {
+            const auto count = [&taken, step] {
                 if (++taken == step) {
                     ::raise(SIGKILL);
                 }
-            });
+            };
+            setBackupStepHook([&count](const char *) { count(); });
+            const auto rename = fileSystemCalls().rename;
+            fileSystemCalls().rename = [&count, rename](const char *from, const char *to) {
+                count();
+                return rename(from, to);
+            };
             work();
             ::_exit(0);
         }

@@ -759,9 +759,12 @@ Status rollForward(const QString &dataFolder, const std::vector<Replacement> &re
 void removeStaged(const QString &dataFolder) {
     const QDir data(dataFolder);
     const QStringList names = restorableNames();
+    // The record's own temporary name, when a kill came while it was written.
+    const QString recordTemporary = Backups::RestoreIntentName + QLatin1StringView(kTemporaryMarker);
     for (const QString &entry : data.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-        if (std::any_of(names.begin(), names.end(),
-                        [&entry](const QString &name) { return isStagedName(entry, name); })) {
+        const bool record = entry.startsWith(recordTemporary) && entry.size() == recordTemporary.size() + kSuffixLength;
+        if (record || std::any_of(names.begin(), names.end(),
+                                  [&entry](const QString &name) { return isStagedName(entry, name); })) {
             ::unlink(encoded(data.filePath(entry)).constData());
         }
     }
