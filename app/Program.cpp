@@ -23,6 +23,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QEvent>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -40,6 +41,26 @@ template <typename Window> Window &made(std::unique_ptr<Window> &window) {
 }
 
 const QString kDataFolder = QStringLiteral(".");
+
+// Runs a function once, when the event loop runs again after the window's first paint.
+class AfterFirstPaint : public QObject {
+public:
+    AfterFirstPaint(QWidget &window, std::function<void()> run) : QObject(&window), m_run(std::move(run)) {
+        window.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (event->type() == QEvent::Paint && m_run) {
+            QTimer::singleShot(0, this, [run = std::move(m_run)] { run(); });
+            m_run = nullptr;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_run;
+};
 
 // A restore that a kill cut short is finished before anything reads the files it
 // replaces; when it cannot be, the program does not start on half of it.
@@ -417,11 +438,11 @@ int runProgram(int &argc, char **argv, const std::function<void(QWidget &)> &sho
             exitCode = *end;
         } else {
             program.form1().show();
+            // The check reads the whole file: it waits until the window is painted.
+            new AfterFirstPaint(program.form1(), [&program] { program.checkDatabaseAfterShow(); });
             if (shown) {
                 shown(program.form1());
             }
-            // Once the window is painted: the check reads the whole file.
-            QTimer::singleShot(0, &program.form1(), [&program] { program.checkDatabaseAfterShow(); });
             exitCode = QApplication::exec();
         }
     }
