@@ -1,5 +1,7 @@
 #include "Program.h"
 
+#include "Backups.h"
+#include "BackupsWindow.h"
 #include "DataFolderLock.h"
 #include "DesktopApplications.h"
 #include "ProgramFont.h"
@@ -15,12 +17,16 @@
 #include "Unit7.h"
 #include "Unit8.h"
 #include "Unit9.h"
+#include "WaitCursor.h"
 #include "WidgetMessages.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QEvent>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTimer>
 #include <QTranslator>
 
 namespace {
@@ -33,15 +39,203 @@ template <typename Window> Window &made(std::unique_ptr<Window> &window) {
     return *window;
 }
 
+const QString kDataFolder = QStringLiteral(".");
+
+// Runs a function once, when the event loop runs again after the window's first paint.
+class AfterFirstPaint : public QObject {
+public:
+    AfterFirstPaint(QWidget &window, std::function<void()> run) : QObject(&window), m_run(std::move(run)) {
+        window.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (event->type() == QEvent::Paint && m_run) {
+            QTimer::singleShot(0, this, [run = std::move(m_run)] { run(); });
+            m_run = nullptr;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_run;
+};
+
+// A restore that a kill cut short is finished before anything reads the files it
+// replaces; when it cannot be, the program does not start on half of it.
+bool prepareDataFolder(std::chrono::milliseconds lockWait) {
+    removeBackupLeftovers(kDataFolder);
+    const Status finished = finishInterruptedRestore(kDataFolder, lockWait);
+    if (!finished.ok()) {
+        messages().error(finished.error() + QStringLiteral("\nПрограмма будет закрыта."));
+        endProgram(1);
+    }
+    return finished.ok();
+}
+
+QString manualRecoveryText() {
+    return QStringLiteral("Исправной резервной копии нет. Чтобы восстановить базу вручную, закройте программу и "
+                          "замените файл %1 копией, сохранённой раньше через «Резервные копии...» → «Сохранить "
+                          "копию...», или копией из папки %2 другого компьютера; повреждённый файл можно попробовать "
+                          "спасти командой sqlite3 (.recover).")
+        .arg(displayPath(StatsDb::FileName), displayPath(Backups::FolderName));
+}
+
 } // namespace
 
 Program::Program(std::chrono::milliseconds lockWait)
-    : Form1(std::make_unique<TForm1>()), m_startDate(QDate::currentDate()), m_lockWait(lockWait) {
+    : m_dataFolderReady(prepareDataFolder(lockWait)), Form1(std::make_unique<TForm1>()),
+      m_startDate(QDate::currentDate()), m_lockWait(lockWait) {
     // A start-up that already ended the program leaves the database alone.
-    if (!pendingProgramEnd()) {
-        m_statistics = TForm9::openDatabase(m_lockWait);
+    if (m_dataFolderReady && !pendingProgramEnd()) {
+        m_statistics = TForm9::openDatabase(m_lockWait, [this](QString &hint) {
+            const DatabaseCheck check = checkDatabaseFile(StatsDb::FileName, m_lockWait);
+            return check.verdict != DatabaseCheck::Verdict::Unreadable && offerBackupForDamagedFile(check.reason, hint);
+        });
     }
     connectMainWindow();
+}
+
+bool Program::offerBackupForDamagedFile(const QString &reason, QString &hint) {
+    std::optional<BackupEntry> newest;
+    DatabaseCheck newestCheck;
+    {
+        const WaitCursor busy;
+        for (const BackupEntry &entry : listBackups(kDataFolder)) {
+            newestCheck = checkDatabaseFile(entry.databasePath, m_lockWait);
+            if (newestCheck.verdict == DatabaseCheck::Verdict::Good) {
+                newest = entry;
+                break;
+            }
+        }
+    }
+    const QString damage =
+        QStringLiteral("База статистики %1 повреждена: %2.").arg(displayPath(StatsDb::FileName), reason);
+    if (!newest) {
+        hint = manualRecoveryText();
+        return false;
+    }
+    const QString when = backupTimeText(newest->taken);
+    if (messages().askYesNo(QStringLiteral("%1\n\nВосстановить её из последней исправной резервной копии от %2 "
+                                           "(турниров: %3)? Повреждённый файл будет сохранён в папке %4.")
+                                .arg(damage, when)
+                                .arg(newestCheck.summary.tournaments)
+                                .arg(displayPath(Backups::FolderName))) != Messages::Answer::Yes) {
+        hint = QStringLiteral("Исправная резервная копия от %1 лежит в папке %2.")
+                   .arg(when, displayPath(Backups::FolderName));
+        return false;
+    }
+    Result<QString> saved = QString();
+    Status restored;
+    {
+        const WaitCursor busy;
+        saved = saveCurrentState(kDataFolder, QDateTime::currentDateTime(), m_lockWait);
+        if (saved.ok()) {
+            restored = restoreBackup(kDataFolder, *newest, m_lockWait);
+        }
+    }
+    if (!saved.ok() || !restored.ok()) {
+        hint = saved.ok() ? restored.error() : saved.error();
+        return false;
+    }
+    messages().information(
+        QStringLiteral("База восстановлена из резервной копии от %1.\nПрежнее состояние сохранено: %2.")
+            .arg(when, saved.value()));
+    return true;
+}
+
+void Program::checkDatabaseAfterShow() {
+    finishBackup();
+    if (!m_statistics && !Form9) {
+        return;
+    }
+    DatabaseCheck check;
+    {
+        const WaitCursor busy;
+        check = checkDatabaseFile(StatsDb::FileName, m_lockWait);
+    }
+    // A file held by another program is not damaged; the windows say so when they read.
+    if (check.verdict == DatabaseCheck::Verdict::Good || check.verdict == DatabaseCheck::Verdict::Unreadable) {
+        return;
+    }
+    releaseDatabase();
+    QString hint;
+    offerBackupForDamagedFile(check.reason, hint);
+    reopenDatabase();
+    if (!hint.isEmpty()) {
+        messages().error(QStringLiteral("База статистики %1 повреждена: %2.\n%3")
+                             .arg(displayPath(StatsDb::FileName), check.reason, hint));
+    }
+}
+
+void Program::releaseDatabase() {
+    finishBackup();
+    if (Form9) {
+        Form9->releaseConnection();
+    }
+    m_statistics.reset();
+    if (Form10) {
+        Form10->releaseConnection();
+    }
+}
+
+void Program::reopenDatabase() {
+    Result<std::unique_ptr<StatsConnection>> opened = [this] {
+        const WaitCursor busy;
+        return StatsConnection::open(StatsDb::FileName, m_lockWait);
+    }();
+    if (!opened.ok()) {
+        messages().error(QStringLiteral("База статистики не открывается.\n%1").arg(opened.error()));
+    }
+    std::unique_ptr<StatsConnection> connection = opened.ok() ? std::move(opened).value() : nullptr;
+    if (Form9) {
+        Form9->takeConnection(std::move(connection));
+    } else {
+        m_statistics = std::move(connection);
+    }
+    if (Form10) {
+        Form10->reread();
+    }
+    Form1->rereadDataFiles();
+    if (m_backups) {
+        m_backups->reread();
+    }
+}
+
+// The copy and its check read the whole database, which takes longer than a
+// click may; the copy reads in a transaction of its own, so that a write that
+// comes meanwhile waits at most for the copy's read.
+void Program::backUpAfterChange() {
+    finishBackup();
+    m_backup = std::async(std::launch::async, [lockWait = m_lockWait, now = QDateTime::currentDateTime()] {
+        return makeBackup(kDataFolder, now, lockWait);
+    });
+    if (!m_backupDone) {
+        m_backupDone = std::make_unique<QTimer>();
+        m_backupDone->setInterval(20);
+        QObject::connect(m_backupDone.get(), &QTimer::timeout, m_backupDone.get(), [this] {
+            if (m_backup.valid() && m_backup.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
+                finishBackup();
+            }
+        });
+    }
+    m_backupDone->start();
+}
+
+void Program::finishBackup() {
+    if (m_backupDone) {
+        m_backupDone->stop();
+    }
+    if (!m_backup.valid()) {
+        return;
+    }
+    const Result<BackupEntry> made = m_backup.get();
+    if (!made.ok()) {
+        messages().error(made.error() + QStringLiteral("\nСамо изменение базы сделано и сохранено."));
+    }
+    if (m_backups) {
+        m_backups->reread();
+    }
 }
 
 void Program::connectMainWindow() {
@@ -55,6 +249,7 @@ void Program::connectMainWindow() {
     QObject::connect(main, &TForm1::statisticsRequested, main,
                      [this](const QStringList &players) { form9().openForStatistics(players); });
     QObject::connect(main, &TForm1::historyRequested, main, [this] { form10().openHistory(); });
+    QObject::connect(main, &TForm1::backupsRequested, main, [this] { backupsWindow().openBackups(); });
     QObject::connect(main, &TForm1::resultTableRequested, main,
                      [this](const Tournament &tournament) { form9().openAfterFinalTable(tournament); });
     QObject::connect(main, &TForm1::sheetPreviewRequested, main,
@@ -100,8 +295,10 @@ TForm8 &Program::form8() {
 TForm9 &Program::form9() {
     if (!Form9) {
         Form9 = std::make_unique<TForm9>(std::move(m_statistics), m_startDate);
-        // The history window, when made, shows the tournament just written.
+        // The history window, when made, shows the tournament just written; a
+        // backup keeps the new state.
         QObject::connect(Form9.get(), &TForm9::tournamentWritten, Form9.get(), [this] {
+            backUpAfterChange();
             if (Form10) {
                 Form10->reread();
             }
@@ -117,6 +314,7 @@ TForm10 &Program::form10() {
     if (!Form10) {
         Form10 = std::make_unique<TForm10>(m_lockWait);
         QObject::connect(Form10.get(), &TForm10::tournamentUndone, Form10.get(), [this] {
+            backUpAfterChange();
             if (Form9) {
                 Form9->rereadStatistics();
             }
@@ -129,11 +327,24 @@ SheetPreview &Program::sheetPreview() {
     return made(m_sheetPreview);
 }
 
+// The backups window replaces the database's files: every window lets go of the
+// file first and reads the new one afterwards.
+BackupsWindow &Program::backupsWindow() {
+    if (!m_backups) {
+        m_backups = std::make_unique<BackupsWindow>(m_lockWait);
+        QObject::connect(m_backups.get(), &BackupsWindow::databaseReleaseRequested, m_backups.get(),
+                         [this] { releaseDatabase(); });
+        QObject::connect(m_backups.get(), &BackupsWindow::databaseReplaced, m_backups.get(),
+                         [this] { reopenDatabase(); });
+    }
+    return *m_backups;
+}
+
 QList<QWidget *> Program::windowsMade() const {
     QList<QWidget *> windows{Form1.get()};
     for (QWidget *window :
          std::initializer_list<QWidget *>{Form2.get(), Form4.get(), Form6.get(), Form5.get(), Form7.get(), Form8.get(),
-                                          Form9.get(), Form10.get(), m_sheetPreview.get()}) {
+                                          Form9.get(), Form10.get(), m_sheetPreview.get(), m_backups.get()}) {
         if (window) {
             windows.append(window);
         }
@@ -143,6 +354,12 @@ QList<QWidget *> Program::windowsMade() const {
 
 // The secondary windows go first, the main window last.
 Program::~Program() {
+    // A backup under way ends before the folder's lock goes.
+    if (m_backup.valid()) {
+        m_backup.wait();
+    }
+    m_backupDone.reset();
+    m_backups.reset();
     if (m_usesDesktop) {
         setDesktopOpener({});
     }
@@ -232,6 +449,8 @@ int runProgram(int &argc, char **argv, const std::function<void(QWidget &)> &sho
             exitCode = *end;
         } else {
             program.form1().show();
+            // The check reads the whole file: it waits until the window is painted.
+            new AfterFirstPaint(program.form1(), [&program] { program.checkDatabaseAfterShow(); });
             if (shown) {
                 shown(program.form1());
             }

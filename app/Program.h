@@ -1,14 +1,18 @@
 #pragma once
 
+#include "Backups.h"
 #include "StatsConnection.h"
 
 #include <QDate>
 #include <QStringList>
 #include <chrono>
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 
+class BackupsWindow;
+class QTimer;
 class QTranslator;
 class QWidget;
 class SheetPreview;
@@ -54,6 +58,7 @@ public:
     TForm9 &form9();
     TForm10 &form10();
     SheetPreview &sheetPreview();
+    BackupsWindow &backupsWindow();
     // The windows made so far, the main window first.
     QList<QWidget *> windowsMade() const;
 
@@ -63,10 +68,32 @@ public:
     // (the sheet then shows in the program's preview). Tests name fakes.
     void useDesktop(const QString &xdgMime = QStringLiteral("xdg-mime"),
                     const QString &xdgOpen = QStringLiteral("xdg-open"));
+    // Checks the statistics database with SQLite once the main window is on
+    // screen, so that the check does not delay it. A damaged file is said, and
+    // the newest backup that passes the check is offered in its place.
+    void checkDatabaseAfterShow();
+    // Waits for the backup under way, if any, and says when it failed. The
+    // backup after a change runs beside the windows, which stay responsive.
+    void finishBackup();
 
 private:
     void connectMainWindow();
+    // Every connection to the database closes while its files are replaced, and
+    // opens again afterwards; every window made reads again.
+    void releaseDatabase();
+    void reopenDatabase();
+    // Starts the backup after a write or an undo of a tournament, once the one
+    // before it is done; its failure is said once, and the change it follows
+    // stays done.
+    void backUpAfterChange();
+    // A damaged or missing database at start: offers the newest sound backup and
+    // restores it when the user agrees. True when it was restored; hint says how
+    // to recover by hand when there is no backup.
+    bool offerBackupForDamagedFile(const QString &reason, QString &hint);
 
+    // Finished first, before any window reads a data file: a restore that a kill
+    // cut short, and the leftovers of an unfinished backup.
+    bool m_dataFolderReady;
     std::unique_ptr<TForm1> Form1;
     // Opened at the start; the result window takes it over when it is made.
     std::unique_ptr<StatsConnection> m_statistics;
@@ -82,6 +109,10 @@ private:
     std::unique_ptr<TForm10> Form10;
     std::unique_ptr<SheetPreview> m_sheetPreview;
     bool m_usesDesktop = false;
+    std::unique_ptr<BackupsWindow> m_backups;
+    // The backup under way on a thread of its own, and the timer that looks for its end.
+    std::future<Result<BackupEntry>> m_backup;
+    std::unique_ptr<QTimer> m_backupDone;
 };
 
 // The one command line the program reads: "--launcher-failure <text>", with

@@ -120,6 +120,10 @@ Status TForm10::openConnection() {
 
 TForm10::~TForm10() = default;
 
+void TForm10::releaseConnection() {
+    m_connection.reset();
+}
+
 void TForm10::setFileChooser(FileChooser chooser) {
     m_chooseFile = std::move(chooser);
 }

@@ -44,6 +44,11 @@ public slots:
     // Reads everything again (after a write of the result window).
     void reread();
 
+public:
+    // The database file is about to be replaced: the connection closes, and the
+    // next reading opens the file again.
+    void releaseConnection();
+
 signals:
     // The newest tournament was taken back: "stat" changed.
     void tournamentUndone();

@@ -26,14 +26,19 @@ constexpr int kCounterWidth = 63;
 
 } // namespace
 
-std::unique_ptr<StatsConnection> TForm9::openDatabase(std::chrono::milliseconds lockWait) {
-    Result<std::unique_ptr<StatsConnection>> opened = [lockWait] {
+std::unique_ptr<StatsConnection> TForm9::openDatabase(std::chrono::milliseconds lockWait, const Recovery &recover) {
+    const auto open = [lockWait] {
         const WaitCursor busy;
         return StatsConnection::open(StatsDb::FileName, lockWait);
-    }();
+    };
+    Result<std::unique_ptr<StatsConnection>> opened = open();
+    QString hint;
+    if (!opened.ok() && recover && recover(hint)) {
+        opened = open();
+    }
     if (!opened.ok()) {
-        messages().error(
-            QStringLiteral("Не открывается база статистики, программа будет закрыта.\n%1").arg(opened.error()));
+        messages().error(QStringLiteral("Не открывается база статистики, программа будет закрыта.\n%1%2")
+                             .arg(opened.error(), hint.isEmpty() ? QString() : u'\n' + hint));
         endProgram(1);
         return nullptr;
     }
@@ -277,6 +282,41 @@ void TForm9::rereadStatistics() {
     }
     if (!reread.ok()) {
         messages().error(QStringLiteral("Таблицу статистики не удалось перечитать.\n%1").arg(reread.error()));
+    }
+}
+
+void TForm9::releaseConnection() {
+    if (m_table) {
+        QHeaderView *const header = ui->DBGrid1->horizontalHeader();
+        m_columnWidths.clear();
+        for (int column = 0; column < header->count(); ++column) {
+            m_columnWidths.push_back(header->sectionSize(column));
+        }
+    }
+    ui->DBGrid1->setModel(nullptr);
+    m_table.reset();
+    m_connection.reset();
+}
+
+void TForm9::takeConnection(std::unique_ptr<StatsConnection> connection) {
+    releaseConnection();
+    m_connection = std::move(connection);
+    if (!m_connection) {
+        return;
+    }
+    m_table = std::make_unique<StatTable>(*m_connection);
+    ui->DBGrid1->setModel(m_table.get());
+    Status read;
+    {
+        const WaitCursor busy;
+        read = m_table->reload();
+    }
+    for (int column = 0; column < static_cast<int>(m_columnWidths.size()) && column < m_table->columnCount();
+         ++column) {
+        ui->DBGrid1->setColumnWidth(column, m_columnWidths[static_cast<std::size_t>(column)]);
+    }
+    if (!read.ok()) {
+        messages().error(QStringLiteral("Таблицу статистики не удалось прочитать.\n%1").arg(read.error()));
     }
 }
 

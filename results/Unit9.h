@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QLabel;
 class StatTable;
@@ -31,9 +32,13 @@ class TForm9 : public QWidget {
     Q_OBJECT
 
 public:
-    // Opens and checks the statistics database at start-up. When that fails, says
+    // Opens and checks the statistics database at start-up. When that fails,
+    // recover (when given) may put a sound file in place: it answers whether to
+    // open again, and may add a line to the message. When it still fails, says
     // why, ends the program and gives nothing.
-    static std::unique_ptr<StatsConnection> openDatabase(std::chrono::milliseconds lockWait);
+    using Recovery = std::function<bool(QString &hint)>;
+    static std::unique_ptr<StatsConnection> openDatabase(std::chrono::milliseconds lockWait,
+                                                         const Recovery &recover = {});
 
     // The window over the connection that openDatabase() gave (none leaves the grid
     // empty and the write undone), headed by the date of the start. Its creation
@@ -54,6 +59,14 @@ public slots:
     void openAfterFinalTable(const Tournament &tournament);
     // Reads the grid again: another window changed "stat".
     void rereadStatistics();
+
+public:
+    // The database file is about to be replaced: the grid empties and the
+    // connection closes.
+    void releaseConnection();
+    // The connection to the file that replaced it (none leaves the grid empty);
+    // the grid reads it with the column widths it had.
+    void takeConnection(std::unique_ptr<StatsConnection> connection);
 
 signals:
     // "Записать в базу" wrote a tournament.
@@ -97,4 +110,6 @@ private:
     // tournament is written; a team counts only for the player the final table
     // put beside it.
     std::optional<Tournament> m_tournament;
+    // The grid's column widths while no connection is there.
+    std::vector<int> m_columnWidths;
 };

@@ -117,10 +117,10 @@ TEST_F(MainWindow, ControlsStartAsTheLayoutSays) {
     for (const QAction *action : menu->actions()) {
         menuTexts.append(action->isSeparator() ? QStringLiteral("-") : action->text());
     }
-    EXPECT_EQ(menuTexts,
-              (QStringList{QStringLiteral("&Команды..."), QStringLiteral("&Настройки..."),
-                           QStringLiteral("Статистика..."), QStringLiteral("&История турниров..."),
-                           QStringLiteral("&Печать листа турнира..."), QStringLiteral("-"), QStringLiteral("&Выход")}));
+    EXPECT_EQ(menuTexts, (QStringList{QStringLiteral("&Команды..."), QStringLiteral("&Настройки..."),
+                                      QStringLiteral("Статистика..."), QStringLiteral("&История турниров..."),
+                                      QStringLiteral("&Резервные копии..."), QStringLiteral("&Печать листа турнира..."),
+                                      QStringLiteral("-"), QStringLiteral("&Выход")}));
     EXPECT_EQ(form.menuBar()->actions().last()->text(), QStringLiteral("?"));
 }
 

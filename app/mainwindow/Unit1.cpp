@@ -10,6 +10,7 @@
 #include "Pool.h"
 #include "Schedule.h"
 #include "Seams.h"
+#include "Settings.h"
 #include "Tournament.h"
 #include "TournamentSheet.h"
 #include "WidgetMessages.h"
@@ -109,6 +110,7 @@ TForm1::TForm1(QWidget *parent)
     connect(ui->N8, &QAction::triggered, this, &TForm1::N8Click);
     connect(ui->N9, &QAction::triggered, this, &TForm1::N9Click);
     connect(ui->N10, &QAction::triggered, this, &TForm1::N10Click);
+    connect(ui->N11, &QAction::triggered, this, &TForm1::N11Click);
     connect(ui->Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
 
     FormCreate();
@@ -466,6 +468,26 @@ void TForm1::N6Click() {
 
 void TForm1::N10Click() {
     emit historyRequested();
+}
+
+void TForm1::N11Click() {
+    emit backupsRequested();
+}
+
+void TForm1::rereadDataFiles() {
+    if (const Result<Settings> settings = readSettings(DataFile::Settings); settings.ok()) {
+        const PlayerNames &players = settings.value().players;
+        setPlayerNames({fromCp1251(players[0]), fromCp1251(players[1]), fromCp1251(players[2])});
+    }
+    if (const Result<Lines> last = readLines(DataFile::LastTournament); last.ok()) {
+        for (int k = 0; k < 4; ++k) {
+            m_state.LastTournament[static_cast<std::size_t>(k)] = lineAt(last.value(), k);
+        }
+        setElidedText(ui->Label22, fromCp1251(m_state.LastTournament[0]));
+        setElidedText(ui->Label23, fromCp1251(m_state.LastTournament[1]));
+        setElidedText(ui->Label24, fromCp1251(m_state.LastTournament[2]));
+        ui->Label29->setText(fromCp1251(m_state.LastTournament[3]));
+    }
 }
 
 // The sheet of the last tournament. After a restart only "last.txt" is left of

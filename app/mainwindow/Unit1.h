@@ -47,6 +47,9 @@ public:
     // The players, their teams and the first round as the window shows them.
     Tournament tournamentOnShow() const;
     void setPlayerNames(const QStringList &names);
+    // The data files were replaced by a restore: the player names of
+    // "settings.ini" and the last tournament of "last.txt" are read again.
+    void rereadDataFiles();
     // "Не использовать ВСЕ последние", which the settings window saves.
     bool logAllTeamsChecked() const;
 
@@ -70,6 +73,7 @@ signals:
     void settingsRequested(const QStringList &players);   // "&Настройки..."
     void statisticsRequested(const QStringList &players); // "Статистика..."
     void historyRequested();                              // "История турниров..."
+    void backupsRequested();                              // "Резервные копии..."
     // "Полная таблица и печать": the result window gets the tournament with its
     // teams in schedule order and the player of each.
     void resultTableRequested(const Tournament &tournament);
@@ -103,6 +107,7 @@ private:
     void N8Click();
     void N9Click();
     void N10Click();
+    void N11Click();
     void Button3Click();
     // The "Кроме:" drop-downs and the players' own team drop-downs, which list
     // the same teams.

@@ -1,0 +1,926 @@
+#include "Backups.h"
+
+#include "DataFiles.h"
+#include "FileWriting.h"
+#include "SqliteStatement.h"
+#include "StatsConnection.h"
+#include "TournamentBook.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QSet>
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <map>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::function<void(const char *)> &stepHook() {
+    static std::function<void(const char *)> hook;
+    return hook;
+}
+
+void step(const char *name) {
+    if (stepHook()) {
+        stepHook()(name);
+    }
+}
+
+const QString kStampFormat = QStringLiteral("yyyyMMdd-HHmmss");
+constexpr int kSuffixLength = 6;
+
+// "base-20260110-200000" and "base-20260110-200000-2".
+const QRegularExpression &backupStem() {
+    static const QRegularExpression stem(QStringLiteral("^base-(\\d{8}-\\d{6})(?:-([1-9]\\d{0,3}))?$"));
+    return stem;
+}
+
+// What a backup under way is called until it is whole: the stem, ".mdb" for the
+// database, the program's marker and six letters or digits.
+const QRegularExpression &temporaryBackupName() {
+    static const QRegularExpression name(
+        QStringLiteral("^base-\\d{8}-\\d{6}(?:-[1-9]\\d{0,3})?(?:\\.mdb)?\\.korvana-tmp\\.[A-Za-z0-9]{6}$"));
+    return name;
+}
+
+QString randomSuffix() {
+    static constexpr char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QString suffix;
+    for (int i = 0; i < kSuffixLength; ++i) {
+        suffix.append(QLatin1Char(alphabet[QRandomGenerator::global()->bounded(int(sizeof alphabet - 1))]));
+    }
+    return suffix;
+}
+
+QByteArray encoded(const QString &path) {
+    return QFile::encodeName(path);
+}
+
+void syncFolder(const QString &folder) {
+    const int fd = ::open(encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// 0, or the errno of the step that failed.
+int syncFile(const QString &path) {
+    const int fd = ::open(encoded(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        return errno;
+    }
+    const int error = ::fsync(fd) == 0 ? 0 : errno;
+    return ::close(fd) == 0 ? error : (error != 0 ? error : errno);
+}
+
+// Every rename is a step: what a kill between two of them leaves is what the
+// order of the renames must keep whole.
+int renameFile(const QString &from, const QString &to) {
+    step("rename");
+    return fileSystemCalls().rename(encoded(from).constData(), encoded(to).constData()) == 0 ? 0 : errno;
+}
+
+// The text files that a backup holds: every data file the program writes but the
+// pool's scratch file, which nothing reads after a restart.
+QStringList backedUpFileNames() {
+    QStringList names = dataFileNames();
+    names.removeAll(DataFile::PoolRemainder);
+    return names;
+}
+
+QString backupsFolder(const QString &dataFolder) {
+    return QDir(dataFolder).filePath(Backups::FolderName);
+}
+
+// An SQLite connection that is closed when it goes.
+struct CloseConnection {
+    void operator()(sqlite3 *db) const { sqlite3_close_v2(db); }
+};
+using Connection = std::unique_ptr<sqlite3, CloseConnection>;
+
+struct Opened {
+    Connection db;
+    int code = SQLITE_OK;
+    QString message;
+};
+Opened openSqlite(const QString &path, int flags, std::chrono::milliseconds lockWait) {
+    sqlite3 *raw = nullptr;
+    Opened opened;
+    opened.code = sqlite3_open_v2(encoded(path).constData(), &raw, flags | SQLITE_OPEN_NOFOLLOW, nullptr);
+    opened.db.reset(raw);
+    if (opened.code != SQLITE_OK) {
+        opened.message = raw ? QString::fromUtf8(sqlite3_errmsg(raw)) : QStringLiteral("out of memory");
+        opened.db.reset();
+        return opened;
+    }
+    sqlite3_extended_result_codes(raw, 1);
+    sqlite3_busy_timeout(raw, static_cast<int>(lockWait.count()));
+    return opened;
+}
+
+bool isBusy(int code) {
+    const int primary = code & 0xff;
+    return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
+}
+
+bool isDamage(int code) {
+    const int primary = code & 0xff;
+    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
+}
+
+QString sqliteText(sqlite3 *db) {
+    return QString::fromUtf8(sqlite3_errmsg(db));
+}
+
+QString busyText(const QString &path) {
+    return QStringLiteral("Файл %1 занят другой программой. Закройте программу, которая его использует "
+                          "(например, DB Browser for SQLite), и повторите.")
+        .arg(displayPath(path));
+}
+
+// The first column of every row of a query; the code of the step that ended it.
+struct Rows {
+    QStringList values;
+    int code = SQLITE_OK;
+};
+Rows queryColumn(sqlite3 *db, const char *sql) {
+    Rows rows;
+    sqlite3_stmt *raw = nullptr;
+    rows.code = sqlite3_prepare_v2(db, sql, -1, &raw, nullptr);
+    const Statement statement(raw);
+    if (rows.code != SQLITE_OK) {
+        return rows;
+    }
+    while ((rows.code = sqlite3_step(raw)) == SQLITE_ROW) {
+        rows.values.append(columnText(raw, 0));
+    }
+    if (rows.code == SQLITE_DONE) {
+        rows.code = SQLITE_OK;
+    }
+    return rows;
+}
+
+const QStringList &statColumns() {
+    static const QStringList columns = {
+        QStringLiteral("id"),        QStringLiteral("Игрок"),  QStringLiteral("Побед"),     QStringLiteral("Ничьих"),
+        QStringLiteral("Поражений"), QStringLiteral("Забито"), QStringLiteral("Пропущено"), QStringLiteral("Разница"),
+        QStringLiteral("Очки"),      QStringLiteral("Первый"), QStringLiteral("Второй"),    QStringLiteral("Третий")};
+    return columns;
+}
+
+DatabaseCheck damaged(const QString &reason) {
+    return {DatabaseCheck::Verdict::Damaged, reason, {}};
+}
+
+DatabaseCheck failedQuery(sqlite3 *db, int code, const QString &path) {
+    if (isBusy(code)) {
+        return {DatabaseCheck::Verdict::Unreadable, busyText(path), {}};
+    }
+    if (isDamage(code)) {
+        return damaged(sqliteText(db));
+    }
+    return {DatabaseCheck::Verdict::Unreadable, sqliteText(db), {}};
+}
+
+// The check of an open connection; see checkDatabaseFile().
+DatabaseCheck checkOpen(sqlite3 *db, const QString &path, bool wholeFile) {
+    // Reads the whole file; a damaged page shows as an error or as lines of the report.
+    const Rows check = wholeFile ? queryColumn(db, "PRAGMA quick_check") : Rows{{QStringLiteral("ok")}, SQLITE_OK};
+    if (check.code != SQLITE_OK) {
+        return failedQuery(db, check.code, path);
+    }
+    if (check.values != QStringList{QStringLiteral("ok")}) {
+        return damaged(check.values.mid(0, 3).join(QStringLiteral("; ")));
+    }
+    const Rows tables = queryColumn(db, "SELECT name FROM sqlite_master WHERE type = 'table'");
+    if (tables.code != SQLITE_OK) {
+        return failedQuery(db, tables.code, path);
+    }
+    if (tables.values.isEmpty()) {
+        return damaged(QStringLiteral("в файле нет ни одной таблицы"));
+    }
+    const Rows columns = queryColumn(db, "SELECT name FROM pragma_table_info('stat')");
+    if (columns.code != SQLITE_OK) {
+        return failedQuery(db, columns.code, path);
+    }
+    for (const QString &column : statColumns()) {
+        if (!columns.values.contains(column)) {
+            return {DatabaseCheck::Verdict::Foreign,
+                    columns.values.isEmpty()
+                        ? QStringLiteral("в файле нет таблицы статистики «stat»")
+                        : QStringLiteral("в таблице статистики «stat» нет столбца «%1»").arg(column),
+                    {}};
+        }
+    }
+    const Rows version = queryColumn(db, "PRAGMA user_version");
+    if (version.code != SQLITE_OK || version.values.size() != 1) {
+        return failedQuery(db, version.code, path);
+    }
+    BookSummary summary;
+    summary.version = version.values.first().toInt();
+    if (summary.version < 0 || summary.version > Book::SchemaVersion) {
+        return {
+            DatabaseCheck::Verdict::Foreign,
+            QStringLiteral("файл сделан более новой версией программы (версия книги турниров %1)").arg(summary.version),
+            {}};
+    }
+    const bool hasBook = tables.values.contains(QStringLiteral("tournament")) &&
+                         tables.values.contains(QStringLiteral("tournament_player")) &&
+                         tables.values.contains(QStringLiteral("tournament_match"));
+    if (summary.version > 0 && !hasBook) {
+        return {DatabaseCheck::Verdict::Foreign, QStringLiteral("в файле нет таблиц книги турниров"), {}};
+    }
+    const Rows players = queryColumn(db, "SELECT count(*) FROM stat");
+    if (players.code != SQLITE_OK) {
+        return failedQuery(db, players.code, path);
+    }
+    summary.players = players.values.value(0).toLongLong();
+    if (hasBook) {
+        const Rows count = queryColumn(db, "SELECT count(*) FROM tournament");
+        const Rows newest = queryColumn(db, "SELECT written FROM tournament ORDER BY id DESC LIMIT 1");
+        const Rows names = queryColumn(db, "SELECT player FROM tournament_player WHERE tournament = "
+                                           "(SELECT max(id) FROM tournament) ORDER BY row");
+        for (const Rows *rows : {&count, &newest, &names}) {
+            if (rows->code != SQLITE_OK) {
+                return failedQuery(db, rows->code, path);
+            }
+        }
+        summary.tournaments = count.values.value(0).toLongLong();
+        summary.newestWritten = newest.values.value(0);
+        summary.newestPlayers = names.values;
+    }
+    return {DatabaseCheck::Verdict::Good, {}, summary};
+}
+
+// Copies a file whole to a new file that must not exist, synced; 0 or the errno.
+int copyFileSynced(const QString &from, const QString &to) {
+    QFile source(from);
+    if (!source.open(QIODevice::ReadOnly)) {
+        return source.error() == QFileDevice::OpenError && !source.exists() ? ENOENT : EIO;
+    }
+    const int fd = ::open(encoded(to).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return errno;
+    }
+    int error = 0;
+    QByteArray chunk;
+    while (error == 0 && !(chunk = source.read(1 << 20)).isEmpty()) {
+        const char *data = chunk.constData();
+        qsizetype left = chunk.size();
+        while (left > 0) {
+            const ssize_t written = fileSystemCalls().write(fd, data, static_cast<size_t>(left));
+            if (written < 0 && errno == EINTR) {
+                continue;
+            }
+            if (written <= 0) {
+                error = written < 0 ? errno : ENOSPC;
+                break;
+            }
+            data += written;
+            left -= written;
+        }
+    }
+    if (error == 0 && source.error() != QFileDevice::NoError) {
+        error = EIO;
+    }
+    if (error == 0 && fileSystemCalls().fsync(fd) != 0) {
+        error = errno;
+    }
+    if (::close(fd) != 0 && error == 0) {
+        error = errno;
+    }
+    return error;
+}
+
+// Removes a backup's folder of text files: the names a backup writes and their
+// temporary siblings, then the folder when nothing else is in it.
+void removeFilesFolder(const QString &folder) {
+    const QDir dir(folder);
+    const QStringList names = backedUpFileNames();
+    for (const QString &entry : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (names.contains(entry) || isTemporarySibling(entry, names)) {
+            ::unlink(encoded(dir.filePath(entry)).constData());
+        }
+    }
+    ::rmdir(encoded(folder).constData());
+}
+
+Failure backupFailure(const QString &cause) {
+    return Failure{QStringLiteral("Резервная копия не сделана: %1").arg(cause)};
+}
+
+Failure backupFileFailure(const QString &path, int errnum) {
+    return backupFailure(QStringLiteral("%1: %2.").arg(displayPath(path), systemErrorText(errnum)));
+}
+
+// The database copied through SQLite's online backup into a new file, then read
+// again from the disk by SQLite's check.
+Status copyDatabase(const QString &source, const QString &target, std::chrono::milliseconds lockWait) {
+    Opened from = openSqlite(source, SQLITE_OPEN_READWRITE, lockWait);
+    if (!from.db) {
+        return Failure{QStringLiteral("%1: %2.").arg(displayPath(source), from.message)};
+    }
+    // One read transaction: the copy is one state of the file.
+    if (const int code =
+            sqlite3_exec(from.db.get(), "BEGIN; SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+        code != SQLITE_OK) {
+        return Failure{isBusy(code) ? busyText(source)
+                                    : QStringLiteral("%1: %2.").arg(displayPath(source), sqliteText(from.db.get()))};
+    }
+    Opened to = openSqlite(target, SQLITE_OPEN_READWRITE, lockWait);
+    if (!to.db) {
+        return Failure{QStringLiteral("%1: %2.").arg(displayPath(target), to.message)};
+    }
+    // The copy is new and unseen: no journal beside it to clean up after a kill.
+    sqlite3_exec(to.db.get(), "PRAGMA journal_mode = OFF", nullptr, nullptr, nullptr);
+    sqlite3_backup *backup = sqlite3_backup_init(to.db.get(), "main", from.db.get(), "main");
+    if (!backup) {
+        return Failure{QStringLiteral("%1: %2.").arg(displayPath(target), sqliteText(to.db.get()))};
+    }
+    const int stepped = sqlite3_backup_step(backup, -1);
+    const int finished = sqlite3_backup_finish(backup);
+    sqlite3_exec(from.db.get(), "COMMIT", nullptr, nullptr, nullptr);
+    if (stepped != SQLITE_DONE || finished != SQLITE_OK) {
+        const int code = stepped != SQLITE_DONE ? stepped : finished;
+        if (isBusy(code)) {
+            return Failure{busyText(source)};
+        }
+        return Failure{QStringLiteral("%1: %2.").arg(displayPath(target), sqliteText(to.db.get()))};
+    }
+    to.db.reset();
+    from.db.reset();
+    if (const int error = syncFile(target)) {
+        return Failure{QStringLiteral("%1: %2.").arg(displayPath(target), systemErrorText(error))};
+    }
+    const DatabaseCheck check = checkDatabaseFile(target, lockWait);
+    if (check.verdict != DatabaseCheck::Verdict::Good) {
+        return Failure{
+            QStringLiteral("копия %1 не прошла проверку SQLite (%2).").arg(displayPath(target), check.reason)};
+    }
+    return {};
+}
+
+// A name in "backups" that no backup and no leftover has yet: the stem of the
+// moment, with "-2", "-3" and so on for a second one in the same second.
+QString freeStem(const QDir &folder, const QDateTime &now) {
+    const QString base = QStringLiteral("base-") + now.toString(kStampFormat);
+    const QStringList entries = folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
+    for (int n = 1;; ++n) {
+        const QString stem = n == 1 ? base : base + QStringLiteral("-%1").arg(n);
+        const bool taken = std::any_of(entries.begin(), entries.end(), [&stem](const QString &entry) {
+            return entry.startsWith(stem + u'.') || entry == stem;
+        });
+        if (!taken) {
+            return stem;
+        }
+    }
+}
+
+// Makes the backup's folder of text files under a temporary name; its path.
+Result<QString> writeFilesFolder(const QString &dataFolder, const QDir &backups, const QString &stem) {
+    QString folder;
+    for (int attempt = 0; attempt < 100 && folder.isEmpty(); ++attempt) {
+        const QString candidate = backups.filePath(stem + QLatin1StringView(kTemporaryMarker) + randomSuffix());
+        if (::mkdir(encoded(candidate).constData(), 0777) == 0) {
+            folder = candidate;
+        } else if (errno != EEXIST) {
+            return backupFileFailure(candidate, errno);
+        }
+    }
+    const QDir data(dataFolder);
+    for (const QString &name : backedUpFileNames()) {
+        if (!QFileInfo(data.filePath(name)).isFile()) {
+            continue;
+        }
+        const Result<QByteArray> bytes = readFileBytes(data.filePath(name));
+        Status written = bytes.status();
+        if (written.ok()) {
+            written = writeFileBytes(QDir(folder).filePath(name), bytes.value());
+        }
+        if (!written.ok()) {
+            removeFilesFolder(folder);
+            return backupFailure(written.error());
+        }
+    }
+    return folder;
+}
+
+void removeBackup(const BackupEntry &backup) {
+    // Without its database the backup is no longer whole; the folder follows.
+    ::unlink(encoded(backup.databasePath).constData());
+    removeFilesFolder(backup.filesFolder);
+}
+
+} // namespace
+
+void setBackupStepHook(std::function<void(const char *step)> hook) {
+    stepHook() = std::move(hook);
+}
+
+std::vector<BackupEntry> listBackups(const QString &dataFolder) {
+    const QDir folder(backupsFolder(dataFolder));
+    std::vector<BackupEntry> list;
+    for (const QFileInfo &info : folder.entryInfoList({QStringLiteral("base-*.mdb")}, QDir::Files | QDir::Hidden)) {
+        const QString stem = info.completeBaseName();
+        const QRegularExpressionMatch match = backupStem().match(stem);
+        if (!match.hasMatch() || info.suffix() != u"mdb" || info.isSymLink()) {
+            continue;
+        }
+        BackupEntry entry;
+        entry.name = stem;
+        entry.databasePath = info.absoluteFilePath();
+        entry.filesFolder = folder.absoluteFilePath(stem);
+        entry.taken = QDateTime::fromString(match.captured(1), kStampFormat);
+        entry.size = info.size();
+        if (entry.taken.isValid()) {
+            list.push_back(entry);
+        }
+    }
+    std::sort(list.begin(), list.end(), [](const BackupEntry &a, const BackupEntry &b) {
+        if (a.taken != b.taken) {
+            return a.taken > b.taken;
+        }
+        // "-2" is newer than the first of the same second.
+        const auto number = [](const BackupEntry &e) { return backupStem().match(e.name).captured(2).toInt(); };
+        return number(a) > number(b);
+    });
+    return list;
+}
+
+int removeBackupLeftovers(const QString &dataFolder) {
+    const QDir folder(backupsFolder(dataFolder));
+    int removed = 0;
+    for (const QFileInfo &info :
+         folder.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+        const QString name = info.fileName();
+        if (info.isSymLink()) {
+            continue;
+        }
+        if (temporaryBackupName().match(name).hasMatch()) {
+            if (info.isDir()) {
+                removeFilesFolder(info.absoluteFilePath());
+            } else {
+                ::unlink(encoded(info.absoluteFilePath()).constData());
+            }
+            removed += QFileInfo::exists(info.absoluteFilePath()) ? 0 : 1;
+        } else if (info.isDir() && backupStem().match(name).hasMatch() &&
+                   !QFileInfo::exists(folder.filePath(name + QStringLiteral(".mdb")))) {
+            removeFilesFolder(info.absoluteFilePath());
+            removed += QFileInfo::exists(info.absoluteFilePath()) ? 0 : 1;
+        }
+    }
+    return removed;
+}
+
+namespace {
+
+DatabaseCheck checkFile(const QString &path, std::chrono::milliseconds lockWait, bool wholeFile) {
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        return damaged(QStringLiteral("файла нет"));
+    }
+    if (!info.isFile()) {
+        return damaged(QStringLiteral("это не файл"));
+    }
+    if (info.size() == 0) {
+        return damaged(QStringLiteral("файл пуст"));
+    }
+    Opened opened = openSqlite(path, SQLITE_OPEN_READONLY, lockWait);
+    if (!opened.db) {
+        return isDamage(opened.code) ? damaged(opened.message)
+                                     : DatabaseCheck{DatabaseCheck::Verdict::Unreadable, opened.message, {}};
+    }
+    // Nothing the check reads may stay open between its statements.
+    if (const int code = sqlite3_exec(opened.db.get(), "BEGIN", nullptr, nullptr, nullptr); code != SQLITE_OK) {
+        return failedQuery(opened.db.get(), code, path);
+    }
+    DatabaseCheck check = checkOpen(opened.db.get(), path, wholeFile);
+    sqlite3_exec(opened.db.get(), "COMMIT", nullptr, nullptr, nullptr);
+    return check;
+}
+
+} // namespace
+
+DatabaseCheck checkDatabaseFile(const QString &path, std::chrono::milliseconds lockWait) {
+    return checkFile(path, lockWait, true);
+}
+
+DatabaseCheck inspectDatabaseFile(const QString &path, std::chrono::milliseconds lockWait) {
+    return checkFile(path, lockWait, false);
+}
+
+namespace {
+
+Result<QSet<QString>> tournamentKeys(const QString &path, std::chrono::milliseconds lockWait) {
+    Opened opened = openSqlite(path, SQLITE_OPEN_READONLY, lockWait);
+    if (!opened.db) {
+        return Failure{QStringLiteral("%1: %2.").arg(displayPath(path), opened.message)};
+    }
+    const Rows tables = queryColumn(opened.db.get(), "SELECT name FROM sqlite_master WHERE name = 'tournament'");
+    if (tables.code == SQLITE_OK && tables.values.isEmpty()) {
+        return QSet<QString>();
+    }
+    const Rows keys = queryColumn(opened.db.get(), "SELECT id || ' ' || written FROM tournament");
+    if (tables.code != SQLITE_OK || keys.code != SQLITE_OK) {
+        return Failure{isBusy(keys.code)
+                           ? busyText(path)
+                           : QStringLiteral("%1: %2.").arg(displayPath(path), sqliteText(opened.db.get()))};
+    }
+    return QSet<QString>(keys.values.begin(), keys.values.end());
+}
+
+} // namespace
+
+Result<BookChange> compareBooks(const QString &current, const QString &restored, std::chrono::milliseconds lockWait) {
+    const Result<QSet<QString>> now = tournamentKeys(current, lockWait);
+    const Result<QSet<QString>> then = tournamentKeys(restored, lockWait);
+    if (!now.ok()) {
+        return now.status();
+    }
+    if (!then.ok()) {
+        return then.status();
+    }
+    BookChange change;
+    change.comeBack = QSet<QString>(then.value()).subtract(now.value()).size();
+    change.goAway = QSet<QString>(now.value()).subtract(then.value()).size();
+    return change;
+}
+
+std::vector<bool> backupsToKeep(const std::vector<QDateTime> &newestFirst, const QDate &today) {
+    std::vector<bool> keep(newestFirst.size(), false);
+    constexpr std::size_t kNewest = 20;
+    constexpr int kMonths = 12;
+    const int thisMonth = today.year() * 12 + today.month() - 1;
+    std::set<int> monthsSeen;
+    std::set<int> yearsSeen;
+    for (std::size_t i = 0; i < newestFirst.size(); ++i) {
+        const QDate date = newestFirst[i].date();
+        const int month = date.year() * 12 + date.month() - 1;
+        if (i < kNewest) {
+            keep[i] = true;
+        }
+        if (month > thisMonth - kMonths && month <= thisMonth && monthsSeen.insert(month).second) {
+            keep[i] = true;
+        }
+        if (yearsSeen.insert(date.year()).second) {
+            keep[i] = true;
+        }
+    }
+    return keep;
+}
+
+int rotateBackups(const QString &dataFolder, const QDate &today) {
+    const std::vector<BackupEntry> list = listBackups(dataFolder);
+    std::vector<QDateTime> times;
+    for (const BackupEntry &entry : list) {
+        times.push_back(entry.taken);
+    }
+    const std::vector<bool> keep = backupsToKeep(times, today);
+    int removed = 0;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (!keep[i]) {
+            removeBackup(list[i]);
+            ++removed;
+        }
+    }
+    return removed;
+}
+
+Result<BackupEntry> makeBackup(const QString &dataFolder, const QDateTime &now, std::chrono::milliseconds lockWait) {
+    const QString folderPath = backupsFolder(dataFolder);
+    step("backup:folder");
+    if (!QFileInfo(folderPath).isDir() && ::mkdir(encoded(folderPath).constData(), 0777) != 0) {
+        return backupFileFailure(folderPath, errno);
+    }
+    const QDir folder(folderPath);
+    removeBackupLeftovers(dataFolder);
+    const QString stem = freeStem(folder, now);
+
+    step("backup:text-files");
+    const Result<QString> staged = writeFilesFolder(dataFolder, folder, stem);
+    if (!staged.ok()) {
+        return staged.status();
+    }
+    BackupEntry entry;
+    entry.name = stem;
+    entry.filesFolder = folder.absoluteFilePath(stem);
+    entry.databasePath = folder.absoluteFilePath(stem + QStringLiteral(".mdb"));
+    entry.taken = QDateTime::fromString(now.toString(kStampFormat), kStampFormat);
+    if (const int error = renameFile(staged.value(), entry.filesFolder)) {
+        removeFilesFolder(staged.value());
+        return backupFileFailure(entry.filesFolder, error);
+    }
+
+    const QString temporary = entry.databasePath + QLatin1StringView(kTemporaryMarker) + randomSuffix();
+    step("backup:database");
+    Status copied;
+    if (const int fd =
+            ::open(encoded(temporary).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        fd < 0) {
+        copied = Failure{QStringLiteral("%1: %2.").arg(displayPath(temporary), systemErrorText(errno))};
+    } else {
+        ::close(fd);
+        copied = copyDatabase(QDir(dataFolder).filePath(StatsDb::FileName), temporary, lockWait);
+    }
+    int renamed = 0;
+    if (copied.ok() && (renamed = renameFile(temporary, entry.databasePath)) != 0) {
+        copied = Failure{QStringLiteral("%1: %2.").arg(displayPath(entry.databasePath), systemErrorText(renamed))};
+    }
+    if (!copied.ok()) {
+        ::unlink(encoded(temporary).constData());
+        removeFilesFolder(entry.filesFolder);
+        return backupFailure(copied.error());
+    }
+    syncFolder(folderPath);
+    entry.size = QFileInfo(entry.databasePath).size();
+
+    step("backup:rotate");
+    rotateBackups(dataFolder, now.date());
+    return entry;
+}
+
+Status exportDatabase(const QString &dataFolder, const QString &target, std::chrono::milliseconds lockWait) {
+    const QFileInfo info(target);
+    const QString temporary =
+        info.absolutePath() + u'/' + info.fileName() + QLatin1StringView(kTemporaryMarker) + randomSuffix();
+    const auto failure = [&target](const QString &cause) {
+        return Failure{QStringLiteral("Копия базы не сохранена в %1: %2").arg(displayPath(target), cause)};
+    };
+    if (info.isDir()) {
+        return failure(systemErrorText(EISDIR) + u'.');
+    }
+    const int fd = ::open(encoded(temporary).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return failure(systemErrorText(errno) + u'.');
+    }
+    ::close(fd);
+    Status copied = copyDatabase(QDir(dataFolder).filePath(StatsDb::FileName), temporary, lockWait);
+    if (copied.ok()) {
+        if (const int error = renameFile(temporary, target)) {
+            copied = Failure{systemErrorText(error) + u'.'};
+        }
+    }
+    if (!copied.ok()) {
+        ::unlink(encoded(temporary).constData());
+        return failure(copied.error());
+    }
+    syncFolder(info.absolutePath());
+    return {};
+}
+
+namespace {
+
+// One file that a restore puts in place: its staged copy and its name.
+struct Replacement {
+    QString staged; // the name beside the data files
+    QString name;   // the data file it becomes
+};
+
+QStringList restorableNames() {
+    return QStringList{StatsDb::FileName} + backedUpFileNames();
+}
+
+bool isStagedName(const QString &entry, const QString &name) {
+    const QString prefix = name + QLatin1StringView(Backups::kStagedMarker);
+    if (!entry.startsWith(prefix) || entry.size() != prefix.size() + kSuffixLength) {
+        return false;
+    }
+    const QStringView suffix = QStringView(entry).mid(prefix.size());
+    return std::all_of(suffix.begin(), suffix.end(), [](QChar c) {
+        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
+    });
+}
+
+// Takes the database for a moment with an exclusive lock: SQLite rolls back a
+// journal that a crashed writer left, and another program that holds the file
+// shows as busy. A file that is not a database has nothing to roll back.
+Status settleDatabase(const QString &path, std::chrono::milliseconds lockWait) {
+    if (!QFileInfo::exists(path)) {
+        return {};
+    }
+    Opened opened = openSqlite(path, SQLITE_OPEN_READWRITE, lockWait);
+    if (!opened.db) {
+        return isBusy(opened.code) ? Status(Failure{busyText(path)}) : Status();
+    }
+    const int code = sqlite3_exec(opened.db.get(), "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
+    if (isBusy(code)) {
+        return Failure{busyText(path)};
+    }
+    sqlite3_exec(opened.db.get(), "COMMIT", nullptr, nullptr, nullptr);
+    return {};
+}
+
+// Puts the staged files in place. The record stays until every rename is done,
+// so that a kill part way is finished at the next start; renaming again what is
+// already in place does nothing, since its staged name is gone.
+Status rollForward(const QString &dataFolder, const std::vector<Replacement> &replacements,
+                   std::chrono::milliseconds lockWait) {
+    const QDir data(dataFolder);
+    for (const Replacement &r : replacements) {
+        if (r.name != StatsDb::FileName || !QFileInfo::exists(data.filePath(r.staged))) {
+            continue;
+        }
+        // A journal beside the old file belongs to it: SQLite would play it into
+        // the new one. It is rolled back into the old file, and what cannot be
+        // (the old file is not a database any more) goes with the old file.
+        const QString database = data.filePath(StatsDb::FileName);
+        if (const Status settled = settleDatabase(database, lockWait); !settled.ok()) {
+            return settled;
+        }
+        for (const char *suffix : {"-journal", "-wal", "-shm"}) {
+            ::unlink(encoded(database + QLatin1StringView(suffix)).constData());
+        }
+    }
+    for (const Replacement &r : replacements) {
+        const QString staged = data.filePath(r.staged);
+        if (!QFileInfo::exists(staged) && !QFileInfo(staged).isSymLink()) {
+            continue;
+        }
+        if (const int error = renameFile(staged, data.filePath(r.name))) {
+            return Failure{QStringLiteral("Файл %1 не удалось заменить: %2.")
+                               .arg(displayPath(data.filePath(r.name)), systemErrorText(error))};
+        }
+    }
+    syncFolder(dataFolder);
+    step("restore:record-removal");
+    ::unlink(encoded(data.filePath(Backups::RestoreIntentName)).constData());
+    syncFolder(dataFolder);
+    return {};
+}
+
+void removeStaged(const QString &dataFolder) {
+    const QDir data(dataFolder);
+    const QStringList names = restorableNames();
+    // The record's own temporary name, when a kill came while it was written.
+    const QString recordTemporary = Backups::RestoreIntentName + QLatin1StringView(kTemporaryMarker);
+    for (const QString &entry : data.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        const bool record = entry.startsWith(recordTemporary) && entry.size() == recordTemporary.size() + kSuffixLength;
+        if (record || std::any_of(names.begin(), names.end(),
+                                  [&entry](const QString &name) { return isStagedName(entry, name); })) {
+            ::unlink(encoded(data.filePath(entry)).constData());
+        }
+    }
+}
+
+// Stages copies of the sources beside the data files, writes the record, and
+// rolls forward. Nothing in the data folder changes before the record is whole.
+Status replaceDataFiles(const QString &dataFolder, const std::vector<std::pair<QString, QString>> &sources,
+                        std::chrono::milliseconds lockWait) {
+    const QDir data(dataFolder);
+    const QString database = data.filePath(StatsDb::FileName);
+    if (const Status settled = settleDatabase(database, lockWait); !settled.ok()) {
+        return Failure{QStringLiteral("Ничего не восстановлено. ") + settled.error()};
+    }
+    std::vector<Replacement> replacements;
+    QByteArray record;
+    step("restore:stage");
+    for (const auto &[source, name] : sources) {
+        const QString staged = name + QLatin1StringView(Backups::kStagedMarker) + randomSuffix();
+        if (const int error = copyFileSynced(source, data.filePath(staged))) {
+            removeStaged(dataFolder);
+            return Failure{QStringLiteral("Ничего не восстановлено: файл %1 не скопирован (%2).")
+                               .arg(displayPath(source), systemErrorText(error))};
+        }
+        replacements.push_back({staged, name});
+        record += staged.toUtf8() + '\t' + name.toUtf8() + '\n';
+    }
+    step("restore:record");
+    if (const Status written = writeFileBytes(data.filePath(Backups::RestoreIntentName), record); !written.ok()) {
+        removeStaged(dataFolder);
+        return Failure{QStringLiteral("Ничего не восстановлено. ") + written.error()};
+    }
+    if (const Status done = rollForward(dataFolder, replacements, lockWait); !done.ok()) {
+        return Failure{QStringLiteral("Восстановление не закончено: %1 Программа закончит его при следующем запуске.")
+                           .arg(done.error())};
+    }
+    return {};
+}
+
+} // namespace
+
+Status restoreBackup(const QString &dataFolder, const BackupEntry &backup, std::chrono::milliseconds lockWait) {
+    const DatabaseCheck check = checkDatabaseFile(backup.databasePath, lockWait);
+    if (check.verdict != DatabaseCheck::Verdict::Good) {
+        return Failure{QStringLiteral("Ничего не восстановлено: копия %1 не прошла проверку (%2).")
+                           .arg(displayPath(backup.databasePath), check.reason)};
+    }
+    std::vector<std::pair<QString, QString>> sources{{backup.databasePath, StatsDb::FileName}};
+    const QDir files(backup.filesFolder);
+    for (const QString &name : backedUpFileNames()) {
+        if (QFileInfo(files.filePath(name)).isFile()) {
+            sources.emplace_back(files.filePath(name), name);
+        }
+    }
+    return replaceDataFiles(dataFolder, sources, lockWait);
+}
+
+Status restoreDatabaseFile(const QString &dataFolder, const QString &file, std::chrono::milliseconds lockWait) {
+    const DatabaseCheck check = checkDatabaseFile(file, lockWait);
+    if (check.verdict != DatabaseCheck::Verdict::Good) {
+        return Failure{
+            QStringLiteral("Файл %1 не подходит: %2. Ничего не восстановлено.").arg(displayPath(file), check.reason)};
+    }
+    return replaceDataFiles(dataFolder, {{file, StatsDb::FileName}}, lockWait);
+}
+
+Status finishInterruptedRestore(const QString &dataFolder, std::chrono::milliseconds lockWait) {
+    const QDir data(dataFolder);
+    const QString recordPath = data.filePath(Backups::RestoreIntentName);
+    if (!QFileInfo::exists(recordPath)) {
+        removeStaged(dataFolder);
+        return {};
+    }
+    const Result<QByteArray> record = readFileBytes(recordPath);
+    if (!record.ok()) {
+        return record.status();
+    }
+    std::vector<Replacement> replacements;
+    const QStringList names = restorableNames();
+    for (const QByteArray &line : record.value().split('\n')) {
+        if (line.isEmpty()) {
+            continue;
+        }
+        const QList<QByteArray> parts = line.split('\t');
+        const QString staged = parts.size() == 2 ? QString::fromUtf8(parts[0]) : QString();
+        const QString name = parts.size() == 2 ? QString::fromUtf8(parts[1]) : QString();
+        if (!names.contains(name) || !isStagedName(staged, name)) {
+            return Failure{QStringLiteral("Запись о прерванном восстановлении %1 повреждена; файлы данных не "
+                                          "тронуты. Удалите её, если данные в порядке.")
+                               .arg(displayPath(recordPath))};
+        }
+        replacements.push_back({staged, name});
+    }
+    if (const Status done = rollForward(dataFolder, replacements, lockWait); !done.ok()) {
+        return Failure{
+            QStringLiteral("Не удалось закончить прерванное восстановление из резервной копии: %1").arg(done.error())};
+    }
+    removeStaged(dataFolder);
+    return {};
+}
+
+Result<QString> keepDamagedDatabase(const QString &dataFolder, const QDateTime &now) {
+    const QString folderPath = backupsFolder(dataFolder);
+    if (!QFileInfo(folderPath).isDir() && ::mkdir(encoded(folderPath).constData(), 0777) != 0) {
+        return Failure{QStringLiteral("%1: %2.").arg(displayPath(folderPath), systemErrorText(errno))};
+    }
+    const QString source = QDir(dataFolder).filePath(StatsDb::FileName);
+    if (!QFileInfo::exists(source)) {
+        return QString();
+    }
+    const QString stamp = now.toString(kStampFormat);
+    for (int n = 1; n < 1000; ++n) {
+        const QString target = QDir(folderPath)
+                                   .filePath(n == 1 ? QStringLiteral("damaged-%1.mdb").arg(stamp)
+                                                    : QStringLiteral("damaged-%1-%2.mdb").arg(stamp).arg(n));
+        const int error = copyFileSynced(source, target);
+        if (error == 0) {
+            syncFolder(folderPath);
+            return target;
+        }
+        if (error != EEXIST) {
+            ::unlink(encoded(target).constData());
+            return Failure{QStringLiteral("%1: %2.").arg(displayPath(target), systemErrorText(error))};
+        }
+    }
+    return Failure{QStringLiteral("%1: %2.").arg(displayPath(folderPath), systemErrorText(EEXIST))};
+}
+
+Result<QString> saveCurrentState(const QString &dataFolder, const QDateTime &now, std::chrono::milliseconds lockWait) {
+    const QString database = QDir(dataFolder).filePath(StatsDb::FileName);
+    const DatabaseCheck check = checkDatabaseFile(database, lockWait);
+    switch (check.verdict) {
+    case DatabaseCheck::Verdict::Good: {
+        const Result<BackupEntry> made = makeBackup(dataFolder, now, lockWait);
+        if (!made.ok()) {
+            return made.status();
+        }
+        return QStringLiteral("резервная копия от %1")
+            .arg(made.value().taken.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")));
+    }
+    case DatabaseCheck::Verdict::Unreadable:
+        return Failure{check.reason};
+    case DatabaseCheck::Verdict::Damaged:
+    case DatabaseCheck::Verdict::Foreign:
+        break;
+    }
+    const Result<QString> kept = keepDamagedDatabase(dataFolder, now);
+    if (!kept.ok()) {
+        return Failure{QStringLiteral("Копию повреждённого файла сделать не удалось: ") + kept.error()};
+    }
+    if (kept.value().isEmpty()) {
+        return QStringLiteral("файла базы не было, сохранять нечего");
+    }
+    return QStringLiteral("повреждённый файл скопирован в %1").arg(displayPath(kept.value()));
+}
+
+bool restorePending(const QString &dataFolder) {
+    return QFileInfo::exists(QDir(dataFolder).filePath(Backups::RestoreIntentName));
+}
