@@ -8,6 +8,7 @@
 #include "Ratings.h"
 #include "Records.h"
 #include "Seasons.h"
+#include "SharePicture.h"
 #include "StatsConnection.h"
 #include "Unit10.h"
 
@@ -134,6 +135,18 @@ void BM_LeagueRecords(benchmark::State &state) {
 void BM_LeagueFinishGrid(benchmark::State &state) {
     readLeague(state, [](const LeagueBook &book) { return finishGrid(book).players.size(); });
 }
+// "Поделиться...": the book read and rated, the newest tournament drawn and
+// encoded as PNG.
+void BM_SharePicture(benchmark::State &state) {
+    readLeague(state, [](const LeagueBook &book) {
+        const Ratings ratings = rateBook(book);
+        const std::size_t last = book.size() - 1;
+        const SharePicture picture =
+            drawSharePicture(book[last], ratings.tournamentChanges[last], ratings.ratingsAfter[last]);
+        return sharePictureBytes(picture.image).size();
+    });
+}
+BENCHMARK(BM_SharePicture)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LeagueBookRead)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LeagueRatings)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LeagueSeasons)->Unit(benchmark::kMillisecond);

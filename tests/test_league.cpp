@@ -220,7 +220,8 @@ TEST_F(League, TheBookIsReadInDateOrder) {
 // at least 28 pixels high, everything a friend asks about, and small.
 TEST_F(League, ThePictureOfATournamentHoldsItsResultInLargeText) {
     LeagueTournament last = book[2];
-    last.rows[2].player = u8("Гена %3"); // a name that a chained arg() would eat
+    last.rows[2].player = u8("Гена %3");                                     // a name that a chained arg() would eat
+    last.rows[1].player = QString(u8("Борис Длиннофамильный ")).repeated(4); // cut, but never his figures
     const SharePicture picture = drawSharePicture(last, ratings.tournamentChanges[2], ratings.ratingsAfter[2]);
     EXPECT_EQ(picture.image.width(), kSharePictureWidth);
     QStringList texts;
@@ -238,11 +239,14 @@ TEST_F(League, ThePictureOfATournamentHoldsItsResultInLargeText) {
         EXPECT_TRUE(inked) << text.toStdString();
     }
     const QString all = texts.join(u'\n');
-    for (const char *expected : {"Турнир 10.01.2026", "Аня («Бавария»)", "Боря («Интер»)", "Гена %3 («Реал»)",
-                                 "1. Аня  2:0  Боря", "6. Гена %3  1:1  Боря", "+37,2", "−26,7"}) {
+    for (const char *expected : {"Турнир 10.01.2026", "Аня («Бавария»)", "Гена %3 («Реал»)", "1. Аня  2:0  Борис",
+                                 "6. Гена %3  1:1  Борис", "1. Аня", "3. Гена %3"}) {
         EXPECT_TRUE(all.contains(u8(expected))) << expected << "\n" << all.toStdString();
     }
-    EXPECT_TRUE(texts.filter(u8("1. Аня — 10 очк., мячи 7:1")).size() == 1) << all.toStdString();
+    // Every player's figures whole, the long name's too.
+    EXPECT_TRUE(texts.contains(u8("10 очк., мячи 7:1, рейтинг %1 (+37,2)").arg(grouped(1552)))) << all.toStdString();
+    EXPECT_EQ(texts.filter(u8("5 очк., мячи 4:5, рейтинг ")).size(), 1) << all.toStdString();
+    EXPECT_TRUE(texts.contains(u8("1 очк., мячи 2:7, рейтинг %1 (−26,7)").arg(grouped(1441)))) << all.toStdString();
     const QByteArray png = sharePictureBytes(picture.image);
     EXPECT_TRUE(png.startsWith("\x89PNG"));
     EXPECT_LE(png.size(), 400 * 1024);

@@ -98,11 +98,14 @@ SharePicture drawSharePicture(const LeagueTournament &tournament, const PerPlaye
     });
     for (const std::size_t k : order) {
         const BookRow &row = tournament.rows[k];
-        layout.add(QStringLiteral("%1. %2 — %3 очк., мячи %4, рейтинг %5 (%6)")
-                       .arg(QString::number(row.place), row.player, QString::number(row.points),
-                            goals(row.scored, row.conceded), russianNumber(ratingsAfter[k], 0),
-                            signedNumber(ratingChanges[k], 1)),
+        // The name on a line of its own, so that a long one is cut there and
+        // never takes the figures with it.
+        layout.add(QStringLiteral("%1. %2").arg(QString::number(row.place), row.player),
                    pictureFont(34, row.place == 1), kInk);
+        layout.add(QStringLiteral("%1 очк., мячи %2, рейтинг %3 (%4)")
+                       .arg(QString::number(row.points), goals(row.scored, row.conceded),
+                            russianNumber(ratingsAfter[k], 0), signedNumber(ratingChanges[k], 1)),
+                   pictureFont(30), kQuiet, 2);
     }
     layout.add(QStringLiteral("Korvana 3"), pictureFont(kSmallestShareText), kQuiet, 2 * kGap);
     return layout.draw();
