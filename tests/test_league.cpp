@@ -192,6 +192,41 @@ TEST_F(League, RecordsKeepTheirHoldersNewestFirst) {
                            u8("Аня %1 2025-12-20").arg(grouped(1533))}));
 }
 
+// Runs of titles over the tournaments a player played, and titles counted by
+// season: equalling a record leaves it, carrying one's own run further
+// updates one's entry.
+TEST(LeagueRecords, TitleRunsAndSeasonTitlesChangeHandsWhenBeaten) {
+    const auto tournament = [](const char *written, const char *first, const char *second) {
+        LeagueTournament t;
+        t.written = u8(written);
+        const char *players[] = {first, second, "Вова"};
+        for (int k = 0; k < kPlayers; ++k) {
+            BookRow &row = t.rows[static_cast<std::size_t>(k)];
+            row.row = k + 1;
+            row.player = u8(players[k]);
+            row.place = k + 1;
+            row.points = 6 - 2 * k;
+        }
+        return t;
+    };
+    const LeagueBook book{
+        tournament("2025-12-30 20:00:00", "Аня", "Боря"), tournament("2026-01-05 20:00:00", "Аня", "Боря"),
+        tournament("2026-01-12 20:00:00", "Боря", "Аня"), tournament("2026-01-19 20:00:00", "Боря", "Аня"),
+        tournament("2026-01-26 20:00:00", "Боря", "Аня")};
+    const std::vector<LeagueRecord> records = findRecords(book, rateBook(book));
+    const auto holders = [&records](RecordKind kind) {
+        QStringList seen;
+        for (const RecordHolding &holding : records[static_cast<std::size_t>(kind)].history) {
+            seen.append(QStringLiteral("%1 %2 %3").arg(holding.holder, holding.value, holding.written.left(10)));
+        }
+        return seen;
+    };
+    EXPECT_EQ(holders(RecordKind::LongestTitleRun), (QStringList{u8("Боря 3 2026-01-26"), u8("Аня 2 2026-01-05")}));
+    EXPECT_EQ(holders(RecordKind::MostTitlesInSeason), (QStringList{u8("Боря 3 2026-01-26"), u8("Аня 1 2025-12-30")}));
+    EXPECT_EQ(records[static_cast<std::size_t>(RecordKind::MostTitlesInSeason)].history[0].detail, u8("сезон 2026"));
+    EXPECT_TRUE(records[static_cast<std::size_t>(RecordKind::BiggestWin)].history.empty()) << "no matches, no win";
+}
+
 TEST_F(League, TheFinishGridHasAPlaceWhereAPlayerPlayed) {
     const FinishGrid grid = finishGrid(book);
     EXPECT_EQ(grid.players, (std::vector<QString>{u8("Аня"), u8("Боря"), u8("Гена"), u8("Вова")}));
