@@ -185,7 +185,7 @@ QString systemErrorText(int errnum) {
     case EIO:
         return QStringLiteral("ошибка ввода-вывода на диске");
     case ENOENT:
-        return QStringLiteral("папка не найдена");
+        return QStringLiteral("файл или папка не найдены");
     case ENOTDIR:
         return QStringLiteral("в пути к файлу стоит не папка");
     case EISDIR:
