@@ -7,6 +7,7 @@
 
 #include <QDate>
 #include <QLocale>
+#include <algorithm>
 
 Status recordLastTournament(const PerPlayer<QString> &teams, const QDate &date) {
     const Result<PerPlayer<QByteArray>> teamLines = teamsForFile(teams, DataFile::LastTournament);
@@ -14,11 +15,33 @@ Status recordLastTournament(const PerPlayer<QString> &teams, const QDate &date) 
         return teamLines.status();
     }
     Lines lines(teamLines.value().begin(), teamLines.value().end());
+    lines.append(toCp1251(lastTournamentDate(date)).value_or(QByteArray()));
+    return writeLines(DataFile::LastTournament, lines);
+}
+
+QString lastTournamentDate(const QDate &date) {
     // The user's short date format; where its text has characters that the file
     // cannot hold (digits of another script), the date is written in digits.
     const QString shortDate = QLocale::system().toString(date, QLocale::ShortFormat);
-    lines.append(toCp1251(shortDate).value_or(date.toString(QStringLiteral("dd.MM.yyyy")).toLatin1()));
-    return writeLines(DataFile::LastTournament, lines);
+    return toCp1251(shortDate) ? shortDate : date.toString(QStringLiteral("dd.MM.yyyy"));
+}
+
+Result<std::optional<RecordedTournament>> readLastTournament(const PerPlayer<QString> &players) {
+    const Result<Lines> last = readLines(DataFile::LastTournament);
+    if (!last.ok()) {
+        return last.status();
+    }
+    RecordedTournament recorded;
+    recorded.tournament.players = players;
+    for (int k = 0; k < kPlayers; ++k) {
+        recorded.tournament.teams[static_cast<std::size_t>(k)] = fromCp1251(lineAt(last.value(), k)).trimmed();
+    }
+    recorded.date = fromCp1251(lineAt(last.value(), kPlayers)).trimmed();
+    const PerPlayer<QString> &teams = recorded.tournament.teams;
+    if (std::all_of(teams.begin(), teams.end(), [](const QString &team) { return team.isEmpty(); })) {
+        return std::optional<RecordedTournament>();
+    }
+    return std::optional<RecordedTournament>(std::move(recorded));
 }
 
 PerPlayer<QString> playersOfTeams(const PerPlayer<QString> &order, const PerPlayer<QString> &teams,

@@ -109,3 +109,11 @@ qsizetype findMarker(const Lines &lines, QByteArrayView marker) {
     }
     return -1;
 }
+
+QStringList playerNamesOf(const PlayerNames &players) {
+    QStringList names;
+    for (const QByteArray &player : players) {
+        names.append(fromCp1251(player));
+    }
+    return names;
+}

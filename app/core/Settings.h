@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 #include <array>
 
 // "settings.ini", read and written here for start-up, the gift award and the
@@ -23,6 +24,8 @@ inline constexpr QByteArrayView LogAllTeams = "[log all teams]";
 } // namespace SettingsMarker
 
 using PlayerNames = PerPlayer<QByteArray>;
+// The names as the windows show them.
+QStringList playerNamesOf(const PlayerNames &players);
 
 // Every value as the line that stands in the file.
 struct Settings {

@@ -24,43 +24,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QLocale>
 #include <QStringListModel>
 #include <QUrl>
 #include <algorithm>
-
-namespace {
-
-// The drop-downs list the teams in Russian alphabetical order, ignoring case.
-QStringList sortedForDisplay(const Lines &teams) {
-    QStringList texts = fromCp1251(teams);
-    const QCollator collator = russianCollator();
-    std::vector<std::pair<QCollatorSortKey, qsizetype>> keys;
-    keys.reserve(texts.size());
-    for (qsizetype i = 0; i < texts.size(); ++i) {
-        keys.emplace_back(collator.sortKey(texts[i]), i);
-    }
-    std::stable_sort(keys.begin(), keys.end(),
-                     [](const auto &a, const auto &b) { return a.first.compare(b.first) < 0; });
-    QStringList sorted;
-    sorted.reserve(texts.size());
-    for (const auto &key : keys) {
-        sorted.append(texts[key.second]);
-    }
-    return sorted;
-}
-
-// A control's text as the bytes of the data files; none when Windows-1251 cannot hold it.
-TeamText asFileText(const QString &text) {
-    return toCp1251(text);
-}
-
-// A drawn team as a control shows it; a field that the fill left alone keeps its text.
-QString asControlText(const TeamText &team, const QString &kept) {
-    return team ? fromCp1251(*team) : kept;
-}
-
-} // namespace
 
 const QString TForm1::kHomePage = QStringLiteral("https://korvana.github.io");
 const QString TForm1::kCredits =
@@ -164,7 +130,8 @@ void TForm1::applyStartup(const StartupOutcome &outcome) {
     if (!outcome.poolItems) {
         return;
     }
-    m_poolModel->setStringList(sortedForDisplay(*outcome.poolItems));
+    // The drop-downs list the teams in Russian alphabetical order, ignoring case.
+    m_poolModel->setStringList(sortedByName(fromCp1251(*outcome.poolItems)));
     for (QComboBox *box : teamDropDowns()) {
         box->setCurrentIndex(-1);
     }
@@ -177,16 +144,11 @@ void TForm1::applyStartup(const StartupOutcome &outcome) {
     if (!outcome.lastTournamentRead) {
         return;
     }
-    setElidedText(ui->Label22, fromCp1251(m_state.LastTournament[0]));
-    setElidedText(ui->Label23, fromCp1251(m_state.LastTournament[1]));
-    setElidedText(ui->Label24, fromCp1251(m_state.LastTournament[2]));
-    ui->Label29->setText(fromCp1251(m_state.LastTournament[3]));
-
+    showLastTournament();
     if (!outcome.players) {
         return;
     }
-    const PlayerNames &players = *outcome.players;
-    setPlayerNames({fromCp1251(players[0]), fromCp1251(players[1]), fromCp1251(players[2])});
+    setPlayerNames(playerNamesOf(*outcome.players));
 
     if (outcome.logAllTeams) {
         ui->CheckBox4->setChecked(true);
@@ -212,9 +174,10 @@ void TForm1::Button2Click() {
     const QStringList names = playerNames();
     for (int k = 0; k < kPlayers; ++k) {
         request.players[k] = names[k];
-        request.teams[k] = asFileText(fields[k]->text());
-        request.exclude[k] = asFileText(excludes[k]->currentText());
-        request.previous[k] = asFileText(fullText(previous[k]));
+        // A text that Windows-1251 cannot hold is no team of the files.
+        request.teams[k] = toCp1251(fields[k]->text());
+        request.exclude[k] = toCp1251(excludes[k]->currentText());
+        request.previous[k] = toCp1251(fullText(previous[k]));
     }
 
     const Result<FillOutcome> fill = fillTeams(request, randomGenerator());
@@ -224,7 +187,10 @@ void TForm1::Button2Click() {
     }
     const FillOutcome &outcome = fill.value();
     for (int k = 0; k < kPlayers; ++k) {
-        fields[k]->setText(asControlText(outcome.teams[k], fields[k]->text()));
+        // A field that the fill left alone keeps its text.
+        if (outcome.teams[k]) {
+            fields[k]->setText(fromCp1251(*outcome.teams[k]));
+        }
     }
     switch (outcome.end) {
     case FillOutcome::End::Exhausted:
@@ -316,7 +282,7 @@ void TForm1::BitBtn1Click() {
     }
 
     TournamentSheet sheet{tournamentOnShow(), fromCp1251(lineAt(gift.value(), 0)),
-                          QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat)};
+                          lastTournamentDate(QDate::currentDate())};
     m_lastSheet = sheet;
     const std::unique_ptr<Spreadsheet> spreadsheet = m_newSpreadsheet();
     const Result<SheetExport> exported = exportTournamentSheet(*spreadsheet, sheet);
@@ -476,18 +442,23 @@ void TForm1::N11Click() {
 
 void TForm1::rereadDataFiles() {
     if (const Result<Settings> settings = readSettings(DataFile::Settings); settings.ok()) {
-        const PlayerNames &players = settings.value().players;
-        setPlayerNames({fromCp1251(players[0]), fromCp1251(players[1]), fromCp1251(players[2])});
+        setPlayerNames(playerNamesOf(settings.value().players));
     }
     if (const Result<Lines> last = readLines(DataFile::LastTournament); last.ok()) {
-        for (int k = 0; k < 4; ++k) {
-            m_state.LastTournament[static_cast<std::size_t>(k)] = lineAt(last.value(), k);
+        for (std::size_t k = 0; k < m_state.LastTournament.size(); ++k) {
+            m_state.LastTournament[k] = lineAt(last.value(), static_cast<qsizetype>(k));
         }
-        setElidedText(ui->Label22, fromCp1251(m_state.LastTournament[0]));
-        setElidedText(ui->Label23, fromCp1251(m_state.LastTournament[1]));
-        setElidedText(ui->Label24, fromCp1251(m_state.LastTournament[2]));
-        ui->Label29->setText(fromCp1251(m_state.LastTournament[3]));
+        showLastTournament();
     }
+}
+
+// "Прошлый турнир:": its three teams and its date.
+void TForm1::showLastTournament() {
+    QLabel *const teams[] = {ui->Label22, ui->Label23, ui->Label24};
+    for (int k = 0; k < kPlayers; ++k) {
+        setElidedText(teams[k], fromCp1251(m_state.LastTournament[static_cast<std::size_t>(k)]));
+    }
+    ui->Label29->setText(fromCp1251(m_state.LastTournament[kPlayers]));
 }
 
 // The sheet of the last tournament. After a restart only "last.txt" is left of
@@ -499,24 +470,19 @@ void TForm1::N9Click() {
         emit sheetPreviewRequested(*m_lastSheet);
         return;
     }
-    const Result<Lines> last = readLines(DataFile::LastTournament);
+    const QStringList names = playerNames();
+    const Result<std::optional<RecordedTournament>> last =
+        readLastTournament({names.value(0), names.value(1), names.value(2)});
     if (!last.ok()) {
         messages().error(last.error());
         return;
     }
-    TournamentSheet sheet;
-    const QStringList names = playerNames();
-    sheet.players = {names.value(0), names.value(1), names.value(2)};
-    for (int k = 0; k < kPlayers; ++k) {
-        sheet.teams[static_cast<size_t>(k)] = fromCp1251(lineAt(last.value(), k)).trimmed();
-    }
-    sheet.date = fromCp1251(lineAt(last.value(), kPlayers)).trimmed();
-    if (std::all_of(sheet.teams.begin(), sheet.teams.end(), [](const QString &team) { return team.isEmpty(); })) {
+    if (!last.value()) {
         messages().information(QStringLiteral("Листа турнира ещё нет: турнир не записан. Он появится после "
                                               "«Полная таблица и печать»."));
         return;
     }
-    emit sheetPreviewRequested(sheet);
+    emit sheetPreviewRequested(TournamentSheet{last.value()->tournament, {}, last.value()->date});
 }
 
 void TForm1::N8Click() {

@@ -89,6 +89,7 @@ protected:
 private:
     void FormCreate();
     void applyStartup(const StartupOutcome &outcome);
+    void showLastTournament();
     void Button2Click();
     void Button1Click();
     // Shows the first round, or hides the one on show when there is none.
