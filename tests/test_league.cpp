@@ -255,8 +255,9 @@ TEST_F(League, TheBookIsReadInDateOrder) {
 // at least 28 pixels high, everything a friend asks about, and small.
 TEST_F(League, ThePictureOfATournamentHoldsItsResultInLargeText) {
     LeagueTournament last = book[2];
-    last.rows[2].player = u8("Гена %3");                                     // a name that a chained arg() would eat
-    last.rows[1].player = QString(u8("Борис Длиннофамильный ")).repeated(4); // cut, but never his figures
+    last.rows[2].player = u8("Гена %3"); // a name that a chained arg() would eat
+    // A name of 110,000 characters: cut, quickly, and never with his figures.
+    last.rows[1].player = QString(u8("Борис Длиннофамильный ")).repeated(5000);
     const SharePicture picture = drawSharePicture(last, ratings.tournamentChanges[2], ratings.ratingsAfter[2]);
     EXPECT_EQ(picture.image.width(), kSharePictureWidth);
     QStringList texts;

@@ -1,5 +1,6 @@
 #include "SharePicture.h"
 
+#include "Elide.h"
 #include "HistoryText.h"
 
 #include <QBuffer>
@@ -66,8 +67,11 @@ private:
     int m_bottom = kMargin;
 };
 
+// Names are cut as everywhere else before the line is laid out: a name of
+// 100,000 characters would otherwise cost the layout seconds.
 QString withTeam(const BookRow &row) {
-    return row.team.isEmpty() ? row.player : QStringLiteral("%1 («%2»)").arg(row.player, row.team);
+    return row.team.isEmpty() ? elided(row.player)
+                              : QStringLiteral("%1 («%2»)").arg(elided(row.player), elided(row.team));
 }
 
 } // namespace
@@ -85,9 +89,9 @@ SharePicture drawSharePicture(const LeagueTournament &tournament, const PerPlaye
     for (const LeagueMatch &match : tournament.matches) {
         // One pass of arg(): a name holding "%3" stays as it is.
         layout.add(QStringLiteral("%1. %2  %3:%4  %5")
-                       .arg(QString::number(++number), tournament.player(match.homeRow),
+                       .arg(QString::number(++number), elided(tournament.player(match.homeRow)),
                             QString::number(match.homeGoals), QString::number(match.awayGoals),
-                            tournament.player(match.awayRow)),
+                            elided(tournament.player(match.awayRow))),
                    pictureFont(34), kInk);
     }
     layout.add(QStringLiteral("Итоговая таблица"), pictureFont(30, true), kAccent, 2 * kGap);
@@ -100,7 +104,7 @@ SharePicture drawSharePicture(const LeagueTournament &tournament, const PerPlaye
         const BookRow &row = tournament.rows[k];
         // The name on a line of its own, so that a long one is cut there and
         // never takes the figures with it.
-        layout.add(QStringLiteral("%1. %2").arg(QString::number(row.place), row.player),
+        layout.add(QStringLiteral("%1. %2").arg(QString::number(row.place), elided(row.player)),
                    pictureFont(34, row.place == 1), kInk);
         layout.add(QStringLiteral("%1 очк., мячи %2, рейтинг %3 (%4)")
                        .arg(QString::number(row.points), goals(row.scored, row.conceded),
