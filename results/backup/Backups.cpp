@@ -1,5 +1,6 @@
 #include "Backups.h"
 
+#include "BackupFiles.h"
 #include "DataFiles.h"
 #include "FileWriting.h"
 #include "SqliteStatement.h"
@@ -9,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
@@ -20,21 +20,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace BackupFiles;
+
 namespace {
-
-std::function<void(const char *)> &stepHook() {
-    static std::function<void(const char *)> hook;
-    return hook;
-}
-
-void step(const char *name) {
-    if (stepHook()) {
-        stepHook()(name);
-    }
-}
-
-const QString kStampFormat = QStringLiteral("yyyyMMdd-HHmmss");
-constexpr int kSuffixLength = 6;
 
 // "base-20260110-200000" and "base-20260110-200000-2".
 const QRegularExpression &backupStem() {
@@ -50,100 +38,9 @@ const QRegularExpression &temporaryBackupName() {
     return name;
 }
 
-QString randomSuffix() {
-    static constexpr char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    QString suffix;
-    for (int i = 0; i < kSuffixLength; ++i) {
-        suffix.append(QLatin1Char(alphabet[QRandomGenerator::global()->bounded(int(sizeof alphabet - 1))]));
-    }
-    return suffix;
-}
-
-QByteArray encoded(const QString &path) {
-    return QFile::encodeName(path);
-}
-
-void syncFolder(const QString &folder) {
-    const int fd = ::open(encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
-// 0, or the errno of the step that failed.
-int syncFile(const QString &path) {
-    const int fd = ::open(encoded(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
-        return errno;
-    }
-    const int error = ::fsync(fd) == 0 ? 0 : errno;
-    return ::close(fd) == 0 ? error : (error != 0 ? error : errno);
-}
-
-// Every rename is a step: what a kill between two of them leaves is what the
-// order of the renames must keep whole.
-int renameFile(const QString &from, const QString &to) {
-    step("rename");
-    return fileSystemCalls().rename(encoded(from).constData(), encoded(to).constData()) == 0 ? 0 : errno;
-}
-
-// The text files that a backup holds: every data file the program writes but the
-// pool's scratch file, which nothing reads after a restart.
-QStringList backedUpFileNames() {
-    QStringList names = dataFileNames();
-    names.removeAll(DataFile::PoolRemainder);
-    return names;
-}
-
-QString backupsFolder(const QString &dataFolder) {
-    return QDir(dataFolder).filePath(Backups::FolderName);
-}
-
-// An SQLite connection that is closed when it goes.
-struct CloseConnection {
-    void operator()(sqlite3 *db) const { sqlite3_close_v2(db); }
-};
-using Connection = std::unique_ptr<sqlite3, CloseConnection>;
-
-struct Opened {
-    Connection db;
-    int code = SQLITE_OK;
-    QString message;
-};
-Opened openSqlite(const QString &path, int flags, std::chrono::milliseconds lockWait) {
-    sqlite3 *raw = nullptr;
-    Opened opened;
-    opened.code = sqlite3_open_v2(encoded(path).constData(), &raw, flags | SQLITE_OPEN_NOFOLLOW, nullptr);
-    opened.db.reset(raw);
-    if (opened.code != SQLITE_OK) {
-        opened.message = raw ? QString::fromUtf8(sqlite3_errmsg(raw)) : QStringLiteral("out of memory");
-        opened.db.reset();
-        return opened;
-    }
-    sqlite3_extended_result_codes(raw, 1);
-    sqlite3_busy_timeout(raw, static_cast<int>(lockWait.count()));
-    return opened;
-}
-
-bool isBusy(int code) {
-    const int primary = code & 0xff;
-    return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
-}
-
 bool isDamage(int code) {
     const int primary = code & 0xff;
     return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
-}
-
-QString sqliteText(sqlite3 *db) {
-    return QString::fromUtf8(sqlite3_errmsg(db));
-}
-
-QString busyText(const QString &path) {
-    return QStringLiteral("Файл %1 занят другой программой. Закройте программу, которая его использует "
-                          "(например, DB Browser for SQLite), и повторите.")
-        .arg(displayPath(path));
 }
 
 // The first column of every row of a query; the code of the step that ended it.
@@ -258,46 +155,6 @@ DatabaseCheck checkOpen(sqlite3 *db, const QString &path, bool wholeFile) {
         summary.newestPlayers = names.values;
     }
     return {DatabaseCheck::Verdict::Good, {}, summary};
-}
-
-// Copies a file whole to a new file that must not exist, synced; 0 or the errno.
-int copyFileSynced(const QString &from, const QString &to) {
-    QFile source(from);
-    if (!source.open(QIODevice::ReadOnly)) {
-        return source.error() == QFileDevice::OpenError && !source.exists() ? ENOENT : EIO;
-    }
-    const int fd = ::open(encoded(to).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        return errno;
-    }
-    int error = 0;
-    QByteArray chunk;
-    while (error == 0 && !(chunk = source.read(1 << 20)).isEmpty()) {
-        const char *data = chunk.constData();
-        qsizetype left = chunk.size();
-        while (left > 0) {
-            const ssize_t written = fileSystemCalls().write(fd, data, static_cast<size_t>(left));
-            if (written < 0 && errno == EINTR) {
-                continue;
-            }
-            if (written <= 0) {
-                error = written < 0 ? errno : ENOSPC;
-                break;
-            }
-            data += written;
-            left -= written;
-        }
-    }
-    if (error == 0 && source.error() != QFileDevice::NoError) {
-        error = EIO;
-    }
-    if (error == 0 && fileSystemCalls().fsync(fd) != 0) {
-        error = errno;
-    }
-    if (::close(fd) != 0 && error == 0) {
-        error = errno;
-    }
-    return error;
 }
 
 // Removes a backup's folder of text files: the names a backup writes and their
@@ -420,10 +277,6 @@ void removeBackup(const BackupEntry &backup) {
 }
 
 } // namespace
-
-void setBackupStepHook(std::function<void(const char *step)> hook) {
-    stepHook() = std::move(hook);
-}
 
 std::vector<BackupEntry> listBackups(const QString &dataFolder) {
     const QDir folder(backupsFolder(dataFolder));
