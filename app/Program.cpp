@@ -3,6 +3,7 @@
 #include "Backups.h"
 #include "BackupsWindow.h"
 #include "DataFolderLock.h"
+#include "DatabaseCheck.h"
 #include "DesktopApplications.h"
 #include "ProgramFont.h"
 #include "SheetPreview.h"

@@ -4,6 +4,7 @@
 #include "Backups.h"
 #include "BenchMain.h"
 #include "DataFiles.h"
+#include "DatabaseCheck.h"
 #include "StatsConnection.h"
 
 #include <QCoreApplication>

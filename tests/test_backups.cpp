@@ -1,5 +1,6 @@
 #include "Backups.h"
 #include "BookFixture.h"
+#include "DatabaseCheck.h"
 
 #include <QDir>
 #include <QFile>
