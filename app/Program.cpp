@@ -1,5 +1,6 @@
 #include "Program.h"
 
+#include "BackupRestore.h"
 #include "Backups.h"
 #include "BackupsWindow.h"
 #include "DataFolderLock.h"

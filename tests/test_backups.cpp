@@ -1,3 +1,4 @@
+#include "BackupRestore.h"
 #include "Backups.h"
 #include "BookFixture.h"
 #include "DatabaseCheck.h"
