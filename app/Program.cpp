@@ -1,8 +1,10 @@
 #include "Program.h"
 
+#include "BackupRestore.h"
 #include "Backups.h"
 #include "BackupsWindow.h"
 #include "DataFolderLock.h"
+#include "DatabaseCheck.h"
 #include "DesktopApplications.h"
 #include "ProgramFont.h"
 #include "SheetPreview.h"

@@ -1,9 +1,11 @@
 // Backups of a statistics database of 100,000 players and a book of 10,000
 // tournaments: the backup after a write (copy, check, rename, rotation), the
 // check of the database that runs once the main window is shown, and a restore.
+#include "BackupRestore.h"
 #include "Backups.h"
 #include "BenchMain.h"
 #include "DataFiles.h"
+#include "DatabaseCheck.h"
 #include "StatsConnection.h"
 
 #include <QCoreApplication>

@@ -1,5 +1,6 @@
 #include "BackupsWindow.h"
 
+#include "BackupRestore.h"
 #include "Seams.h"
 #include "TournamentBook.h"
 #include "WaitCursor.h"

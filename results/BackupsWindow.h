@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Backups.h"
+#include "DatabaseCheck.h"
 #include "StatsConnection.h"
 
 #include <QString>

@@ -1,5 +1,7 @@
+#include "BackupRestore.h"
 #include "Backups.h"
 #include "BookFixture.h"
+#include "DatabaseCheck.h"
 
 #include <QDir>
 #include <QFile>

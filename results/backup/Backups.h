@@ -5,13 +5,12 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
-#include <QStringList>
 #include <chrono>
 #include <functional>
 #include <vector>
 
 // Copies of the statistics database and of the text files of the data folder,
-// kept in the folder "backups" inside it, and the restore of such a copy.
+// kept in the folder "backups" inside it; BackupRestore.h puts such a copy back.
 //
 // A backup is the database "base-YYYYMMDD-HHMMSS.mdb" (a second one in the same
 // second gets "-2", "-3" and so on) and, beside it, a folder of the same name
@@ -25,21 +24,7 @@
 
 namespace Backups {
 inline const QString FolderName = QStringLiteral("backups");
-// Written before a restore renames anything; its presence at a start means that a
-// restore was cut short and is finished then.
-inline const QString RestoreIntentName = QStringLiteral(".korvana-restore");
-// The marker of the files that a restore stages beside the data files.
-inline constexpr char kStagedMarker[] = ".korvana-restore.";
 } // namespace Backups
-
-// What a database file holds, as the list of backups shows it.
-struct BookSummary {
-    int version = 0;
-    qint64 tournaments = 0;
-    qint64 players = 0; // rows of "stat"
-    QString newestWritten;
-    QStringList newestPlayers;
-};
 
 // A whole backup.
 struct BackupEntry {
@@ -57,36 +42,6 @@ std::vector<BackupEntry> listBackups(const QString &dataFolder);
 // and folders without their database. Returns how many went.
 int removeBackupLeftovers(const QString &dataFolder);
 
-// The outcome of checking a database file with SQLite.
-struct DatabaseCheck {
-    enum class Verdict {
-        Good,       // SQLite's check passes and the file holds the program's tables
-        Damaged,    // not SQLite, the check fails, the tables are missing, or there is no file
-        Unreadable, // another program holds it, or it cannot be opened for another reason
-        Foreign,    // a sound SQLite file that is not the program's, or of a newer version
-    };
-    Verdict verdict = Verdict::Unreadable;
-    // Why it is not good, in the user's words.
-    QString reason;
-    BookSummary summary;
-};
-// Checks the file read-only: PRAGMA quick_check, the table "stat" with its
-// columns, the book's tables for a version that has them, and a user_version
-// that the program knows. Waits at most lockWait for another program's lock.
-DatabaseCheck checkDatabaseFile(const QString &path, std::chrono::milliseconds lockWait);
-// The same without PRAGMA quick_check, which reads the whole file: for a list of
-// many backups, each of which the restore checks in full before it is used.
-DatabaseCheck inspectDatabaseFile(const QString &path, std::chrono::milliseconds lockWait);
-
-// What a restore does to the book: the tournaments of the restored file that the
-// current one lacks come back, those of the current one that it lacks go away. A
-// tournament is known by its number and the time it was written.
-struct BookChange {
-    qint64 comeBack = 0;
-    qint64 goAway = 0;
-};
-Result<BookChange> compareBooks(const QString &current, const QString &restored, std::chrono::milliseconds lockWait);
-
 // Makes a backup of "base.mdb" and the text files of the data folder, then
 // removes the backups that rotation no longer keeps. The copy is read in one
 // read transaction, so it is one state of the file even while another program
@@ -103,32 +58,6 @@ int rotateBackups(const QString &dataFolder, const QDate &today);
 // Writes a checked copy of "base.mdb" to a file the user names (which it
 // replaces whole).
 Status exportDatabase(const QString &dataFolder, const QString &target, std::chrono::milliseconds lockWait);
-
-// Replaces "base.mdb" and the text files with those of the backup (the text
-// files that the backup does not hold stay as they are). The caller has closed
-// every connection of the program to the database. Refuses, changing nothing,
-// when another program holds the database. Every file is replaced whole; a kill
-// part way leaves a record that finishInterruptedRestore() completes at the next
-// start.
-Status restoreBackup(const QString &dataFolder, const BackupEntry &backup, std::chrono::milliseconds lockWait);
-// The same for a database file from elsewhere (checked first); the text files stay.
-Status restoreDatabaseFile(const QString &dataFolder, const QString &file, std::chrono::milliseconds lockWait);
-
-// Completes a restore that a kill cut short, or removes the staged files of one
-// that never got as far as its record. Runs before anything reads the data files.
-Status finishInterruptedRestore(const QString &dataFolder, std::chrono::milliseconds lockWait);
-
-// Keeps the bytes of a damaged "base.mdb" as "backups/damaged-YYYYMMDD-HHMMSS.mdb"
-// before a restore replaces it; rotation never removes it.
-Result<QString> keepDamagedDatabase(const QString &dataFolder, const QDateTime &now);
-
-// Saves the state that a restore is about to replace: a backup when the database
-// passes the check, else the bytes of the damaged file (keepDamagedDatabase()).
-// Says what was saved, in words that follow "Прежнее состояние сохранено: ".
-Result<QString> saveCurrentState(const QString &dataFolder, const QDateTime &now, std::chrono::milliseconds lockWait);
-
-// Whether the record of a restore that is not finished is in the data folder.
-bool restorePending(const QString &dataFolder);
 
 // Called with the name of each step of a backup and a restore before it is taken;
 // tests end the process there to see what a kill leaves. Empty in the program.
