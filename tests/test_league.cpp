@@ -9,9 +9,11 @@
 #include "Unit10.h"
 
 #include <QAction>
+#include <QChartView>
 #include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QLineSeries>
 #include <QLocale>
 #include <QPushButton>
 #include <QTabWidget>
@@ -318,6 +320,7 @@ TEST_F(LeagueWindow, TabsShowRatingsSeasonsRecordsAndPlacesAndFollowAnUndo) {
     find<QAction>("N10")->trigger();
     TForm10 &history = program->form10();
 
+    showTab("ChartPage");
     showTab("RatingPage");
     EXPECT_EQ(cell("RatingTable", 0, 0), u8("Аня"));
     EXPECT_EQ(cell("RatingTable", 0, 1), QLocale(QLocale::Russian).toString(1551.7, 'f', 1)) << "a decimal comma";
@@ -382,4 +385,18 @@ TEST_F(LeagueWindow, TabsShowRatingsSeasonsRecordsAndPlacesAndFollowAnUndo) {
     EXPECT_EQ(grid->columnCount(), 2);
     showTab("RatingPage");
     EXPECT_EQ(cell("RatingTable", 0, 0), u8("Боря"));
+    // A player keeps his colour from the points chart to the rating chart,
+    // though the rating table now lists Боря first.
+    const QList<QChartView *> charts = history.findChildren<QChartView *>();
+    ASSERT_EQ(charts.size(), 2);
+    QHash<QString, QString> looks;
+    for (const QChartView *chart : charts) {
+        for (const QAbstractSeries *series : chart->chart()->series()) {
+            const QPen pen = static_cast<const QLineSeries *>(series)->pen();
+            const QString look = pen.color().name() + QString::number(pen.style());
+            EXPECT_EQ(looks.value(series->name(), look), look) << series->name().toStdString();
+            looks.insert(series->name(), look);
+        }
+    }
+    EXPECT_EQ(looks.size(), 4);
 }

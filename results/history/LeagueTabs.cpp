@@ -6,6 +6,7 @@
 #include "HistoryText.h"
 #include "Ratings.h"
 #include "Seasons.h"
+#include "StatsConnection.h"
 #include "WaitCursor.h"
 
 #include <QAbstractTableModel>
@@ -102,6 +103,7 @@ void RatingTab::show(const LeagueBook &book) {
         }
         lines.curves.push_back(std::move(curve));
     }
+    sortCurvesByName(lines.curves, connection() != nullptr ? connection()->russianCollator() : nullptr);
     showRatingProgress(m_chart, lines);
 }
 

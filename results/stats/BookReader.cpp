@@ -300,14 +300,17 @@ Result<PointsProgress> readPointsProgress(const StatsConnection &connection) {
     if (reading.failed()) {
         return reading.failure();
     }
-    const RussianCollator *const collator = connection.russianCollator();
-    std::sort(progress.curves.begin(), progress.curves.end(), [collator](const PointsCurve &a, const PointsCurve &b) {
+    sortCurvesByName(progress.curves, connection.russianCollator());
+    return reading.finish(std::move(progress));
+}
+
+void sortCurvesByName(std::vector<PointsCurve> &curves, const RussianCollator *collator) {
+    std::sort(curves.begin(), curves.end(), [collator](const PointsCurve &a, const PointsCurve &b) {
         if (collator != nullptr) {
             return collator->compare(a.player.toStdString(), b.player.toStdString()) < 0;
         }
         return a.player < b.player;
     });
-    return reading.finish(std::move(progress));
 }
 
 namespace {

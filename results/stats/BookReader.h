@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+class RussianCollator;
 class StatsConnection;
 
 // Readings of the tournament book (the tables "tournament", "tournament_player"
@@ -110,6 +111,10 @@ struct PointsProgress {
     std::vector<PointsCurve> curves; // by player name
 };
 Result<PointsProgress> readPointsProgress(const StatsConnection &connection);
+// Puts the lines in the order of their players' names (Russian when the
+// collator is there), the order in which every chart gives out its colours, so
+// that a player keeps his colour from chart to chart.
+void sortCurvesByName(std::vector<PointsCurve> &curves, const RussianCollator *collator);
 
 // A whole table as text, for the export: the Russian column titles, then the rows.
 struct TextTable {
