@@ -86,7 +86,7 @@ SharePicture drawSharePicture(const LeagueTournament &tournament, const PerPlaye
     }
     layout.add(QStringLiteral("Матчи"), pictureFont(30, true), kAccent, 2 * kGap);
     int number = 0;
-    for (const LeagueMatch &match : tournament.matches) {
+    for (const Match &match : tournament.matches) {
         // One pass of arg(): a name holding "%3" stays as it is.
         layout.add(QStringLiteral("%1. %2  %3:%4  %5")
                        .arg(QString::number(++number), elided(tournament.player(match.homeRow)),

@@ -14,21 +14,12 @@ class StatsConnection;
 // the book. Nothing of the league is stored: an undo or a restore changes it at
 // once. Tournaments written before the book existed are not in it.
 
-// One match of a tournament: the row participant's goals against the column
-// participant's, rows 1 to kPlayers.
-struct LeagueMatch {
-    int homeRow = 0;
-    int awayRow = 0;
-    qint64 homeGoals = 0;
-    qint64 awayGoals = 0;
-};
-
 struct LeagueTournament {
     qint64 id = 0;
     QString written; // local time, "YYYY-MM-DD HH:MM:SS"
     PerPlayer<BookRow> rows;
     // In the order the book keeps them, which is the order of play (match 1 to 6).
-    std::vector<LeagueMatch> matches;
+    std::vector<Match> matches;
 
     // The calendar year of its date: its season.
     int year() const { return written.left(4).toInt(); }

@@ -49,7 +49,7 @@ Ratings rateBook(const LeagueBook &book) {
         for (int row = 1; row <= kPlayers; ++row) {
             before[static_cast<std::size_t>(row - 1)] = playerAt(tournament.player(row)).rating;
         }
-        for (const LeagueMatch &match : tournament.matches) {
+        for (const Match &match : tournament.matches) {
             if (match.homeRow < 1 || match.homeRow > kPlayers || match.awayRow < 1 || match.awayRow > kPlayers) {
                 continue;
             }

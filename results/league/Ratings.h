@@ -25,7 +25,7 @@ double ratingChange(double home, double away, qint64 homeGoals, qint64 awayGoals
 // A match with both sides' ratings before it.
 struct RatedMatch {
     std::size_t tournament = 0; // index into the book
-    LeagueMatch match;
+    Match match;
     double homeBefore = kStartRating;
     double awayBefore = kStartRating;
     double change = 0; // the home side's; the away side's is its negative

@@ -86,7 +86,7 @@ std::vector<LeagueRecord> findRecords(const LeagueBook &book, const Ratings &rat
             season = tournament.year();
             titlesThisSeason.clear();
         }
-        for (const LeagueMatch &match : tournament.matches) {
+        for (const Match &match : tournament.matches) {
             ++matchNumber;
             if (match.homeRow < 1 || match.homeRow > kPlayers || match.awayRow < 1 || match.awayRow > kPlayers) {
                 continue;
