@@ -85,13 +85,7 @@ void TForm9::FormCreate(const QDate &startDate) {
     if (!m_connection) {
         return;
     }
-    m_table = std::make_unique<StatTable>(*m_connection);
-    ui->DBGrid1->setModel(m_table.get());
-    Status read;
-    {
-        const WaitCursor busy;
-        read = m_table->reload();
-    }
+    const Status read = showStatTable();
     ui->DBGrid1->setColumnWidth(0, kIdWidth);
     ui->DBGrid1->setColumnWidth(1, kPlayerWidth);
     for (int column = 2; column < m_table->columnCount(); ++column) {
@@ -298,19 +292,20 @@ void TForm9::releaseConnection() {
     m_connection.reset();
 }
 
+Status TForm9::showStatTable() {
+    m_table = std::make_unique<StatTable>(*m_connection);
+    ui->DBGrid1->setModel(m_table.get());
+    const WaitCursor busy;
+    return m_table->reload();
+}
+
 void TForm9::takeConnection(std::unique_ptr<StatsConnection> connection) {
     releaseConnection();
     m_connection = std::move(connection);
     if (!m_connection) {
         return;
     }
-    m_table = std::make_unique<StatTable>(*m_connection);
-    ui->DBGrid1->setModel(m_table.get());
-    Status read;
-    {
-        const WaitCursor busy;
-        read = m_table->reload();
-    }
+    const Status read = showStatTable();
     for (int column = 0; column < static_cast<int>(m_columnWidths.size()) && column < m_table->columnCount();
          ++column) {
         ui->DBGrid1->setColumnWidth(column, m_columnWidths[static_cast<std::size_t>(column)]);

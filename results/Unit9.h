@@ -78,6 +78,8 @@ protected:
 
 private:
     void FormCreate(const QDate &startDate);
+    // A grid model on the connection, read once under the wait cursor.
+    Status showStatTable();
     void Button1Click();
     void BitBtn1Click();
     void Button2Click();
