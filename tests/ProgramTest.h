@@ -122,3 +122,21 @@ protected:
 
     std::unique_ptr<Program> program;
 };
+
+// Window tests that leave the program's windows open as a user would: they are
+// closed before the check that nothing else was left on screen.
+class OpenWindowsTest : public ProgramTest {
+protected:
+    void TearDown() override {
+        closeAll();
+        ProgramTest::TearDown();
+    }
+    // Hides every window the program made.
+    void closeAll() {
+        if (program) {
+            for (QWidget *window : program->windowsMade()) {
+                window->hide();
+            }
+        }
+    }
+};

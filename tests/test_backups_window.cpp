@@ -28,19 +28,11 @@ const QStringList kScores{"2", "1", "1", "1", "0", "1", "1", "0", "3", "0", "2",
 } // namespace
 
 // The backups window and the backups the program makes, inside the whole program.
-class BackupsWindowTest : public ProgramTest {
+class BackupsWindowTest : public OpenWindowsTest {
 protected:
     void SetUp() override {
         ProgramTest::SetUp();
         writeStandardFiles();
-    }
-    void TearDown() override {
-        if (program) {
-            for (QWidget *window : program->windowsMade()) {
-                window->hide();
-            }
-        }
-        ProgramTest::TearDown();
     }
 
     BackupsWindow &openFromMenu() {

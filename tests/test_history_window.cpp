@@ -37,19 +37,11 @@ QString u8(const char *text) {
 
 // The history window inside the whole program, over a statistics file that the
 // test fills first.
-class HistoryWindow : public ProgramTest {
+class HistoryWindow : public OpenWindowsTest {
 protected:
     void SetUp() override {
         ProgramTest::SetUp();
         writeStandardFiles();
-    }
-    void TearDown() override {
-        if (program) {
-            for (QWidget *window : program->windowsMade()) {
-                window->hide();
-            }
-        }
-        ProgramTest::TearDown();
     }
 
     // "История турниров..." in the menu.

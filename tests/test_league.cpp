@@ -292,16 +292,8 @@ TEST_F(League, ThePictureOfATournamentHoldsItsResultInLargeText) {
 
 // The league's tabs in the history window, over the same book: each shows its
 // figures in Russian writing, and an undo changes them at once.
-class LeagueWindow : public ProgramTest {
+class LeagueWindow : public OpenWindowsTest {
 protected:
-    void TearDown() override {
-        if (program) {
-            for (QWidget *window : program->windowsMade()) {
-                window->hide();
-            }
-        }
-        ProgramTest::TearDown();
-    }
     QString cell(const char *table, int row, int column) const {
         const QTableWidgetItem *item = findIn<QTableWidget>(&program->form10(), table)->item(row, column);
         return item ? item->text() : QString();

@@ -44,19 +44,8 @@ qint64 peakResident() {
 // A player named with a hundred thousand characters, in every window that shows
 // names: what a window keeps must not grow with the length of the name, and the
 // name must stay whole wherever it is data.
-class LongNames : public ProgramTest {
+class LongNames : public OpenWindowsTest {
 protected:
-    void TearDown() override {
-        closeAll();
-        ProgramTest::TearDown();
-    }
-    void closeAll() {
-        if (program) {
-            for (QWidget *window : program->windowsMade()) {
-                window->hide();
-            }
-        }
-    }
     static void settle() {
         for (int k = 0; k < 3; ++k) {
             QApplication::processEvents();
