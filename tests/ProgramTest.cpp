@@ -4,10 +4,12 @@
 #include "StatsConnection.h"
 #include "Unit1.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <functional>
 #include <sqlite3.h>
 
 void makeStatsDatabase(const QString &fileName) {
@@ -40,6 +42,49 @@ QStringList statRows(const QString &fileName) {
     }
     QSqlDatabase::removeDatabase(kCheckConnection);
     return rows;
+}
+
+// Every row of every table, each table in a fixed order, as text: two files
+// with the same dump hold the same book and the same statistics.
+QStringList dumpDatabase(const QString &path) {
+    sqlite3 *db = nullptr;
+    EXPECT_EQ(sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    QStringList lines;
+    const auto each = [db](const QString &sql, const std::function<void(sqlite3_stmt *)> &row) {
+        sqlite3_stmt *statement = nullptr;
+        if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr) != SQLITE_OK) {
+            ADD_FAILURE() << sqlite3_errmsg(db);
+            return;
+        }
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            row(statement);
+        }
+        sqlite3_finalize(statement);
+    };
+    QStringList tables;
+    each(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"),
+         [&tables](sqlite3_stmt *s) { tables.append(QString::fromUtf8(sqlite3_column_text(s, 0))); });
+    for (const QString &table : tables) {
+        QStringList rows;
+        each(QStringLiteral("SELECT * FROM \"%1\"").arg(table), [&](sqlite3_stmt *s) {
+            QStringList cells{table};
+            for (int c = 0; c < sqlite3_column_count(s); ++c) {
+                // The storage class too: 5 and '5' are different bytes in the file.
+                const int type = sqlite3_column_type(s, c);
+                cells.append(type == SQLITE_NULL
+                                 ? QStringLiteral("NULL")
+                                 : QString::number(type) + u':' +
+                                       QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, c))));
+            }
+            rows.append(cells.join(u'|'));
+        });
+        rows.sort();
+        lines += rows;
+    }
+    each(QStringLiteral("PRAGMA user_version"),
+         [&lines](sqlite3_stmt *s) { lines.append(QStringLiteral("version %1").arg(sqlite3_column_int(s, 0))); });
+    sqlite3_close(db);
+    return lines;
 }
 
 void execOnStats(const QString &fileName, const QStringList &statements) {

@@ -23,6 +23,10 @@ void makeStatsDatabase(const QString &fileName);
 QStringList statRows(const QString &fileName);
 // Runs statements on the database file through a connection of the test's own.
 void execOnStats(const QString &fileName, const QStringList &statements);
+// Every row of every table, each table in a fixed order, with the storage class
+// of every cell, and the schema version, as text: two files with the same dump
+// hold the same book and the same statistics, value and type alike.
+QStringList dumpDatabase(const QString &path);
 
 // How long the connections of a test wait for another program's lock: long
 // enough to be a wait, short enough to keep the tests quick.

@@ -14,6 +14,11 @@
 #include <ostream>
 #include <vector>
 
+// A text of the test's source as a QString: the sources are UTF-8.
+inline QString u8(const char *text) {
+    return QString::fromUtf8(text);
+}
+
 // Test failures show texts as texts.
 inline void PrintTo(const QString &text, std::ostream *out) {
     *out << '"' << text.toStdString() << '"';

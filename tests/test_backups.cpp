@@ -16,46 +16,6 @@ namespace {
 const QDateTime kFirst(QDate(2026, 1, 24), QTime(21, 0));
 const QDateTime kSecond(QDate(2026, 1, 31), QTime(21, 5));
 
-// Every row of every table, each table in a fixed order, as text: two files
-// with the same dump hold the same book and the same statistics.
-QStringList dump(const QString &path) {
-    sqlite3 *db = nullptr;
-    EXPECT_EQ(sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
-    QStringList lines;
-    const auto each = [db](const QString &sql, const std::function<void(sqlite3_stmt *)> &row) {
-        sqlite3_stmt *statement = nullptr;
-        if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr) != SQLITE_OK) {
-            ADD_FAILURE() << sqlite3_errmsg(db);
-            return;
-        }
-        while (sqlite3_step(statement) == SQLITE_ROW) {
-            row(statement);
-        }
-        sqlite3_finalize(statement);
-    };
-    QStringList tables;
-    each(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"),
-         [&tables](sqlite3_stmt *s) { tables.append(QString::fromUtf8(sqlite3_column_text(s, 0))); });
-    for (const QString &table : tables) {
-        QStringList rows;
-        each(QStringLiteral("SELECT * FROM \"%1\"").arg(table), [&](sqlite3_stmt *s) {
-            QStringList cells{table};
-            for (int c = 0; c < sqlite3_column_count(s); ++c) {
-                cells.append(sqlite3_column_type(s, c) == SQLITE_NULL
-                                 ? QStringLiteral("NULL")
-                                 : QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, c))));
-            }
-            rows.append(cells.join(u'|'));
-        });
-        rows.sort();
-        lines += rows;
-    }
-    each(QStringLiteral("PRAGMA user_version"),
-         [&lines](sqlite3_stmt *s) { lines.append(QStringLiteral("version %1").arg(sqlite3_column_int(s, 0))); });
-    sqlite3_close(db);
-    return lines;
-}
-
 // A fourth tournament, written as the program writes one.
 QStringList fourthTournamentSql() {
     return {QStringLiteral("INSERT INTO tournament (id, written) VALUES (4, '2026-01-31 21:00:00')"),
@@ -127,7 +87,7 @@ TEST_F(BackupTest, ADiskDamagedFileIsSeenAndTheNewestBackupBringsBackExactlyTheL
     execOnStats(path(StatsDb::FileName), fourthTournamentSql());
     write(DataFile::LastTournament, cp("Бавария\r\nПорту\r\nАякс\r\n"));
     ASSERT_TRUE(backUp(kSecond).ok());
-    const QStringList lastWrite = dump(path(StatsDb::FileName));
+    const QStringList lastWrite = dumpDatabase(path(StatsDb::FileName));
     const QStringList lastFiles = textFiles();
     const QByteArray sound = read(StatsDb::FileName);
     ASSERT_GE(sound.size(), 4 * 4096);
@@ -160,7 +120,7 @@ TEST_F(BackupTest, ADiskDamagedFileIsSeenAndTheNewestBackupBringsBackExactlyTheL
 
         const Status restored = restoreBackup(data(), list[0], kTestLockWait);
         ASSERT_TRUE(restored.ok()) << restored.error().toStdString();
-        EXPECT_EQ(dump(path(StatsDb::FileName)), lastWrite);
+        EXPECT_EQ(dumpDatabase(path(StatsDb::FileName)), lastWrite);
         EXPECT_EQ(textFiles(), lastFiles);
         EXPECT_FALSE(QFileInfo::exists(path(Backups::RestoreIntentName)));
     }
@@ -172,23 +132,23 @@ TEST_F(BackupTest, ADiskDamagedFileIsSeenAndTheNewestBackupBringsBackExactlyTheL
 
 TEST_F(BackupTest, ARestoreIsUndoneByRestoringTheBackupMadeJustBeforeIt) {
     ASSERT_TRUE(backUp(kFirst).ok());
-    const QStringList three = dump(path(StatsDb::FileName));
+    const QStringList three = dumpDatabase(path(StatsDb::FileName));
     const QStringList threeFiles = textFiles();
     execOnStats(path(StatsDb::FileName), fourthTournamentSql());
     write(DataFile::Gift, cp("Пицца\r\n"));
-    const QStringList four = dump(path(StatsDb::FileName));
+    const QStringList four = dumpDatabase(path(StatsDb::FileName));
     const QStringList fourFiles = textFiles();
 
     // The restore of the older backup, with the state before it saved first.
     const Result<BackupEntry> before = backUp(kSecond);
     ASSERT_TRUE(before.ok()) << before.error().toStdString();
     ASSERT_TRUE(restoreBackup(data(), listBackups(data()).back(), kTestLockWait).ok());
-    EXPECT_EQ(dump(path(StatsDb::FileName)), three);
+    EXPECT_EQ(dumpDatabase(path(StatsDb::FileName)), three);
     EXPECT_EQ(textFiles(), threeFiles);
 
     // ... and undone.
     ASSERT_TRUE(restoreBackup(data(), before.value(), kTestLockWait).ok());
-    EXPECT_EQ(dump(path(StatsDb::FileName)), four);
+    EXPECT_EQ(dumpDatabase(path(StatsDb::FileName)), four);
     EXPECT_EQ(textFiles(), fourFiles);
 }
 
@@ -322,12 +282,12 @@ TEST_F(BackupTest, AKillAtEveryStepOfABackupLeavesOnlyWholeBackups) {
 TEST_F(BackupTest, AKillAtEveryStepOfARestoreLeavesTheOldOrTheNewStateWhole) {
     const Result<BackupEntry> backup = backUp(kFirst);
     ASSERT_TRUE(backup.ok());
-    const QStringList newDb = dump(path(StatsDb::FileName));
+    const QStringList newDb = dumpDatabase(path(StatsDb::FileName));
     const QStringList newFiles = textFiles();
     execOnStats(path(StatsDb::FileName), fourthTournamentSql());
     write(DataFile::Settings, "changed\r\n");
     write(DataFile::UsedTeamsLog, cp("Бавария\r\n"));
-    const QStringList oldDb = dump(path(StatsDb::FileName));
+    const QStringList oldDb = dumpDatabase(path(StatsDb::FileName));
     const QStringList oldFiles = textFiles();
     const QByteArray oldDbBytes = read(StatsDb::FileName);
     const std::map<QString, QByteArray> oldBytes = [this] {
@@ -346,7 +306,7 @@ TEST_F(BackupTest, AKillAtEveryStepOfARestoreLeavesTheOldOrTheNewStateWhole) {
         // The next start.
         const Status finished = finishInterruptedRestore(data(), kTestLockWait);
         ASSERT_TRUE(finished.ok()) << finished.error().toStdString();
-        const QStringList db = dump(path(StatsDb::FileName));
+        const QStringList db = dumpDatabase(path(StatsDb::FileName));
         ASSERT_TRUE(db == oldDb || db == newDb);
         EXPECT_EQ(textFiles(), db == oldDb ? oldFiles : newFiles);
         sawOld = sawOld || db == oldDb;
@@ -369,7 +329,7 @@ TEST_F(BackupTest, AKillAtEveryStepOfARestoreLeavesTheOldOrTheNewStateWhole) {
 TEST_F(BackupTest, AJournalThatAKilledWriterLeftIsNotPlayedIntoTheRestoredFile) {
     const Result<BackupEntry> backup = backUp(kFirst);
     ASSERT_TRUE(backup.ok());
-    const QStringList restored = dump(backup.value().databasePath);
+    const QStringList restored = dumpDatabase(backup.value().databasePath);
     // Another program dies in the middle of a big write: its pages are in the
     // file and the old ones in the journal beside it.
     const pid_t child = fork();
@@ -387,15 +347,15 @@ TEST_F(BackupTest, AJournalThatAKilledWriterLeftIsNotPlayedIntoTheRestoredFile) 
     ASSERT_TRUE(QFileInfo::exists(path(StatsDb::FileName + QStringLiteral("-journal"))));
 
     ASSERT_TRUE(restoreBackup(data(), backup.value(), kTestLockWait).ok());
-    EXPECT_EQ(dump(path(StatsDb::FileName)), restored);
+    EXPECT_EQ(dumpDatabase(path(StatsDb::FileName)), restored);
     EXPECT_FALSE(QFileInfo::exists(path(StatsDb::FileName + QStringLiteral("-journal"))));
 }
 
 TEST_F(BackupTest, TheExportIsACheckedCopyAndTheImportTakesOnlyTheProgramsBook) {
     const QString exported = path(QStringLiteral("копия #1.mdb"));
     ASSERT_TRUE(exportDatabase(data(), exported, kTestLockWait).ok());
-    EXPECT_EQ(dump(exported), dump(path(StatsDb::FileName)));
-    const QStringList exportedDump = dump(exported);
+    EXPECT_EQ(dumpDatabase(exported), dumpDatabase(path(StatsDb::FileName)));
+    const QStringList exportedDump = dumpDatabase(exported);
     execOnStats(path(StatsDb::FileName), fourthTournamentSql());
 
     // Not SQLite, someone else's SQLite, a newer book: refused, nothing changes.
@@ -421,7 +381,7 @@ TEST_F(BackupTest, TheExportIsACheckedCopyAndTheImportTakesOnlyTheProgramsBook) 
     // The program's own copy comes in; the text files stay as they are.
     const QStringList files = textFiles();
     ASSERT_TRUE(restoreDatabaseFile(data(), exported, kTestLockWait).ok());
-    EXPECT_EQ(dump(path(StatsDb::FileName)), exportedDump);
+    EXPECT_EQ(dumpDatabase(path(StatsDb::FileName)), exportedDump);
     EXPECT_EQ(textFiles(), files);
 }
 

@@ -19,10 +19,6 @@
 
 namespace {
 
-QString u8(const char *text) {
-    return QString::fromUtf8(text);
-}
-
 const QStringList kScores{"2", "1", "1", "1", "0", "1", "1", "0", "3", "0", "2", "2"};
 
 } // namespace

@@ -10,14 +10,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-namespace {
-
-QString u8(const char *text) {
-    return QString::fromUtf8(text);
-}
-
-} // namespace
-
 // The readings of the book on a real file in the test's working directory.
 class BookReaderTest : public StatsFileTest {
 protected:

@@ -23,10 +23,6 @@
 
 namespace {
 
-QString u8(const char *text) {
-    return QString::fromUtf8(text);
-}
-
 // Three tournaments across a year boundary, the figures of each row worked out
 // from its six matches (in the order (1,2) (1,3) (2,1) (2,3) (3,1) (3,2)):
 //   2025-12-20  Аня 1st 7 pts +5, Боря 2nd 5 pts +1, Вова 3rd 4 pts −6
