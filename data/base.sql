@@ -64,4 +64,16 @@ CREATE TABLE tournament_match (
     PRIMARY KEY (tournament, home_row, away_row)
 ) WITHOUT ROWID;
 
-PRAGMA user_version = 1;
+-- The corrections of past tournaments, kept until they are taken back: the
+-- tournament, the newest tournament of the book when it was corrected (one
+-- written later is a newer change), when, and what the correction replaced (the
+-- three rows' figures and place, then the six scores, as numbers in text).
+CREATE TABLE tournament_correction (
+    id INTEGER PRIMARY KEY,
+    tournament INTEGER NOT NULL REFERENCES tournament (id) ON DELETE CASCADE,
+    newest INTEGER NOT NULL,
+    made TEXT NOT NULL,
+    previous TEXT NOT NULL
+);
+
+PRAGMA user_version = 2;

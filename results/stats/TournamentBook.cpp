@@ -1,6 +1,7 @@
 #include "TournamentBook.h"
 
 #include "Integers.h"
+#include "StatAdditions.h"
 #include "StatWrites.h"
 
 #include <QSqlError>
@@ -29,19 +30,28 @@ constexpr const char16_t *kBookSchema[] = {
     u"away_row INTEGER NOT NULL CHECK (away_row BETWEEN 1 AND 3 AND away_row <> home_row), "
     u"home_goals INTEGER NOT NULL, away_goals INTEGER NOT NULL, "
     u"PRIMARY KEY (tournament, home_row, away_row)) WITHOUT ROWID",
+    u"CREATE TABLE IF NOT EXISTS tournament_correction ("
+    u"id INTEGER PRIMARY KEY, tournament INTEGER NOT NULL REFERENCES tournament (id) ON DELETE CASCADE, "
+    u"newest INTEGER NOT NULL, made TEXT NOT NULL, previous TEXT NOT NULL)",
 };
 
 // The book's tables with every column that the program reads or writes.
+// The first three make the book; the corrections came with version 2.
 struct BookTable {
     const char16_t *name;
     const char16_t *columns;
+    int sinceVersion;
 };
-constexpr std::array<BookTable, 3> kBookTables = {{
-    {u"tournament", u"id, written"},
-    {u"tournament_player", u"tournament, row, player, team, wins, draws, losses, scored, conceded, difference, "
-                           u"points, place, stat_id, stat_created"},
-    {u"tournament_match", u"tournament, home_row, away_row, home_goals, away_goals"},
+constexpr std::array<BookTable, 4> kBookTables = {{
+    {u"tournament", u"id, written", 1},
+    {u"tournament_player",
+     u"tournament, row, player, team, wins, draws, losses, scored, conceded, difference, points, place, stat_id, "
+     u"stat_created",
+     1},
+    {u"tournament_match", u"tournament, home_row, away_row, home_goals, away_goals", 1},
+    {u"tournament_correction", u"id, tournament, newest, made, previous", 2},
 }};
+constexpr std::size_t kBookMakingTables = 3;
 
 QString nothingToUndo() {
     return QStringLiteral("Отменять нечего: в книге турниров нет ни одного турнира. Турниры, записанные прежней "
@@ -56,21 +66,6 @@ QString newerVersionText(int version) {
         .arg(Book::SchemaVersion);
 }
 
-// Runs one statement with its values bound in order; an invalid error on success.
-QSqlError run(const QSqlDatabase &db, const QString &statement, const QVariantList &values = {}) {
-    QSqlQuery query(db);
-    if (!query.prepare(statement)) {
-        return query.lastError();
-    }
-    for (const QVariant &value : values) {
-        query.addBindValue(value);
-    }
-    if (!query.exec()) {
-        return query.lastError();
-    }
-    return {};
-}
-
 QVariant integerOf(const QString &text) {
     return QVariant(parseInteger(text).value_or(0));
 }
@@ -78,15 +73,15 @@ QVariant integerOf(const QString &text) {
 QSqlError recordPlayer(const QSqlDatabase &db, qint64 tournament, int row, const PlayerFigures &figures,
                        const QString &team, const StatTarget &target) {
     const QVariant teamValue = team.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(team);
-    return run(db,
-               QStringLiteral("INSERT INTO tournament_player (tournament, row, player, team, wins, draws, losses, "
-                              "scored, conceded, difference, points, place, stat_id, stat_created) "
-                              "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
-               {tournament, row, figures.name.isNull() ? QStringLiteral("") : figures.name, teamValue,
-                integerOf(figures.wins), integerOf(figures.draws), integerOf(figures.losses), integerOf(figures.scored),
-                integerOf(figures.conceded), integerOf(figures.difference), integerOf(figures.points),
-                integerOf(figures.place), target.id.isValid() ? target.id : QVariant(QMetaType::fromType<qint64>()),
-                target.created ? 1 : 0});
+    return runStatement(
+        db,
+        QStringLiteral("INSERT INTO tournament_player (tournament, row, player, team, wins, draws, losses, "
+                       "scored, conceded, difference, points, place, stat_id, stat_created) "
+                       "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+        {tournament, row, figures.name.isNull() ? QStringLiteral("") : figures.name, teamValue, integerOf(figures.wins),
+         integerOf(figures.draws), integerOf(figures.losses), integerOf(figures.scored), integerOf(figures.conceded),
+         integerOf(figures.difference), integerOf(figures.points), integerOf(figures.place),
+         target.id.isValid() ? target.id : QVariant(QMetaType::fromType<qint64>()), target.created ? 1 : 0});
 }
 
 } // namespace
@@ -109,7 +104,7 @@ BookState inspectBook(const QSqlDatabase &db) {
         }
         state.version = version.value(0).toInt();
     }
-    std::array<bool, 3> exists{};
+    std::array<bool, kBookTables.size()> exists{};
     for (std::size_t k = 0; k < kBookTables.size(); ++k) {
         QSqlQuery table(db);
         table.prepare(
@@ -121,11 +116,14 @@ BookState inspectBook(const QSqlDatabase &db) {
         }
         exists[k] = table.value(0).toInt() > 0;
     }
-    const bool all = std::all_of(exists.begin(), exists.end(), [](bool e) { return e; });
+    const bool all = std::all_of(exists.begin(), exists.begin() + kBookMakingTables, [](bool e) { return e; });
     if (state.version == 0 && !all) {
         return state;
     }
     for (std::size_t k = 0; k < kBookTables.size(); ++k) {
+        if (kBookTables[k].sinceVersion > std::max(state.version, 1)) {
+            continue;
+        }
         const QString name = QString::fromUtf16(kBookTables[k].name);
         if (!exists[k]) {
             state.damage = QStringLiteral("нет таблицы «%1»").arg(name);
@@ -144,6 +142,7 @@ BookState inspectBook(const QSqlDatabase &db) {
         state.damage = newerVersionText(state.version);
     }
     state.present = state.damage.isEmpty();
+    state.corrections = state.present && state.version >= 2;
     return state;
 }
 
@@ -164,12 +163,13 @@ Status ensureBookSchema(const QSqlDatabase &db) {
     }
     if (version.value() < Book::SchemaVersion) {
         for (const char16_t *statement : kBookSchema) {
-            if (const QSqlError error = run(db, QString::fromUtf16(statement)); error.isValid()) {
+            if (const QSqlError error = runStatement(db, QString::fromUtf16(statement)); error.isValid()) {
                 return Failure{error.text()};
             }
         }
         // PRAGMA takes no bound value; the version is the program's own number.
-        if (const QSqlError error = run(db, QStringLiteral("PRAGMA user_version = %1").arg(Book::SchemaVersion));
+        if (const QSqlError error =
+                runStatement(db, QStringLiteral("PRAGMA user_version = %1").arg(Book::SchemaVersion));
             error.isValid()) {
             return Failure{error.text()};
         }
@@ -204,10 +204,11 @@ QSqlError recordTournament(const QSqlDatabase &db, const PerPlayer<PlayerFigures
         }
     }
     for (const Match &match : entry.matches) {
-        if (QSqlError error = run(db,
-                                  QStringLiteral("INSERT INTO tournament_match (tournament, home_row, away_row, "
-                                                 "home_goals, away_goals) VALUES (?,?,?,?,?)"),
-                                  {id, match.homeRow, match.awayRow, match.homeGoals, match.awayGoals});
+        if (QSqlError error =
+                runStatement(db,
+                             QStringLiteral("INSERT INTO tournament_match (tournament, home_row, away_row, "
+                                            "home_goals, away_goals) VALUES (?,?,?,?,?)"),
+                             {id, match.homeRow, match.awayRow, match.homeGoals, match.awayGoals});
             error.isValid()) {
             return error;
         }
@@ -216,20 +217,6 @@ QSqlError recordTournament(const QSqlDatabase &db, const PerPlayer<PlayerFigures
 }
 
 namespace {
-
-// What one tournament added to one row of "stat", over all its rows that went
-// there (one player may stand in two rows).
-struct Added {
-    QString player;
-    bool created = false;
-    std::array<qint64, 10> figures{};
-};
-
-// Added::figures follows the columns of statFigureColumns(); the book's
-// columns give them (the place counts come from "place").
-constexpr int kDifference = 5;
-// The place counts follow the seven figures of a row, first place first.
-constexpr int kFirstPlaceCount = 7;
 
 // Why the undo stops: a reason in the user's words, or the statement that failed.
 // A plain reason is shown as it is, without "Турнир не отменён".
@@ -251,87 +238,20 @@ std::optional<qint64> newestId(const QSqlDatabase &db, QSqlError &error) {
     return query.value(0).toLongLong();
 }
 
-// What the tournament added, row of "stat" by row.
-std::optional<std::map<qint64, Added>> addedByTournament(const QSqlDatabase &db, qint64 id, QSqlError &error) {
-    QSqlQuery query(db);
-    query.prepare(QStringLiteral("SELECT stat_id, stat_created, player, wins, draws, losses, scored, conceded, "
-                                 "difference, points, place FROM tournament_player "
-                                 "WHERE tournament=? AND stat_id IS NOT NULL"));
-    query.addBindValue(id);
-    if (!query.exec()) {
-        error = query.lastError();
-        return std::nullopt;
-    }
-    std::map<qint64, Added> added;
-    while (query.next()) {
-        Added &row = added[query.value(0).toLongLong()];
-        row.created = row.created || query.value(1).toBool();
-        row.player = query.value(2).toString();
-        for (int k = 0; k < kFirstPlaceCount; ++k) {
-            row.figures[k] += query.value(3 + k).toLongLong();
-        }
-        const int place = query.value(10).toInt();
-        if (place >= 1 && place <= kPlayers) {
-            row.figures[kFirstPlaceCount + place - 1] += 1;
-        }
-    }
-    return added;
-}
-
-// Whether the row of "stat" is still there, under the same name, and holds at
-// least what the tournament added (the difference may be anything).
-std::optional<UndoFailure> checkStillHolds(const QSqlDatabase &db, qint64 statId, const Added &added) {
-    QStringList conditions{QStringLiteral("Игрок IS ?")};
-    QVariantList values{added.player};
-    for (int k = 0; k < 10; ++k) {
-        if (k != kDifference) {
-            // A figure stored as the text of a number compares as the number.
-            conditions.append(QStringLiteral("CAST(%1 AS INTEGER) >= ?").arg(statFigureColumns()[k]));
-            values.append(added.figures[k]);
-        }
-    }
-    QSqlQuery query(db);
-    query.prepare(QStringLiteral("SELECT %1 FROM stat WHERE id=?").arg(conditions.join(QStringLiteral(" AND "))));
-    for (const QVariant &value : values) {
-        query.addBindValue(value);
-    }
-    query.addBindValue(statId);
-    if (!query.exec()) {
-        return UndoFailure{{}, query.lastError()};
-    }
-    if (!query.next()) {
-        return UndoFailure{QStringLiteral("строки игрока «%1» (id %2) больше нет в таблице статистики")
-                               .arg(added.player, QString::number(statId)),
-                           {}};
-    }
-    if (!query.value(0).toBool()) {
-        return UndoFailure{QStringLiteral("строку игрока «%1» (id %2) в таблице статистики с тех пор меняли, и в ней "
-                                          "нет того, что добавил турнир")
-                               .arg(added.player, QString::number(statId)),
-                           {}};
-    }
-    return std::nullopt;
-}
-
 // Subtracts what the tournament added; deletes the row that it created once the
 // row is back to all zeros.
 QSqlError subtract(const QSqlDatabase &db, qint64 statId, const Added &added) {
-    QStringList assignments;
+    StatFigures negated{};
     QStringList zeros;
-    QVariantList values;
-    for (int k = 0; k < 10; ++k) {
-        const QString &column = statFigureColumns()[k];
-        assignments.append(QStringLiteral("%1=%1-?").arg(column));
-        zeros.append(QStringLiteral("%1=0").arg(column));
-        values.append(added.figures[k]);
+    for (std::size_t k = 0; k < negated.size(); ++k) {
+        negated[k] = -added.figures[k];
+        zeros.append(QStringLiteral("%1=0").arg(statFigureColumns()[k]));
     }
-    values.append(statId);
-    if (QSqlError error = run(db, QStringLiteral("UPDATE stat SET %1 WHERE id=?").arg(assignments.join(u',')), values);
-        error.isValid() || !added.created) {
+    if (QSqlError error = addToStatRow(db, statId, negated); error.isValid() || !added.created) {
         return error;
     }
-    return run(db, QStringLiteral("DELETE FROM stat WHERE id=? AND %1").arg(zeros.join(QStringLiteral(" AND "))),
-               {statId});
+    return runStatement(
+        db, QStringLiteral("DELETE FROM stat WHERE id=? AND %1").arg(zeros.join(QStringLiteral(" AND "))), {statId});
 }
 
 std::optional<UndoFailure> takeBack(const StatsConnection &connection, std::optional<qint64> expected) {
@@ -357,18 +277,31 @@ std::optional<UndoFailure> takeBack(const StatsConnection &connection, std::opti
     if (expected && *expected != *id) {
         return UndoFailure{QStringLiteral("с тех пор в книгу записан другой турнир; откройте книгу заново"), {}};
     }
+    if (book.corrections) {
+        // A correction made after the tournament was written is the newer change:
+        // taking the tournament back first would lose what the correction replaced.
+        QSqlQuery newer(db);
+        newer.prepare(QStringLiteral("SELECT count(*) FROM tournament_correction WHERE newest >= ?"));
+        newer.addBindValue(*id);
+        if (!newer.exec() || !newer.next()) {
+            return UndoFailure{{}, newer.lastError()};
+        }
+        if (newer.value(0).toLongLong() > 0) {
+            return UndoFailure{QStringLiteral("последнее изменение книги — исправление турнира, сделанное после "
+                                              "записи этого; сначала отмените его"),
+                               {}};
+        }
+    }
     const std::optional<std::map<qint64, Added>> added = addedByTournament(db, *id, error);
     if (!added) {
         return UndoFailure{{}, error};
     }
     for (const auto &[statId, row] : *added) {
-        if (const StatRowCheck checked = checkStatRowFigures(db, statId); !checked.ok()) {
-            return UndoFailure{checked.problem.isEmpty() ? QString()
-                                                         : QStringLiteral("Турнир не отменён.\n") + checked.problem,
-                               checked.error, !checked.error.isValid()};
-        }
-        if (std::optional<UndoFailure> refused = checkStillHolds(db, statId, row)) {
-            return refused;
+        if (const std::optional<StatRowRefusal> refused = checkStatRowGivesBack(db, statId, row)) {
+            if (refused->sentences) {
+                return UndoFailure{QStringLiteral("Турнир не отменён.\n") + refused->reason, {}, true};
+            }
+            return UndoFailure{refused->reason, refused->error};
         }
     }
     for (const auto &[statId, row] : *added) {
@@ -377,12 +310,13 @@ std::optional<UndoFailure> takeBack(const StatsConnection &connection, std::opti
         }
     }
     for (const char16_t *table : {u"tournament_match", u"tournament_player"}) {
-        if (error = run(db, QStringLiteral("DELETE FROM %1 WHERE tournament=?").arg(QString::fromUtf16(table)), {*id});
+        if (error = runStatement(db, QStringLiteral("DELETE FROM %1 WHERE tournament=?").arg(QString::fromUtf16(table)),
+                                 {*id});
             error.isValid()) {
             return UndoFailure{{}, error};
         }
     }
-    if (error = run(db, QStringLiteral("DELETE FROM tournament WHERE id=?"), {*id}); error.isValid()) {
+    if (error = runStatement(db, QStringLiteral("DELETE FROM tournament WHERE id=?"), {*id}); error.isValid()) {
         return UndoFailure{{}, error};
     }
     return std::nullopt;

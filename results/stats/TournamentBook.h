@@ -23,8 +23,10 @@ class StatsConnection;
 
 namespace Book {
 // The schema's version, kept in PRAGMA user_version: 0 is a file without the
-// book, 1 the book as data/base.sql makes it.
-inline constexpr int SchemaVersion = 1;
+// book, 1 the book without corrections, 2 the book as data/base.sql makes it,
+// with the record of the corrections that lets the newest one be taken back.
+// A file of an older version gets the newer tables at its first change.
+inline constexpr int SchemaVersion = 2;
 // How "written" is stored: local time, sorted as text in the order of time.
 inline const QString WrittenFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 } // namespace Book
@@ -62,6 +64,8 @@ Result<int> bookVersion(const QSqlDatabase &db);
 struct BookState {
     int version = 0;
     bool present = false;
+    // Whether it has the table of corrections (version 2 on).
+    bool corrections = false;
     // What is wrong with the book, in the user's words; empty when nothing is.
     QString damage;
     // A statement of the inspection itself failed (another program's lock).
