@@ -310,12 +310,12 @@ TForm9 &Program::form9() {
 }
 
 // The history window opens a connection of its own to the statistics database.
-// A tournament it takes back changes "stat", which the result window's grid
+// A change it takes back, or a tournament it corrects, changes "stat", which the result window's grid
 // then reads again.
 TForm10 &Program::form10() {
     if (!Form10) {
         Form10 = std::make_unique<TForm10>(m_lockWait);
-        QObject::connect(Form10.get(), &TForm10::tournamentUndone, Form10.get(), [this] {
+        QObject::connect(Form10.get(), &TForm10::bookChanged, Form10.get(), [this] {
             backUpAfterChange();
             if (Form9) {
                 Form9->rereadStatistics();

@@ -1,7 +1,9 @@
 #include "Unit10.h"
 
+#include "BookCorrection.h"
 #include "BookReader.h"
 #include "ChartTab.h"
+#include "CorrectionWindow.h"
 #include "CsvWriter.h"
 #include "DesktopApplications.h"
 #include "FileWriting.h"
@@ -89,6 +91,11 @@ void TForm10::makeTabs() {
 void TForm10::connectControls() {
     connect(ui->PageControl1, &QTabWidget::currentChanged, this, &TForm10::pageChanged);
     connect(ui->UndoButton, &QPushButton::clicked, this, &TForm10::undoClick);
+    auto *correct = new QPushButton(QStringLiteral("&Исправить турнир..."), this);
+    correct->setObjectName(QStringLiteral("CorrectButton"));
+    correct->setToolTip(QStringLiteral("Исправить счёт выбранного турнира и пересчитать статистику"));
+    ui->ButtonsLayout->insertWidget(ui->ButtonsLayout->indexOf(ui->UndoButton), correct);
+    connect(correct, &QPushButton::clicked, this, &TForm10::correctClick);
     connect(ui->ExportButton, &QPushButton::clicked, this, &TForm10::exportClick);
     auto *share = new QPushButton(QStringLiteral("&Поделиться..."), this);
     share->setObjectName(QStringLiteral("ShareButton"));
@@ -121,6 +128,12 @@ Status TForm10::openConnection() {
 TForm10::~TForm10() = default;
 
 void TForm10::releaseConnection() {
+    // An open correction reads through the connection; the file under it is
+    // about to change, so what it shows would no longer hold.
+    if (m_correction) {
+        m_correction->reject();
+        delete m_correction;
+    }
     m_connection.reset();
 }
 
@@ -200,27 +213,28 @@ void TForm10::pageChanged() {
 
 void TForm10::undoClick() {
     if (const Status opened = openConnection(); !opened.ok()) {
-        messages().error(QStringLiteral("Турнир не отменён.\n%1").arg(opened.error()));
+        messages().error(QStringLiteral("Ничего не отменено.\n%1").arg(opened.error()));
         return;
     }
-    const Result<NewestTournament> newest = newestTournament(*m_connection);
+    const Result<NewestChange> newest = newestChange(*m_connection);
     if (!newest.ok()) {
         messages().error(newest.error());
         return;
     }
-    const NewestTournament &t = newest.value();
-    const QString when = t.written.isValid() ? t.written.toString(QStringLiteral("dd.MM.yyyy HH:mm"))
-                                             : QStringLiteral("(дата не записана)");
-    if (messages().askYesNo(QStringLiteral("Отменить последний турнир?\n\n%1: %2, %3, %4\n\nЕго результаты будут "
-                                           "вычтены из статистики, а сам турнир удалён из истории.")
-                                .arg(when, t.players[0], t.players[1], t.players[2])) != Messages::Answer::Yes) {
+    const NewestChange &change = newest.value();
+    const QString consequence =
+        change.kind == NewestChange::Kind::Write
+            ? QStringLiteral("Результаты турнира будут вычтены из статистики, а сам турнир удалён из истории.")
+            : QStringLiteral("Турнир получит прежний счёт, а статистика — прежние цифры.");
+    if (messages().askYesNo(QStringLiteral("Отменить последнее изменение книги турниров — %1?\n\n%2")
+                                .arg(describeChange(change), consequence)) != Messages::Answer::Yes) {
         return;
     }
     Status undone;
     {
         const WaitCursor busy;
-        // The tournament named in the question, not whatever is newest by now.
-        undone = undoNewestTournament(*m_connection, t.id);
+        // The change named in the question, not whatever is newest by now.
+        undone = undoNewestChange(*m_connection, change);
     }
     // A refused undo changed nothing in the file, but another program may have:
     // the window shows the book as it is now, and one box says why the undo was
@@ -230,8 +244,43 @@ void TForm10::undoClick() {
         [[maybe_unused]] const Status read = readAll();
         return;
     }
-    emit tournamentUndone();
+    emit bookChanged();
     reread();
+}
+
+void TForm10::correctClick() {
+    if (const Status opened = openConnection(); !opened.ok()) {
+        messages().error(QStringLiteral("Турнир не открыт для исправления.\n%1").arg(opened.error()));
+        return;
+    }
+    const qint64 id = m_tournaments->selectedTournament();
+    if (id == 0) {
+        messages().information(QStringLiteral("Выберите турнир в списке на вкладке «Турниры»."));
+        return;
+    }
+    std::unique_ptr<CorrectionPreviewer> previewer;
+    {
+        const WaitCursor busy;
+        Result<TournamentToCorrect> tournament = readTournamentToCorrect(*m_connection, id);
+        if (!tournament.ok()) {
+            messages().error(tournament.error());
+            [[maybe_unused]] const Status read = readAll();
+            return;
+        }
+        Result<LeagueBook> book = readLeagueBook(*m_connection);
+        if (!book.ok()) {
+            messages().error(QStringLiteral("Турнир не открыт для исправления.\n%1").arg(book.error()));
+            return;
+        }
+        previewer = std::make_unique<CorrectionPreviewer>(std::move(tournament).value(), std::move(book).value());
+    }
+    auto *window = new CorrectionWindow(*m_connection, std::move(previewer), this);
+    m_correction = window;
+    connect(window, &CorrectionWindow::corrected, this, [this] {
+        emit bookChanged();
+        reread();
+    });
+    window->open();
 }
 
 void TForm10::exportClick() {

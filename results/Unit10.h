@@ -3,6 +3,7 @@
 #include "Result.h"
 #include "StatsConnection.h"
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <chrono>
@@ -10,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+class CorrectionWindow;
 class HistoryTab;
 class TournamentsTab;
 
@@ -20,7 +22,8 @@ class TForm10;
 // The history window "История турниров": the tournaments of the book newest
 // first with the selected one's cross table, two players' head-to-head, the
 // teams' records and a chart of the players' points over the tournaments. It
-// takes back the newest tournament and exports the statistics and the book as
+// corrects the scores of any tournament, takes back the newest change of the
+// book, and exports the statistics and the book as
 // CSV. It opens a connection of its own to the statistics database when it is
 // made, and reads only when it is made, shown again or told that the file
 // changed; nothing stays open between the readings.
@@ -50,8 +53,9 @@ public:
     void releaseConnection();
 
 signals:
-    // The newest tournament was taken back: "stat" changed.
-    void tournamentUndone();
+    // The book and "stat" changed: the newest change was taken back, or a
+    // tournament was corrected.
+    void bookChanged();
 
 private:
     // At its first opening the window grows, within the screen, until the list
@@ -61,6 +65,8 @@ private:
     void connectControls();
     Status openConnection();
     void undoClick();
+    // "Исправить турнир...": the correction of the tournament selected in the list.
+    void correctClick();
     void exportClick();
     // "Поделиться...": a picture of the selected tournament on the clipboard and
     // in a file the user picks.
@@ -78,6 +84,8 @@ private:
     // The tournaments' tab among them, which also says why the book could not be read.
     TournamentsTab *m_tournaments = nullptr;
     FileChooser m_chooseFile;
+    // The correction window while it is open; it reads through m_connection.
+    QPointer<CorrectionWindow> m_correction;
     // Whether the window has been widened to its list of tournaments.
     bool m_widened = false;
 };

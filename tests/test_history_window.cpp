@@ -1,5 +1,7 @@
+#include "Backups.h"
 #include "BookFixture.h"
 #include "ChartTab.h"
+#include "CorrectionWindow.h"
 #include "Elide.h"
 #include "HeadToHeadTab.h"
 #include "HistoryText.h"
@@ -19,6 +21,7 @@
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QSet>
 #include <QTabWidget>
@@ -26,14 +29,6 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QVBoxLayout>
-
-namespace {
-
-QString u8(const char *text) {
-    return QString::fromUtf8(text);
-}
-
-} // namespace
 
 // The history window inside the whole program, over a statistics file that the
 // test fills first.
@@ -598,4 +593,82 @@ TEST_F(HistoryTabs, TheChartSaysItselfWhyItIsNotDrawnAndIsReadAgainWhenShownNext
     const auto *chart = page.findChild<QChartView *>();
     ASSERT_NE(chart, nullptr);
     EXPECT_EQ(chart->chart()->series().size(), 4);
+}
+
+// "Исправить турнир..." on an older tournament: the boxes hold the book's
+// scores, every change shows what saving would do, "Сохранить" asks with No
+// first, and the saved correction is the newest change that the undo takes back.
+TEST_F(HistoryWindow, ACorrectionPreviewsItsChangesSavesAfterAQuestionAndIsTheNewestChangeToUndo) {
+    start();
+    const QStringList scores{"2", "0", "0", "1", "0", "3", "1", "0", "3", "0", "2", "0"};
+    writeThroughResultWindow({u8("Вася"), u8("Петя"), u8("Коля")}, scores);
+    writeThroughResultWindow({u8("Вася"), u8("Петя"), u8("Гена")}, scores);
+    const QString file = path(StatsDb::FileName);
+    const QStringList before = dumpDatabase(file);
+    const qsizetype backups = QDir(path(Backups::FolderName)).entryList({"*.mdb"}, QDir::Files).size();
+    TForm10 &history = openFromMenu();
+    auto *list = control<QTableView>("TournamentList");
+    list->setCurrentIndex(list->model()->index(1, 0));
+    click("CorrectButton");
+    auto *window = history.findChild<CorrectionWindow *>();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(window->isVisible());
+    const auto box = [window](int k) { return findIn<QLineEdit>(window, QStringLiteral("Edit%1").arg(k).toLatin1()); };
+    const auto label = [window](const char *name) { return findIn<QLabel>(window, name)->text(); };
+    for (int k = 1; k <= 12; ++k) {
+        EXPECT_EQ(box(k)->text(), scores[k - 1]) << "Edit" << k;
+    }
+    auto *save = findIn<QPushButton>(window, "SaveButton");
+    EXPECT_FALSE(save->isEnabled()) << "nothing to save while the scores are the book's";
+
+    // Петя beats Вася 3:0 after a 0:0: he is first on goal difference.
+    box(1)->setText("0");
+    box(3)->setText("3");
+    box(4)->setText("0");
+    EXPECT_EQ(label("Table1_9"), u8("1 → 2"));
+    EXPECT_EQ(label("Table2_9"), u8("2 → 1"));
+    EXPECT_EQ(label("Table2_4"), u8("3 → 7"));
+    const auto *stat = findIn<QTableWidget>(window, "StatChanges");
+    ASSERT_EQ(stat->rowCount(), 3);
+    EXPECT_EQ(stat->item(0, 0)->text(), u8("Вася"));
+    EXPECT_EQ(stat->item(0, 8)->text(), u8("2 → 1")) << "one title fewer";
+    EXPECT_EQ(stat->item(1, 8)->text(), u8("0 → 1"));
+    EXPECT_EQ(stat->item(2, 8)->text(), u8("0"));
+    const auto *ratings = findIn<QTableWidget>(window, "RatingChanges");
+    ASSERT_GE(ratings->rowCount(), 3);
+    EXPECT_EQ(ratings->item(0, 0)->text(), u8("Вася"));
+    EXPECT_NE(ratings->item(0, 1)->text(), ratings->item(0, 2)->text());
+    EXPECT_TRUE(save->isEnabled());
+    box(5)->setText(u8("три"));
+    EXPECT_FALSE(save->isEnabled());
+    EXPECT_TRUE(label("State").contains(u8("«три»"))) << label("State").toStdString();
+    box(5)->setText("0");
+
+    boxes.answers.push_back(Messages::Answer::No);
+    QTest::mouseClick(save, Qt::LeftButton);
+    ASSERT_EQ(boxes.shown.size(), 1U);
+    EXPECT_EQ(boxes.shown[0].kind, ScriptedMessages::Kind::YesNo);
+    EXPECT_EQ(dumpDatabase(file), before);
+    ASSERT_TRUE(window->isVisible());
+
+    const QPointer<CorrectionWindow> saved(window);
+    boxes.answers.push_back(Messages::Answer::Yes);
+    QTest::mouseClick(save, Qt::LeftButton);
+    EXPECT_EQ(boxes.shown.size(), 2U) << boxes.texts().join(u'\n').toStdString();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(saved.isNull());
+    EXPECT_EQ(statRows(file)[0], u8("Вася 6 1 1 15 3 12 19 1 1 0"));
+    // Every window reads again: the list, and the result window's grid.
+    EXPECT_TRUE(listColumn(1).value(1).startsWith(u8("Петя"))) << listColumn(1).join(u',').toStdString();
+    const QAbstractItemModel *grid = findIn<QTableView>(&program->form9(), "DBGrid1")->model();
+    EXPECT_EQ(grid->index(0, 9).data().toString(), QStringLiteral("1"));
+    program->finishBackup();
+    EXPECT_EQ(QDir(path(Backups::FolderName)).entryList({"*.mdb"}, QDir::Files).size(), backups + 1);
+
+    EXPECT_EQ(control<QPushButton>("UndoButton")->text(), u8("Отменить последнее изменение..."));
+    boxes.answers.push_back(Messages::Answer::Yes);
+    click("UndoButton");
+    ASSERT_EQ(boxes.shown.size(), 3U);
+    EXPECT_TRUE(boxes.shown[2].text.contains(u8("исправление турнира от"))) << boxes.shown[2].text.toStdString();
+    EXPECT_EQ(dumpDatabase(file), before);
 }
