@@ -108,7 +108,7 @@ void CorrectionWindow::buildLayout() {
     for (int r = 1; r <= kPlayers; ++r) {
         auto *diagonal = new QLineEdit;
         diagonal->setEnabled(false);
-        diagonal->setFixedWidth(60);
+        diagonal->setFixedWidth(80);
         grid->addWidget(diagonal, r, r);
     }
     for (const MatchCell &cell : kMatchCells) {
@@ -126,6 +126,7 @@ void CorrectionWindow::buildLayout() {
             }
             connect(edit, &QLineEdit::textChanged, this, &CorrectionWindow::scoresChanged);
         }
+        pair->addStretch();
         grid->addLayout(pair, cell.homeRow, cell.awayRow);
     }
     for (std::size_t c = 0; c < kTableTitles.size(); ++c) {
@@ -154,6 +155,7 @@ void CorrectionWindow::buildLayout() {
     }
     layout->addWidget(new QLabel(QStringLiteral("Таблица статистики (было → станет):")));
     m_stat = makeTable(statTitles, "StatChanges");
+    m_stat->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     layout->addWidget(m_stat);
 
     auto *league = new QHBoxLayout;
@@ -185,7 +187,7 @@ void CorrectionWindow::buildLayout() {
     layout->addLayout(buttons);
     connect(m_save, &QPushButton::clicked, this, &CorrectionWindow::saveClick);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
-    resize(980, 640);
+    resize(940, 560);
 }
 
 void CorrectionWindow::fill() {
@@ -257,6 +259,10 @@ void CorrectionWindow::showPreview(const CorrectionPreview &preview) {
         }
     }
     fitColumnsToContents(m_stat);
+    // The statistics table holds one row per player: as high as its rows, so
+    // that the league's tables below get the room.
+    m_stat->setFixedHeight(m_stat->horizontalHeader()->height() + m_stat->verticalHeader()->length() +
+                           2 * m_stat->frameWidth());
 
     m_ratings->setRowCount(static_cast<int>(preview.ratings.size()));
     for (int row = 0; row < m_ratings->rowCount(); ++row) {

@@ -2,6 +2,7 @@
 
 #include "BookCorrection.h"
 #include "BookReader.h"
+#include "BookUndo.h"
 #include "ChartTab.h"
 #include "CorrectionWindow.h"
 #include "CsvWriter.h"
@@ -276,9 +277,11 @@ void TForm10::correctClick() {
     }
     auto *window = new CorrectionWindow(*m_connection, std::move(previewer), this);
     m_correction = window;
-    connect(window, &CorrectionWindow::corrected, this, [this] {
+    // The corrected tournament stays the one shown, with its new cross table.
+    connect(window, &CorrectionWindow::corrected, this, [this, id] {
         emit bookChanged();
         reread();
+        m_tournaments->selectTournament(id);
     });
     window->open();
 }

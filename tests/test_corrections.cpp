@@ -1,4 +1,5 @@
 #include "BookCorrection.h"
+#include "BookUndo.h"
 #include "DataFiles.h"
 #include "ProgramTest.h"
 #include "Standings.h"

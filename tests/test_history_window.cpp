@@ -660,6 +660,8 @@ TEST_F(HistoryWindow, ACorrectionPreviewsItsChangesSavesAfterAQuestionAndIsTheNe
     EXPECT_EQ(statRows(file)[0], u8("Вася 6 1 1 15 3 12 19 1 1 0"));
     // Every window reads again: the list, and the result window's grid.
     EXPECT_TRUE(listColumn(1).value(1).startsWith(u8("Петя"))) << listColumn(1).join(u',').toStdString();
+    EXPECT_EQ(list->currentIndex().row(), 1) << "the corrected tournament stays selected";
+    EXPECT_EQ(cell("CrossTable", 1, 0), u8("3 : 0"));
     const QAbstractItemModel *grid = findIn<QTableView>(&program->form9(), "DBGrid1")->model();
     EXPECT_EQ(grid->index(0, 9).data().toString(), QStringLiteral("1"));
     program->finishBackup();

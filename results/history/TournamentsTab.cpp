@@ -134,6 +134,16 @@ qint64 TournamentsTab::selectedTournament() const {
     return selected != nullptr ? selected->id : 0;
 }
 
+void TournamentsTab::selectTournament(qint64 id) {
+    for (int row = 0; row < m_tournaments->rowCount(); ++row) {
+        if (m_tournaments->tournament(row)->id == id) {
+            m_list->setCurrentIndex(m_tournaments->index(row, 0));
+            m_list->scrollTo(m_list->currentIndex());
+            return;
+        }
+    }
+}
+
 void TournamentsTab::showUnread(const QString &reason) {
     m_tournaments->setTournaments({});
     showTournament({});

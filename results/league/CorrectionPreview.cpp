@@ -76,18 +76,7 @@ CorrectionPreview CorrectionPreviewer::preview(const Matches &matches) {
     LeagueTournament &t = m_book[*m_index];
     const PerPlayer<BookRow> savedRows = t.rows;
     const std::vector<Match> savedMatches = t.matches;
-    for (std::size_t k = 0; k < t.rows.size(); ++k) {
-        const BookRow &r = preview.rows[k];
-        BookRow &kept = t.rows[k];
-        kept.wins = r.wins;
-        kept.draws = r.draws;
-        kept.losses = r.losses;
-        kept.scored = r.scored;
-        kept.conceded = r.conceded;
-        kept.difference = r.difference;
-        kept.points = r.points;
-        kept.place = r.place;
-    }
+    t.rows = preview.rows;
     t.matches.assign(matches.begin(), matches.end());
     const Ratings ratings = rateBook(m_book);
     const std::vector<LeagueRecord> records = findRecords(m_book, ratings);

@@ -12,8 +12,7 @@
 
 class StatsConnection;
 
-// Corrections of a past tournament of the book, and the undo of the newest
-// change of the book, whichever it is: a write or a correction.
+// Corrections of a past tournament of the book.
 //
 // A correction replaces a tournament's six scores: its rows get the figures
 // that the standings rule gives for the new scores, and every row of "stat" it
@@ -59,28 +58,3 @@ bool changesScores(const TournamentToCorrect &tournament, const Matches &matches
 // transaction. `made` is when; null means now.
 Status correctTournament(const StatsConnection &connection, const TournamentToCorrect &read, const Matches &matches,
                          const QDateTime &made = {});
-
-// The newest change of the book, which the undo takes back.
-struct NewestChange {
-    enum class Kind { Write, Correction };
-    Kind kind = Kind::Write;
-    qint64 tournament = 0;
-    // The correction's id; 0 for a write.
-    qint64 correction = 0;
-    QDateTime written;
-    // When the correction was made; null for a write.
-    QDateTime made;
-    PerPlayer<QString> players;
-};
-Result<NewestChange> newestChange(const StatsConnection &connection);
-
-// What the undo's question says it takes back.
-QString describeChange(const NewestChange &change);
-
-// Takes back the newest change, in one transaction: a write as
-// undoNewestTournament() does, a correction by giving the tournament back the
-// figures and scores it had, with "stat" changed by the difference. Refuses,
-// changing nothing, when that is no longer `expected` (another program changed
-// the book since the question) or when "stat" cannot give back what the change
-// added.
-Status undoNewestChange(const StatsConnection &connection, const NewestChange &expected);
