@@ -1,7 +1,10 @@
 // The history window over a book of 10,000 tournaments: its creation, its first
 // reading and its first showing, and the chart's first showing.
 #include "BenchMain.h"
+#include "BookCorrection.h"
 #include "BookReader.h"
+#include "BookUndo.h"
+#include "CorrectionPreview.h"
 #include "DataFiles.h"
 #include "FinishGrid.h"
 #include "LeagueBook.h"
@@ -152,6 +155,69 @@ BENCHMARK(BM_LeagueRatings)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LeagueSeasons)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LeagueRecords)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LeagueFinishGrid)->Unit(benchmark::kMillisecond);
+
+// "Исправить турнир..." on the oldest tournament, whose correction moves every
+// rating after it: what opening the window costs (the tournament and the book
+// read, the league computed once, the first preview), and what each change of
+// a score costs (the league computed again with the new scores in place).
+std::unique_ptr<CorrectionPreviewer> openCorrection(const StatsConnection &connection) {
+    Result<TournamentToCorrect> tournament = readTournamentToCorrect(connection, 1);
+    Result<LeagueBook> book = readLeagueBook(connection);
+    if (!tournament.ok() || !book.ok()) {
+        return nullptr;
+    }
+    return std::make_unique<CorrectionPreviewer>(std::move(tournament).value(), std::move(book).value());
+}
+Matches changedScores(const TournamentToCorrect &tournament, qint64 goals) {
+    Matches matches = tournament.matches;
+    matches[0].homeGoals = goals;
+    return matches;
+}
+void BM_CorrectionOpens(benchmark::State &state) {
+    readOnce(state, [](const StatsConnection &c) -> Status {
+        std::unique_ptr<CorrectionPreviewer> previewer = openCorrection(c);
+        if (!previewer) {
+            return Failure{QStringLiteral("the correction did not open")};
+        }
+        benchmark::DoNotOptimize(previewer->preview(previewer->tournament().matches).ratings.size());
+        return {};
+    });
+}
+void BM_CorrectionPreview(benchmark::State &state) {
+    Result<std::unique_ptr<StatsConnection>> connection = StatsConnection::open(StatsDb::FileName);
+    std::unique_ptr<CorrectionPreviewer> previewer = connection.ok() ? openCorrection(*connection.value()) : nullptr;
+    if (!previewer) {
+        state.SkipWithError("the correction did not open");
+        return;
+    }
+    qint64 goals = 0;
+    for (auto _ : state) {
+        const CorrectionPreview preview = previewer->preview(changedScores(previewer->tournament(), 5 + goals++ % 5));
+        benchmark::DoNotOptimize(preview.ratings.size() + preview.records.size());
+    }
+}
+// "Сохранить" and then "Отменить последнее изменение...": the two transactions.
+void BM_CorrectionSavedAndTakenBack(benchmark::State &state) {
+    Result<std::unique_ptr<StatsConnection>> connection = StatsConnection::open(StatsDb::FileName);
+    if (!connection.ok()) {
+        state.SkipWithError("no connection");
+        return;
+    }
+    const StatsConnection &c = *connection.value();
+    for (auto _ : state) {
+        const Result<TournamentToCorrect> tournament = readTournamentToCorrect(c, 1);
+        const bool saved =
+            tournament.ok() && correctTournament(c, tournament.value(), changedScores(tournament.value(), 9)).ok();
+        const Result<NewestChange> newest = newestChange(c);
+        if (!saved || !newest.ok() || !undoNewestChange(c, newest.value()).ok()) {
+            state.SkipWithError("the correction or its undo failed");
+            return;
+        }
+    }
+}
+BENCHMARK(BM_CorrectionOpens)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CorrectionPreview)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CorrectionSavedAndTakenBack)->Unit(benchmark::kMillisecond);
 
 // The chart's tab shown the first time: the points read and the lines filled.
 void BM_HistoryChartShown(benchmark::State &state) {
