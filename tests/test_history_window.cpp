@@ -673,4 +673,12 @@ TEST_F(HistoryWindow, ACorrectionPreviewsItsChangesSavesAfterAQuestionAndIsTheNe
     ASSERT_EQ(boxes.shown.size(), 3U);
     EXPECT_TRUE(boxes.shown[2].text.contains(u8("исправление турнира от"))) << boxes.shown[2].text.toStdString();
     EXPECT_EQ(dumpDatabase(file), before);
+
+    // A restore from the backups closes the history's connection: an open
+    // correction, which reads and saves through it, closes first.
+    click("CorrectButton");
+    const QPointer<CorrectionWindow> open(history.findChild<CorrectionWindow *>());
+    ASSERT_FALSE(open.isNull());
+    history.releaseConnection();
+    EXPECT_TRUE(open.isNull());
 }

@@ -72,16 +72,13 @@ CorrectionPreview CorrectionPreviewer::preview(const Matches &matches) {
     if (!m_index) {
         return preview;
     }
-    // The league over the book with the new scores in place, then the book as it was.
+    // The league over the book with the new scores in place; the next preview
+    // puts its own in the same place.
     LeagueTournament &t = m_book[*m_index];
-    const PerPlayer<BookRow> savedRows = t.rows;
-    const std::vector<Match> savedMatches = t.matches;
     t.rows = preview.rows;
     t.matches.assign(matches.begin(), matches.end());
     const Ratings ratings = rateBook(m_book);
     const std::vector<LeagueRecord> records = findRecords(m_book, ratings);
-    t.rows = savedRows;
-    t.matches = savedMatches;
 
     QHash<QString, double> ratingBefore;
     for (const RatingChange &r : m_ratingsBefore) {
