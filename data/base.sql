@@ -76,4 +76,47 @@ CREATE TABLE tournament_correction (
     previous TEXT NOT NULL
 );
 
+-- The changes taken back by "Отменить последнее изменение...", newest last, so
+-- that the newest can be brought back by "Вернуть отменённое...". Any new write
+-- or correction forgets them. For a write: the tournament's id and time here,
+-- its rows and matches as they were in undone_player and undone_match. For a
+-- correction: its row of tournament_correction (id, newest, made, previous) and
+-- what it made of the tournament ("corrected", as "previous" is written).
+CREATE TABLE tournament_undone (
+    id INTEGER PRIMARY KEY,
+    kind TEXT NOT NULL CHECK (kind IN ('write', 'correction')),
+    tournament INTEGER NOT NULL,
+    written TEXT NOT NULL,
+    correction INTEGER,
+    newest INTEGER,
+    made TEXT,
+    previous TEXT,
+    corrected TEXT
+);
+CREATE TABLE undone_player (
+    undone INTEGER NOT NULL REFERENCES tournament_undone (id) ON DELETE CASCADE,
+    row INTEGER NOT NULL,
+    player TEXT NOT NULL,
+    team TEXT,
+    wins INTEGER NOT NULL,
+    draws INTEGER NOT NULL,
+    losses INTEGER NOT NULL,
+    scored INTEGER NOT NULL,
+    conceded INTEGER NOT NULL,
+    difference INTEGER NOT NULL,
+    points INTEGER NOT NULL,
+    place INTEGER NOT NULL,
+    stat_id INTEGER,
+    stat_created INTEGER NOT NULL DEFAULT 0,
+    PRIMARY KEY (undone, row)
+) WITHOUT ROWID;
+CREATE TABLE undone_match (
+    undone INTEGER NOT NULL REFERENCES tournament_undone (id) ON DELETE CASCADE,
+    home_row INTEGER NOT NULL,
+    away_row INTEGER NOT NULL,
+    home_goals INTEGER NOT NULL,
+    away_goals INTEGER NOT NULL,
+    PRIMARY KEY (undone, home_row, away_row)
+) WITHOUT ROWID;
+
 PRAGMA user_version = 2;

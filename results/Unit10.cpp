@@ -92,6 +92,11 @@ void TForm10::makeTabs() {
 void TForm10::connectControls() {
     connect(ui->PageControl1, &QTabWidget::currentChanged, this, &TForm10::pageChanged);
     connect(ui->UndoButton, &QPushButton::clicked, this, &TForm10::undoClick);
+    auto *redo = new QPushButton(QStringLiteral("&Вернуть отменённое..."), this);
+    redo->setObjectName(QStringLiteral("RedoButton"));
+    redo->setToolTip(QStringLiteral("Вернуть в книгу последнее отменённое изменение"));
+    ui->ButtonsLayout->insertWidget(ui->ButtonsLayout->indexOf(ui->UndoButton) + 1, redo);
+    connect(redo, &QPushButton::clicked, this, &TForm10::redoClick);
     auto *correct = new QPushButton(QStringLiteral("&Исправить турнир..."), this);
     correct->setObjectName(QStringLiteral("CorrectButton"));
     correct->setToolTip(QStringLiteral("Исправить счёт выбранного турнира и пересчитать статистику"));
@@ -242,6 +247,34 @@ void TForm10::undoClick() {
     // refused (a reading that fails too shows in the window, not in a second box).
     if (!undone.ok()) {
         messages().error(undone.error());
+        [[maybe_unused]] const Status read = readAll();
+        return;
+    }
+    emit bookChanged();
+    reread();
+}
+
+void TForm10::redoClick() {
+    if (const Status opened = openConnection(); !opened.ok()) {
+        messages().error(QStringLiteral("Ничего не возвращено.\n%1").arg(opened.error()));
+        return;
+    }
+    const Result<UndoneChange> newest = newestUndone(*m_connection);
+    if (!newest.ok()) {
+        messages().error(newest.error());
+        return;
+    }
+    if (messages().askYesNo(QStringLiteral("Вернуть отменённое изменение книги турниров — %1?")
+                                .arg(describeChange(newest.value().change))) != Messages::Answer::Yes) {
+        return;
+    }
+    Status redone;
+    {
+        const WaitCursor busy;
+        redone = redoNewestUndone(*m_connection, newest.value());
+    }
+    if (!redone.ok()) {
+        messages().error(redone.error());
         [[maybe_unused]] const Status read = readAll();
         return;
     }

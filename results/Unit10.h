@@ -65,6 +65,8 @@ private:
     void connectControls();
     Status openConnection();
     void undoClick();
+    // "Вернуть отменённое...": the newest change taken back, brought back.
+    void redoClick();
     // "Исправить турнир...": the correction of the tournament selected in the list.
     void correctClick();
     void exportClick();

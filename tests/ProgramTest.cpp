@@ -87,6 +87,15 @@ QStringList dumpDatabase(const QString &path) {
     return lines;
 }
 
+QStringList dumpBookAndStat(const QString &path) {
+    QStringList lines = dumpDatabase(path);
+    lines.removeIf([](const QString &line) {
+        return line.startsWith(u"tournament_undone|") || line.startsWith(u"undone_player|") ||
+               line.startsWith(u"undone_match|");
+    });
+    return lines;
+}
+
 void execOnStats(const QString &fileName, const QStringList &statements) {
     {
         QSqlDatabase check = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kCheckConnection);

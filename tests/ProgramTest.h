@@ -27,6 +27,10 @@ void execOnStats(const QString &fileName, const QStringList &statements);
 // of every cell, and the schema version, as text: two files with the same dump
 // hold the same book and the same statistics, value and type alike.
 QStringList dumpDatabase(const QString &path);
+// The same without the record of the changes taken back ("tournament_undone",
+// "undone_player", "undone_match"), which an undo fills and a redo empties:
+// the book and the statistics alone.
+QStringList dumpBookAndStat(const QString &path);
 
 // How long the connections of a test wait for another program's lock: long
 // enough to be a wait, short enough to keep the tests quick.

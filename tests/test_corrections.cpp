@@ -72,7 +72,16 @@ protected:
         }
         return undoNewestChange(*connection, newest.value());
     }
-    QStringList dump() const { return dumpDatabase(path(StatsDb::FileName)); }
+    Status redo() const {
+        const Result<UndoneChange> newest = newestUndone(*connection);
+        if (!newest.ok()) {
+            return newest.status();
+        }
+        return redoNewestUndone(*connection, newest.value());
+    }
+    // The book and "stat"; fullDump() adds the record of the changes taken back.
+    QStringList dump() const { return dumpBookAndStat(path(StatsDb::FileName)); }
+    QStringList fullDump() const { return dumpDatabase(path(StatsDb::FileName)); }
     void exec(const QString &statement) const {
         QSqlQuery query(connection->database());
         EXPECT_TRUE(query.exec(statement)) << query.lastError().text().toStdString();
@@ -115,8 +124,9 @@ protected:
 
 // Random books of up to ten tournaments among five players (now and then one
 // name in two rows), each given random corrections, some of them taken back
-// again: after every step "stat" is what the book adds up to, and a correction
-// taken back leaves every table as it was.
+// again and some of those brought back: after every step "stat" is what the
+// book adds up to, and a correction taken back, or brought back, leaves every
+// table as it was.
 TEST_F(CorrectionTest, StatStaysTheSumOfTheBookThroughRandomCorrectionsAndTheirUndo) {
     const QStringList names{u8("Вася"), u8("Петя"), u8("Коля"), u8("Гена"), u8("Дима")};
     std::mt19937 random(20261209);
@@ -168,9 +178,14 @@ TEST_F(CorrectionTest, StatStaysTheSumOfTheBookThroughRandomCorrectionsAndTheirU
             EXPECT_FALSE(changesScores(read(id), matches)) << "the book holds the new scores";
             expectStatIsTheSumOfTheBook();
             if (std::uniform_int_distribution<int>(0, 2)(random) == 0) {
+                const QStringList after = fullDump();
                 ASSERT_TRUE(undo().ok());
                 ++undone;
                 EXPECT_EQ(dump(), before);
+                if (std::uniform_int_distribution<int>(0, 1)(random) == 0) {
+                    ASSERT_TRUE(redo().ok());
+                    EXPECT_EQ(fullDump(), after) << "what the undo took back comes back as it was";
+                }
             }
         }
     }
@@ -319,6 +334,50 @@ TEST_F(CorrectionTest, TheUndoTakesBackTheNewestChangeWhicheverItIsAndLeavesEver
     EXPECT_EQ(dump(), once);
     ASSERT_TRUE(undo().ok());
     EXPECT_EQ(dump(), afterA);
+}
+
+TEST_F(CorrectionTest, WhatTheUndoTookBackComesBackAsItWasUntilTheNextChange) {
+    const qint64 a = write({u8("Вася"), u8("Петя"), u8("Коля")}, kVasyaWins, 1);
+    const QStringList afterA = dump();
+    // Гена's row of "stat" is made by this write, and deleted by its undo.
+    write({u8("Вася"), u8("Гена"), u8("Коля")}, kVasyaWins, 2);
+    const QStringList afterB = dump();
+    ASSERT_TRUE(correct(a, kPetyaWins).ok());
+    const QStringList corrected = fullDump();
+
+    for (int k = 0; k < 3; ++k) {
+        ASSERT_TRUE(undo().ok());
+    }
+    const Result<UndoneChange> first = newestUndone(*connection);
+    ASSERT_TRUE(first.ok());
+    EXPECT_EQ(first.value().change.kind, NewestChange::Kind::Write);
+    EXPECT_EQ(first.value().change.tournament, a);
+    ASSERT_TRUE(redo().ok());
+    EXPECT_EQ(dump(), afterA);
+    ASSERT_TRUE(redo().ok());
+    EXPECT_EQ(dump(), afterB) << "Гена's row comes back with its id";
+    ASSERT_TRUE(redo().ok());
+    EXPECT_EQ(fullDump(), corrected) << "nothing is left to bring back";
+    const Status nothing = redo();
+    ASSERT_FALSE(nothing.ok());
+    EXPECT_TRUE(nothing.error().startsWith(u8("Возвращать нечего"))) << nothing.error().toStdString();
+
+    // A new write forgets what was taken back.
+    ASSERT_TRUE(undo().ok());
+    write({u8("Вася"), u8("Петя"), u8("Коля")}, kVasyaWins, 3);
+    EXPECT_FALSE(newestUndone(*connection).ok());
+
+    // Гена's old row id taken by another player meanwhile: nothing comes back.
+    ASSERT_TRUE(undo().ok());
+    ASSERT_TRUE(undo().ok());
+    ASSERT_EQ(dump(), afterA);
+    execOnStats(path(StatsDb::FileName), {u8("INSERT INTO stat (id, Игрок) VALUES (4, 'Саша')")});
+    const QStringList taken = fullDump();
+    const Status refused = redo();
+    ASSERT_FALSE(refused.ok());
+    EXPECT_TRUE(refused.error().startsWith(u8("Изменение не возвращено"))) << refused.error().toStdString();
+    EXPECT_TRUE(refused.error().contains(u8("другому игроку"))) << refused.error().toStdString();
+    EXPECT_EQ(fullDump(), taken);
 }
 
 TEST_F(CorrectionTest, AFileOfTheFirstBookGetsTheTableOfCorrectionsWithItsFirstCorrection) {

@@ -604,7 +604,7 @@ TEST_F(HistoryWindow, ACorrectionPreviewsItsChangesSavesAfterAQuestionAndIsTheNe
     writeThroughResultWindow({u8("Вася"), u8("Петя"), u8("Коля")}, scores);
     writeThroughResultWindow({u8("Вася"), u8("Петя"), u8("Гена")}, scores);
     const QString file = path(StatsDb::FileName);
-    const QStringList before = dumpDatabase(file);
+    const QStringList before = dumpBookAndStat(file);
     const qsizetype backups = QDir(path(Backups::FolderName)).entryList({"*.mdb"}, QDir::Files).size();
     TForm10 &history = openFromMenu();
     auto *list = control<QTableView>("TournamentList");
@@ -648,7 +648,7 @@ TEST_F(HistoryWindow, ACorrectionPreviewsItsChangesSavesAfterAQuestionAndIsTheNe
     QTest::mouseClick(save, Qt::LeftButton);
     ASSERT_EQ(boxes.shown.size(), 1U);
     EXPECT_EQ(boxes.shown[0].kind, ScriptedMessages::Kind::YesNo);
-    EXPECT_EQ(dumpDatabase(file), before);
+    EXPECT_EQ(dumpBookAndStat(file), before);
     ASSERT_TRUE(window->isVisible());
 
     const QPointer<CorrectionWindow> saved(window);
@@ -658,6 +658,7 @@ TEST_F(HistoryWindow, ACorrectionPreviewsItsChangesSavesAfterAQuestionAndIsTheNe
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(saved.isNull());
     EXPECT_EQ(statRows(file)[0], u8("Вася 6 1 1 15 3 12 19 1 1 0"));
+    const QStringList corrected = dumpDatabase(file);
     // Every window reads again: the list, and the result window's grid.
     EXPECT_TRUE(listColumn(1).value(1).startsWith(u8("Петя"))) << listColumn(1).join(u',').toStdString();
     EXPECT_EQ(list->currentIndex().row(), 1) << "the corrected tournament stays selected";
@@ -672,7 +673,19 @@ TEST_F(HistoryWindow, ACorrectionPreviewsItsChangesSavesAfterAQuestionAndIsTheNe
     click("UndoButton");
     ASSERT_EQ(boxes.shown.size(), 3U);
     EXPECT_TRUE(boxes.shown[2].text.contains(u8("исправление турнира от"))) << boxes.shown[2].text.toStdString();
-    EXPECT_EQ(dumpDatabase(file), before);
+    EXPECT_EQ(dumpBookAndStat(file), before);
+
+    // The undo itself can be taken back.
+    boxes.answers.push_back(Messages::Answer::Yes);
+    click("RedoButton");
+    ASSERT_EQ(boxes.shown.size(), 4U);
+    EXPECT_TRUE(boxes.shown[3].text.startsWith(u8("Вернуть отменённое изменение книги турниров — исправление")))
+        << boxes.shown[3].text.toStdString();
+    EXPECT_EQ(dumpDatabase(file), corrected);
+    EXPECT_EQ(statRows(file)[0], u8("Вася 6 1 1 15 3 12 19 1 1 0"));
+    boxes.answers.push_back(Messages::Answer::Yes);
+    click("UndoButton");
+    ASSERT_EQ(dumpBookAndStat(file), before);
 
     // A restore from the backups closes the history's connection: an open
     // correction, which reads and saves through it, closes first.

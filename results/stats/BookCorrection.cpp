@@ -86,6 +86,9 @@ Status correctTournament(const StatsConnection &connection, const TournamentToCo
             return Refusal{QStringLiteral("файл базы статистики «%1»: %2").arg(connection.filePath(), schema.error()),
                            {}};
         }
+        if (QSqlError error = forgetUndoneChanges(db); error.isValid()) {
+            return Refusal{{}, error};
+        }
         std::variant<TournamentToCorrect, Refusal> loaded = loadTournament(db, read.id);
         if (Refusal *refused = std::get_if<Refusal>(&loaded)) {
             return *refused;

@@ -16,21 +16,24 @@ namespace {
 struct NewestCorrection {
     qint64 id = 0;
     qint64 tournament = 0;
+    qint64 newest = 0;
     QString made;
     QString previous;
 };
 std::variant<std::optional<NewestCorrection>, QSqlError> newestCorrection(const QSqlDatabase &db) {
     QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("SELECT c.id, c.tournament, c.made, c.previous FROM tournament_correction c "
-                                   "WHERE c.id = (SELECT max(id) FROM tournament_correction) "
-                                   "AND c.newest >= (SELECT coalesce(max(id), 0) FROM tournament)"))) {
+    if (!query.exec(
+            QStringLiteral("SELECT c.id, c.tournament, c.newest, c.made, c.previous FROM tournament_correction c "
+                           "WHERE c.id = (SELECT max(id) FROM tournament_correction) "
+                           "AND c.newest >= (SELECT coalesce(max(id), 0) FROM tournament)"))) {
         return query.lastError();
     }
     if (!query.next()) {
         return std::optional<NewestCorrection>{};
     }
     return std::optional<NewestCorrection>{NewestCorrection{query.value(0).toLongLong(), query.value(1).toLongLong(),
-                                                            query.value(2).toString(), query.value(3).toString()}};
+                                                            query.value(2).toLongLong(), query.value(3).toString(),
+                                                            query.value(4).toString()}};
 }
 
 std::optional<Refusal> takeBackCorrection(const QSqlDatabase &db, const NewestCorrection &correction) {
@@ -51,6 +54,16 @@ std::optional<Refusal> takeBackCorrection(const QSqlDatabase &db, const NewestCo
         return refused;
     }
     if (QSqlError error = replaceFigures(db, now.id, now.statIds, now.rows, previous->first, previous->second);
+        error.isValid()) {
+        return Refusal{{}, error};
+    }
+    // Kept among the changes taken back, with what it made of the tournament.
+    if (QSqlError error = runStatement(db,
+                                       QStringLiteral("INSERT INTO tournament_undone (kind, tournament, written, "
+                                                      "correction, newest, made, previous, corrected) "
+                                                      "VALUES ('correction',?,?,?,?,?,?,?)"),
+                                       {now.id, now.written, correction.id, correction.newest, correction.made,
+                                        correction.previous, encodePrevious(now.rows, now.matches)});
         error.isValid()) {
         return Refusal{{}, error};
     }

@@ -10,7 +10,8 @@ class StatsConnection;
 
 // The undo of the newest change of the book, whichever it is: the write of a
 // tournament or the correction of one (see BookCorrection.h). Each change is
-// taken back whole, newest first.
+// taken back whole, newest first, and kept so that the newest one taken back
+// can be brought back; a new write or correction forgets them.
 
 // The newest change of the book, which the undo takes back.
 struct NewestChange {
@@ -36,3 +37,22 @@ QString describeChange(const NewestChange &change);
 // the book since the question) or when "stat" cannot give back what the change
 // added.
 Status undoNewestChange(const StatsConnection &connection, const NewestChange &expected);
+
+// The newest change taken back, which "Вернуть отменённое..." brings back.
+struct UndoneChange {
+    // Its row of "tournament_undone".
+    qint64 id = 0;
+    // The change as it was before the undo.
+    NewestChange change;
+};
+// The failure says why there is none (nothing taken back since the last write
+// or correction, or a file the program cannot read).
+Result<UndoneChange> newestUndone(const StatsConnection &connection);
+
+// Brings the newest change taken back into the book again, in one transaction,
+// as it was before the undo: a tournament with its id, date, rows and matches,
+// its figures added to "stat" again (a row of "stat" that the undo deleted comes
+// back with its id); a correction with its record. Refuses, changing nothing,
+// when that is no longer `expected`, or when "stat" or the tournament were
+// changed since in a way that would not add up.
+Status redoNewestUndone(const StatsConnection &connection, const UndoneChange &expected);

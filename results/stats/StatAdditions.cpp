@@ -29,11 +29,12 @@ QSqlError runStatement(const QSqlDatabase &db, const QString &statement, const Q
     return {};
 }
 
-std::optional<std::map<qint64, Added>> addedByTournament(const QSqlDatabase &db, qint64 id, QSqlError &error) {
+std::optional<std::map<qint64, Added>> addedByTournament(const QSqlDatabase &db, qint64 id, QSqlError &error,
+                                                         const QString &table, const QString &key) {
     QSqlQuery query(db);
     query.prepare(QStringLiteral("SELECT stat_id, stat_created, player, wins, draws, losses, scored, conceded, "
-                                 "difference, points, place FROM tournament_player "
-                                 "WHERE tournament=? AND stat_id IS NOT NULL"));
+                                 "difference, points, place FROM %1 WHERE %2=? AND stat_id IS NOT NULL")
+                      .arg(table, key));
     query.addBindValue(id);
     if (!query.exec()) {
         error = query.lastError();

@@ -34,8 +34,11 @@ StatFigures figuresOfRow(qint64 wins, qint64 draws, qint64 losses, qint64 scored
 QSqlError runStatement(const QSqlDatabase &db, const QString &statement, const QVariantList &values = {});
 
 // What the book's tournament added, row of "stat" by row; rows that left "stat"
-// alone (no stat_id) are not in it.
-std::optional<std::map<qint64, Added>> addedByTournament(const QSqlDatabase &db, qint64 id, QSqlError &error);
+// alone (no stat_id) are not in it. The rows are read from `table`, where
+// `key` picks them: the book's own rows, or a tournament taken back.
+std::optional<std::map<qint64, Added>> addedByTournament(const QSqlDatabase &db, qint64 id, QSqlError &error,
+                                                         const QString &table = QStringLiteral("tournament_player"),
+                                                         const QString &key = QStringLiteral("tournament"));
 
 // Why a row of "stat" cannot give back what a tournament added: a reason in the
 // user's words, or the statement that failed.

@@ -33,16 +33,30 @@ constexpr const char16_t *kBookSchema[] = {
     u"CREATE TABLE IF NOT EXISTS tournament_correction ("
     u"id INTEGER PRIMARY KEY, tournament INTEGER NOT NULL REFERENCES tournament (id) ON DELETE CASCADE, "
     u"newest INTEGER NOT NULL, made TEXT NOT NULL, previous TEXT NOT NULL)",
+    u"CREATE TABLE IF NOT EXISTS tournament_undone (id INTEGER PRIMARY KEY, "
+    u"kind TEXT NOT NULL CHECK (kind IN ('write', 'correction')), tournament INTEGER NOT NULL, "
+    u"written TEXT NOT NULL, correction INTEGER, newest INTEGER, made TEXT, previous TEXT, corrected TEXT)",
+    u"CREATE TABLE IF NOT EXISTS undone_player ("
+    u"undone INTEGER NOT NULL REFERENCES tournament_undone (id) ON DELETE CASCADE, row INTEGER NOT NULL, "
+    u"player TEXT NOT NULL, team TEXT, wins INTEGER NOT NULL, draws INTEGER NOT NULL, losses INTEGER NOT NULL, "
+    u"scored INTEGER NOT NULL, conceded INTEGER NOT NULL, difference INTEGER NOT NULL, points INTEGER NOT NULL, "
+    u"place INTEGER NOT NULL, stat_id INTEGER, stat_created INTEGER NOT NULL DEFAULT 0, "
+    u"PRIMARY KEY (undone, row)) WITHOUT ROWID",
+    u"CREATE TABLE IF NOT EXISTS undone_match ("
+    u"undone INTEGER NOT NULL REFERENCES tournament_undone (id) ON DELETE CASCADE, home_row INTEGER NOT NULL, "
+    u"away_row INTEGER NOT NULL, home_goals INTEGER NOT NULL, away_goals INTEGER NOT NULL, "
+    u"PRIMARY KEY (undone, home_row, away_row)) WITHOUT ROWID",
 };
 
 // The book's tables with every column that the program reads or writes.
-// The first three make the book; the corrections came with version 2.
+// The first three make the book; the corrections and the changes taken back
+// came with version 2.
 struct BookTable {
     const char16_t *name;
     const char16_t *columns;
     int sinceVersion;
 };
-constexpr std::array<BookTable, 4> kBookTables = {{
+constexpr std::array<BookTable, 7> kBookTables = {{
     {u"tournament", u"id, written", 1},
     {u"tournament_player",
      u"tournament, row, player, team, wins, draws, losses, scored, conceded, difference, points, place, stat_id, "
@@ -50,6 +64,12 @@ constexpr std::array<BookTable, 4> kBookTables = {{
      1},
     {u"tournament_match", u"tournament, home_row, away_row, home_goals, away_goals", 1},
     {u"tournament_correction", u"id, tournament, newest, made, previous", 2},
+    {u"tournament_undone", u"id, kind, tournament, written, correction, newest, made, previous, corrected", 2},
+    {u"undone_player",
+     u"undone, row, player, team, wins, draws, losses, scored, conceded, difference, points, place, stat_id, "
+     u"stat_created",
+     2},
+    {u"undone_match", u"undone, home_row, away_row, home_goals, away_goals", 2},
 }};
 constexpr std::size_t kBookMakingTables = 3;
 
@@ -188,8 +208,21 @@ Status ensureBookSchema(const QSqlDatabase &db) {
     return {};
 }
 
+QSqlError forgetUndoneChanges(const QSqlDatabase &db) {
+    for (const char16_t *table : {u"undone_match", u"undone_player", u"tournament_undone"}) {
+        if (QSqlError error = runStatement(db, QStringLiteral("DELETE FROM %1").arg(QString::fromUtf16(table)));
+            error.isValid()) {
+            return error;
+        }
+    }
+    return {};
+}
+
 QSqlError recordTournament(const QSqlDatabase &db, const PerPlayer<PlayerFigures> &rows,
                            const PerPlayer<StatTarget> &targets, const TournamentEntry &entry) {
+    if (QSqlError error = forgetUndoneChanges(db); error.isValid()) {
+        return error;
+    }
     const QDateTime written = entry.written.isValid() ? entry.written : QDateTime::currentDateTime();
     QSqlQuery tournament(db);
     tournament.prepare(QStringLiteral("INSERT INTO tournament (written) VALUES (?)"));
@@ -254,6 +287,32 @@ QSqlError subtract(const QSqlDatabase &db, qint64 statId, const Added &added) {
         db, QStringLiteral("DELETE FROM stat WHERE id=? AND %1").arg(zeros.join(QStringLiteral(" AND "))), {statId});
 }
 
+// Keeps the tournament as it is before it leaves the book, so that
+// "Вернуть отменённое..." can write it back as it was.
+QSqlError recordUndoneWrite(const QSqlDatabase &db, qint64 id) {
+    QSqlQuery undone(db);
+    undone.prepare(QStringLiteral("INSERT INTO tournament_undone (kind, tournament, written) "
+                                  "SELECT 'write', id, written FROM tournament WHERE id=?"));
+    undone.addBindValue(id);
+    if (!undone.exec()) {
+        return undone.lastError();
+    }
+    const QVariant undoneId = undone.lastInsertId();
+    if (QSqlError error =
+            runStatement(db,
+                         QStringLiteral("INSERT INTO undone_player SELECT ?, row, player, team, wins, "
+                                        "draws, losses, scored, conceded, difference, points, place, "
+                                        "stat_id, stat_created FROM tournament_player WHERE tournament=?"),
+                         {undoneId, id});
+        error.isValid()) {
+        return error;
+    }
+    return runStatement(db,
+                        QStringLiteral("INSERT INTO undone_match SELECT ?, home_row, away_row, home_goals, away_goals "
+                                       "FROM tournament_match WHERE tournament=?"),
+                        {undoneId, id});
+}
+
 std::optional<UndoFailure> takeBack(const StatsConnection &connection, std::optional<qint64> expected) {
     const QSqlDatabase db = connection.database();
     const BookState book = inspectBook(db);
@@ -303,6 +362,14 @@ std::optional<UndoFailure> takeBack(const StatsConnection &connection, std::opti
             }
             return UndoFailure{refused->reason, refused->error};
         }
+    }
+    if (book.version < Book::SchemaVersion) {
+        if (const Status schema = ensureBookSchema(db); !schema.ok()) {
+            return UndoFailure{schema.error(), {}};
+        }
+    }
+    if (error = recordUndoneWrite(db, *id); error.isValid()) {
+        return UndoFailure{{}, error};
     }
     for (const auto &[statId, row] : *added) {
         if (error = subtract(db, statId, row); error.isValid()) {

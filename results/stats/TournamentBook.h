@@ -54,6 +54,11 @@ struct StatTarget {
 QSqlError recordTournament(const QSqlDatabase &db, const PerPlayer<PlayerFigures> &rows,
                            const PerPlayer<StatTarget> &targets, const TournamentEntry &entry);
 
+// Forgets the changes taken back that "Вернуть отменённое..." could bring back:
+// a new write or correction makes them stale. Runs in the caller's transaction,
+// on a book of the current version.
+QSqlError forgetUndoneChanges(const QSqlDatabase &db);
+
 // The schema version of the open file (PRAGMA user_version).
 Result<int> bookVersion(const QSqlDatabase &db);
 
@@ -92,7 +97,9 @@ Result<NewestTournament> newestTournament(const StatsConnection &connection);
 // Takes the newest tournament back, in one transaction: subtracts from "stat"
 // exactly what it added (every figure and the place counts), deletes a row of
 // "stat" that this tournament created when it is back to all zeros, and removes
-// the tournament from the book. Refuses, changing nothing, when the book is
+// the tournament from the book, keeping it among the changes taken back (see
+// BookUndo.h). A book of the first version gets the newer tables in the same
+// transaction. Refuses, changing nothing, when the book is
 // empty or when "stat" no longer holds what the tournament added. Given the id
 // that newestTournament() showed the user, refuses as well when that is no
 // longer the newest (another program wrote one since). One operation for the
