@@ -380,7 +380,7 @@ TEST_F(CorrectionTest, WhatTheUndoTookBackComesBackAsItWasUntilTheNextChange) {
     EXPECT_EQ(fullDump(), taken);
 }
 
-TEST_F(CorrectionTest, AFileOfTheFirstBookGetsTheTableOfCorrectionsWithItsFirstCorrection) {
+TEST_F(CorrectionTest, AFileOfTheFirstBookGetsTheNewerTablesWithItsFirstUndoOrCorrection) {
     connection.reset();
     ASSERT_TRUE(QFile::remove(path(StatsDb::FileName)));
     const Result<QByteArray> schema = readFileBytes(QStringLiteral(KORVANA_SCHEMA));
@@ -391,9 +391,18 @@ TEST_F(CorrectionTest, AFileOfTheFirstBookGetsTheTableOfCorrectionsWithItsFirstC
     ASSERT_TRUE(createStatsDatabase(path(StatsDb::FileName), firstBook).ok());
     openConnection();
     const qint64 id = write({u8("Вася"), u8("Петя"), u8("Коля")}, kVasyaWins);
-    // A file that the first book's program wrote the tournament to.
-    exec(QStringLiteral("DROP TABLE tournament_correction"));
-    exec(QStringLiteral("PRAGMA user_version = 1"));
+    write({u8("Вася"), u8("Петя"), u8("Гена")}, kVasyaWins, 2);
+    // A file that the first book's program wrote the tournaments to.
+    const auto toFirstVersion = [this] {
+        for (const char *table : {"undone_match", "undone_player", "tournament_undone", "tournament_correction"}) {
+            exec(QStringLiteral("DROP TABLE %1").arg(QLatin1String(table)));
+        }
+        exec(QStringLiteral("PRAGMA user_version = 1"));
+    };
+    toFirstVersion();
+    ASSERT_TRUE(undo().ok()) << "a write taken back keeps what it took back in the newer tables";
+    EXPECT_EQ(bookVersion(connection->database()).value(), 2);
+    toFirstVersion();
     const QStringList firstVersion = dump();
     EXPECT_TRUE(firstVersion.contains(QStringLiteral("version 1")));
     ASSERT_TRUE(correct(id, kPetyaWins).ok());
