@@ -1,6 +1,8 @@
 #include "CorrectionWindow.h"
 
 #include "BookCorrection.h"
+#include "Elide.h"
+#include "ElidedText.h"
 #include "HistoryText.h"
 #include "Seams.h"
 #include "StatWrites.h"
@@ -85,9 +87,10 @@ CorrectionWindow::~CorrectionWindow() = default;
 void CorrectionWindow::buildLayout() {
     const TournamentToCorrect &t = m_previewer->tournament();
     auto *layout = new QVBoxLayout(this);
-    auto *heading = new QLabel(QStringLiteral("Турнир %1: %2, %3, %4. Впишите верный счёт: ниже видно, что "
-                                              "изменится, до того как вы сохраните.")
-                                   .arg(shownTime(t.written), t.rows[0].player, t.rows[1].player, t.rows[2].player));
+    auto *heading = new QLabel(
+        QStringLiteral("Турнир %1: %2, %3, %4. Впишите верный счёт: ниже видно, что "
+                       "изменится, до того как вы сохраните.")
+            .arg(shownTime(t.written), elided(t.rows[0].player), elided(t.rows[1].player), elided(t.rows[2].player)));
     heading->setObjectName(QStringLiteral("Heading"));
     heading->setTextFormat(Qt::PlainText);
     heading->setWordWrap(true);
@@ -98,10 +101,13 @@ void CorrectionWindow::buildLayout() {
     auto *grid = new QGridLayout;
     grid->setHorizontalSpacing(10);
     for (int k = 0; k < kPlayers; ++k) {
-        auto *column = new QLabel(titleOf(t.rows[static_cast<std::size_t>(k)]));
-        auto *row = new QLabel(titleOf(t.rows[static_cast<std::size_t>(k)]));
+        auto *column = new QLabel;
+        auto *row = new QLabel;
         column->setTextFormat(Qt::PlainText);
         row->setTextFormat(Qt::PlainText);
+        // A name of any length is cut for showing and whole in the tooltip.
+        setElidedText(column, titleOf(t.rows[static_cast<std::size_t>(k)]));
+        setElidedText(row, titleOf(t.rows[static_cast<std::size_t>(k)]));
         grid->addWidget(column, 0, k + 1, Qt::AlignCenter);
         grid->addWidget(row, k + 1, 0);
     }
@@ -245,7 +251,7 @@ void CorrectionWindow::showPreview(const CorrectionPreview &preview) {
         for (std::size_t c = 0; c < before.size(); ++c) {
             m_table[r][c]->setText(change(before[c], after[c]));
         }
-        m_table[r][7]->setText(preview.rows[r].player);
+        setElidedText(m_table[r][7], preview.rows[r].player);
         m_table[r][8]->setText(change(t.rows[r].place, preview.rows[r].place));
     }
 
@@ -295,8 +301,8 @@ void CorrectionWindow::saveClick() {
     if (messages().askYesNo(QStringLiteral("Сохранить исправленный счёт турнира от %1 (%2, %3, %4)?\n\nЕго таблица и "
                                            "таблица статистики будут пересчитаны. Исправление можно будет отменить "
                                            "кнопкой «Отменить последнее изменение...».")
-                                .arg(leagueDate(t.written), t.rows[0].player, t.rows[1].player, t.rows[2].player)) !=
-        Messages::Answer::Yes) {
+                                .arg(leagueDate(t.written), elided(t.rows[0].player), elided(t.rows[1].player),
+                                     elided(t.rows[2].player))) != Messages::Answer::Yes) {
         return;
     }
     Status saved;

@@ -228,6 +228,10 @@ TEST_F(CorrectionTest, ACorrectionThatMakesTheWinnerSecondMovesThePlacesAndKeeps
     EXPECT_EQ(newest.value().tournament, first);
     EXPECT_TRUE(describeChange(newest.value()).startsWith(u8("исправление турнира от 01.01.2026 (Вася, Петя, Коля)")))
         << describeChange(newest.value()).toStdString();
+    // A name of any length is cut in the question.
+    NewestChange longName = newest.value();
+    longName.players[0] = QString(100000, u'я');
+    EXPECT_LT(describeChange(longName).size(), 300);
 }
 
 TEST_F(CorrectionTest, RefusalsChangeNothingAndSayWhy) {

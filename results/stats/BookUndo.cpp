@@ -1,6 +1,7 @@
 #include "BookUndo.h"
 
 #include "BookChangeSteps.h"
+#include "Elide.h"
 #include "StatsConnection.h"
 #include "TournamentBook.h"
 
@@ -126,7 +127,11 @@ Result<NewestChange> newestChange(const StatsConnection &connection) {
 }
 
 QString describeChange(const NewestChange &change) {
-    const QString players = QStringList{change.players.begin(), change.players.end()}.join(QStringLiteral(", "));
+    QStringList names;
+    for (const QString &player : change.players) {
+        names.append(elided(player));
+    }
+    const QString players = names.join(QStringLiteral(", "));
     if (change.kind == NewestChange::Kind::Write) {
         const QString when = change.written.isValid() ? change.written.toString(QStringLiteral("dd.MM.yyyy HH:mm"))
                                                       : QStringLiteral("(дата не записана)");
