@@ -2,7 +2,6 @@
 
 #include "BookCorrection.h"
 #include "Elide.h"
-#include "ElidedText.h"
 #include "HistoryText.h"
 #include "Seams.h"
 #include "StatWrites.h"
@@ -34,6 +33,17 @@ std::array<qint64, 7> shownFigures(const BookRow &r) {
 // A figure that changes reads "old → new".
 QString change(qint64 before, qint64 after) {
     return before == after ? QString::number(after) : QStringLiteral("%1 → %2").arg(before).arg(after);
+}
+
+// The most characters of a row's or a column's title beside the boxes.
+constexpr qsizetype kTitleLength = 24;
+
+// A title or a name beside the boxes: cut short, so that the boxes and the
+// table stay on screen, and whole in the tooltip.
+void showTitle(QLabel *label, const QString &title) {
+    const QString shown = elided(title, kTitleLength);
+    label->setText(shown);
+    label->setToolTip(shown.size() == title.size() ? QString() : title);
 }
 
 QString titleOf(const BookRow &row) {
@@ -94,6 +104,7 @@ void CorrectionWindow::buildLayout() {
     heading->setObjectName(QStringLiteral("Heading"));
     heading->setTextFormat(Qt::PlainText);
     heading->setWordWrap(true);
+    heading->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     layout->addWidget(heading);
 
     // The cross table of the result window: row and column i are the same
@@ -105,9 +116,9 @@ void CorrectionWindow::buildLayout() {
         auto *row = new QLabel;
         column->setTextFormat(Qt::PlainText);
         row->setTextFormat(Qt::PlainText);
-        // A name of any length is cut for showing and whole in the tooltip.
-        setElidedText(column, titleOf(t.rows[static_cast<std::size_t>(k)]));
-        setElidedText(row, titleOf(t.rows[static_cast<std::size_t>(k)]));
+        for (QLabel *label : {column, row}) {
+            showTitle(label, titleOf(t.rows[static_cast<std::size_t>(k)]));
+        }
         grid->addWidget(column, 0, k + 1, Qt::AlignCenter);
         grid->addWidget(row, k + 1, 0);
     }
@@ -153,6 +164,8 @@ void CorrectionWindow::buildLayout() {
     m_state->setObjectName(QStringLiteral("State"));
     m_state->setTextFormat(Qt::PlainText);
     m_state->setWordWrap(true);
+    // The window's width holds the text, never the other way round.
+    m_state->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     layout->addWidget(m_state);
 
     QStringList statTitles{QStringLiteral("Игрок")};
@@ -251,7 +264,7 @@ void CorrectionWindow::showPreview(const CorrectionPreview &preview) {
         for (std::size_t c = 0; c < before.size(); ++c) {
             m_table[r][c]->setText(change(before[c], after[c]));
         }
-        setElidedText(m_table[r][7], preview.rows[r].player);
+        showTitle(m_table[r][7], preview.rows[r].player);
         m_table[r][8]->setText(change(t.rows[r].place, preview.rows[r].place));
     }
 

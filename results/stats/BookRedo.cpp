@@ -1,5 +1,6 @@
 #include "BookChangeSteps.h"
 #include "BookUndo.h"
+#include "Elide.h"
 #include "StatAdditions.h"
 #include "StatWrites.h"
 #include "StatsConnection.h"
@@ -71,7 +72,7 @@ std::optional<Refusal> addBackToStat(const QSqlDatabase &db, qint64 undone) {
             if (!owner.value(0).toBool()) {
                 return Refusal{QStringLiteral("строка id %1 таблицы статистики, куда турнир добавлял результаты игрока "
                                               "«%2», теперь принадлежит другому игроку")
-                                   .arg(QString::number(statId), row.player),
+                                   .arg(QString::number(statId), elided(row.player)),
                                {}};
             }
             if (const StatRowCheck checked = checkStatRowFigures(db, statId); !checked.ok()) {
@@ -84,7 +85,7 @@ std::optional<Refusal> addBackToStat(const QSqlDatabase &db, qint64 undone) {
         }
         if (!row.created) {
             return Refusal{QStringLiteral("строки игрока «%1» (id %2) больше нет в таблице статистики")
-                               .arg(row.player, QString::number(statId)),
+                               .arg(elided(row.player), QString::number(statId)),
                            {}};
         }
         QStringList columns{QStringLiteral("id"), QStringLiteral("Игрок")};

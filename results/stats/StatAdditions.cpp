@@ -1,5 +1,6 @@
 #include "StatAdditions.h"
 
+#include "Elide.h"
 #include "StatWrites.h"
 #include "Tournament.h"
 
@@ -80,13 +81,13 @@ std::optional<StatRowRefusal> checkStatRowGivesBack(const QSqlDatabase &db, qint
     }
     if (!query.next()) {
         return StatRowRefusal{QStringLiteral("строки игрока «%1» (id %2) больше нет в таблице статистики")
-                                  .arg(added.player, QString::number(statId)),
+                                  .arg(elided(added.player), QString::number(statId)),
                               {}};
     }
     if (!query.value(0).toBool()) {
         return StatRowRefusal{QStringLiteral("строку игрока «%1» (id %2) в таблице статистики с тех пор меняли, и в "
                                              "ней нет того, что добавил турнир")
-                                  .arg(added.player, QString::number(statId)),
+                                  .arg(elided(added.player), QString::number(statId)),
                               {}};
     }
     return std::nullopt;

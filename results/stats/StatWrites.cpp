@@ -1,5 +1,6 @@
 #include "StatWrites.h"
 
+#include "Elide.h"
 #include "Integers.h"
 #include "TournamentBook.h"
 
@@ -92,11 +93,11 @@ StatRowCheck checkStatRowFigures(const QSqlDatabase &db, const QVariant &id) {
                                 (value.typeId() == QMetaType::QString && parseInteger(value.toString()).has_value()));
         if (!whole) {
             const QString shown =
-                value.isNull() ? QStringLiteral("пусто") : QStringLiteral("стоит «%1»").arg(value.toString());
+                value.isNull() ? QStringLiteral("пусто") : QStringLiteral("стоит «%1»").arg(elided(value.toString()));
             return {QStringLiteral("В таблице статистики у игрока «%1» (id %2) в графе «%3» %4, а нужно целое число: "
                                    "программа не может к этому прибавить или вычесть. Исправьте ячейку (например, в "
                                    "DB Browser for SQLite) и повторите.")
-                        .arg(query.value(0).toString(), id.toString(), columns[k], shown),
+                        .arg(elided(query.value(0).toString()), id.toString(), columns[k], shown),
                     {}};
         }
     }
