@@ -289,7 +289,9 @@ void TForm10::correctClick() {
     }
     const qint64 id = m_tournaments->selectedTournament();
     if (id == 0) {
-        messages().information(QStringLiteral("Выберите турнир в списке на вкладке «Турниры»."));
+        messages().information(m_tournaments->tournamentCount() == 0
+                                   ? QStringLiteral("В истории нет ни одного турнира: исправлять нечего.")
+                                   : QStringLiteral("Выберите турнир в списке на вкладке «Турниры»."));
         return;
     }
     std::unique_ptr<CorrectionPreviewer> previewer;

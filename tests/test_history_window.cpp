@@ -238,7 +238,7 @@ TEST_F(HistoryWindow, ColumnsFitLongNamesAndTheTeamRecordsSortByAClickedTitle) {
     EXPECT_EQ(column(0), byName);
 }
 
-TEST_F(HistoryWindow, AnOldFileShowsAnEmptyBookAndTheUndoSaysThereIsNothing) {
+TEST_F(HistoryWindow, AnOldFileShowsAnEmptyBookAndTheUndoRedoAndCorrectionSayThereIsNothing) {
     const Result<QByteArray> schema = readFileBytes(QStringLiteral(KORVANA_SCHEMA));
     ASSERT_TRUE(schema.ok());
     const QString text = QString::fromUtf8(schema.value());
@@ -258,6 +258,12 @@ TEST_F(HistoryWindow, AnOldFileShowsAnEmptyBookAndTheUndoSaysThereIsNothing) {
     ASSERT_EQ(boxes.shown.size(), 1U);
     EXPECT_EQ(boxes.shown[0].kind, ScriptedMessages::Kind::Error);
     EXPECT_TRUE(boxes.shown[0].text.startsWith(u8("Отменять нечего"))) << boxes.shown[0].text.toStdString();
+    click("CorrectButton");
+    ASSERT_EQ(boxes.shown.size(), 2U);
+    EXPECT_TRUE(boxes.shown[1].text.contains(u8("исправлять нечего"))) << boxes.shown[1].text.toStdString();
+    click("RedoButton");
+    ASSERT_EQ(boxes.shown.size(), 3U);
+    EXPECT_TRUE(boxes.shown[2].text.startsWith(u8("Возвращать нечего"))) << boxes.shown[2].text.toStdString();
 }
 
 TEST_F(HistoryWindow, TheUndoAsksWithNoAsDefaultAndYesTakesTheNewestBackEverywhere) {

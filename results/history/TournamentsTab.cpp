@@ -134,6 +134,10 @@ qint64 TournamentsTab::selectedTournament() const {
     return selected != nullptr ? selected->id : 0;
 }
 
+int TournamentsTab::tournamentCount() const {
+    return m_tournaments->rowCount();
+}
+
 void TournamentsTab::selectTournament(qint64 id) {
     for (int row = 0; row < m_tournaments->rowCount(); ++row) {
         if (m_tournaments->tournament(row)->id == id) {

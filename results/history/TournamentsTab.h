@@ -23,6 +23,8 @@ public:
     void showUnread(const QString &reason);
     // The id of the tournament selected in the list; 0 when none is.
     qint64 selectedTournament() const;
+    // How many tournaments the list shows.
+    int tournamentCount() const;
     // Selects the tournament with this id when the list has it.
     void selectTournament(qint64 id);
 
