@@ -236,17 +236,21 @@ void TForm10::undoClick() {
                                 .arg(describeChange(change), consequence)) != Messages::Answer::Yes) {
         return;
     }
-    Status undone;
+    // The change named in the question, not whatever is newest by now.
+    changeBook([this, &change] { return undoNewestChange(*m_connection, change); });
+}
+
+void TForm10::changeBook(const std::function<Status()> &change) {
+    Status changed;
     {
         const WaitCursor busy;
-        // The change named in the question, not whatever is newest by now.
-        undone = undoNewestChange(*m_connection, change);
+        changed = change();
     }
-    // A refused undo changed nothing in the file, but another program may have:
-    // the window shows the book as it is now, and one box says why the undo was
+    // A refused change changed nothing in the file, but another program may
+    // have: the window shows the book as it is now, and one box says why it was
     // refused (a reading that fails too shows in the window, not in a second box).
-    if (!undone.ok()) {
-        messages().error(undone.error());
+    if (!changed.ok()) {
+        messages().error(changed.error());
         [[maybe_unused]] const Status read = readAll();
         return;
     }
@@ -268,18 +272,7 @@ void TForm10::redoClick() {
                                 .arg(describeChange(newest.value().change))) != Messages::Answer::Yes) {
         return;
     }
-    Status redone;
-    {
-        const WaitCursor busy;
-        redone = redoNewestUndone(*m_connection, newest.value());
-    }
-    if (!redone.ok()) {
-        messages().error(redone.error());
-        [[maybe_unused]] const Status read = readAll();
-        return;
-    }
-    emit bookChanged();
-    reread();
+    changeBook([this, &newest] { return redoNewestUndone(*m_connection, newest.value()); });
 }
 
 void TForm10::correctClick() {

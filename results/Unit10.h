@@ -67,6 +67,9 @@ private:
     void undoClick();
     // "Вернуть отменённое...": the newest change taken back, brought back.
     void redoClick();
+    // Runs an undo or a redo that the user confirmed: then every window reads
+    // again, or one box says why it was refused.
+    void changeBook(const std::function<Status()> &change);
     // "Исправить турнир...": the correction of the tournament selected in the list.
     void correctClick();
     void exportClick();

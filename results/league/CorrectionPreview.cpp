@@ -2,21 +2,11 @@
 
 #include "Ratings.h"
 
-#include <QHash>
 #include <algorithm>
 #include <cmath>
 #include <utility>
 
 namespace {
-
-std::vector<RatingChange> currentRatings(const Ratings &ratings) {
-    std::vector<RatingChange> current;
-    current.reserve(ratings.players.size());
-    for (const PlayerRating &player : ratings.players) {
-        current.push_back({player.player, player.rating, player.rating});
-    }
-    return current;
-}
 
 bool sameHolding(const std::optional<RecordHolding> &a, const std::optional<RecordHolding> &b) {
     if (a.has_value() != b.has_value()) {
@@ -43,7 +33,9 @@ CorrectionPreviewer::CorrectionPreviewer(TournamentToCorrect tournament, LeagueB
     }
     m_index = static_cast<std::size_t>(found - m_book.begin());
     const Ratings ratings = rateBook(m_book);
-    m_ratingsBefore = currentRatings(ratings);
+    for (const PlayerRating &player : ratings.players) {
+        m_ratingBefore.insert(player.player, player.rating);
+    }
     m_recordsBefore = findRecords(m_book, ratings);
 }
 
@@ -80,13 +72,9 @@ CorrectionPreview CorrectionPreviewer::preview(const Matches &matches) {
     const Ratings ratings = rateBook(m_book);
     const std::vector<LeagueRecord> records = findRecords(m_book, ratings);
 
-    QHash<QString, double> ratingBefore;
-    for (const RatingChange &r : m_ratingsBefore) {
-        ratingBefore.insert(r.player, r.before);
-    }
     std::vector<RatingChange> others;
     for (const PlayerRating &player : ratings.players) {
-        const RatingChange change{player.player, ratingBefore.value(player.player, kStartRating), player.rating};
+        const RatingChange change{player.player, m_ratingBefore.value(player.player, kStartRating), player.rating};
         const bool ofTournament = std::any_of(m_tournament.rows.begin(), m_tournament.rows.end(),
                                               [&](const BookRow &r) { return r.player == player.player; });
         if (!ofTournament && std::lround(change.before) != std::lround(change.after)) {
@@ -101,7 +89,7 @@ CorrectionPreview CorrectionPreviewer::preview(const Matches &matches) {
         }
         const PlayerRating *now = ratings.find(r.player);
         preview.ratings.push_back(
-            {r.player, ratingBefore.value(r.player, kStartRating), now ? now->rating : kStartRating});
+            {r.player, m_ratingBefore.value(r.player, kStartRating), now ? now->rating : kStartRating});
     }
     std::stable_sort(others.begin(), others.end(), [](const RatingChange &a, const RatingChange &b) {
         return std::abs(a.after - a.before) > std::abs(b.after - b.before);

@@ -4,6 +4,7 @@
 #include "LeagueBook.h"
 #include "Records.h"
 
+#include <QHash>
 #include <QString>
 #include <cstddef>
 #include <optional>
@@ -59,6 +60,7 @@ private:
     // Where the tournament stands in the book; none when the league's reading
     // does not have it (the ratings and records are then left out).
     std::optional<std::size_t> m_index;
-    std::vector<RatingChange> m_ratingsBefore;
+    // Each player's current rating, by name.
+    QHash<QString, double> m_ratingBefore;
     std::vector<LeagueRecord> m_recordsBefore;
 };

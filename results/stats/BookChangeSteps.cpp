@@ -143,12 +143,14 @@ std::optional<Refusal> checkGivesBack(const QSqlDatabase &db, const PerPlayer<Bo
     return std::nullopt;
 }
 
-// Replaces the tournament's figures and scores, and changes "stat" by the
-// difference; runs in the caller's transaction after the checks.
-QSqlError replaceFigures(const QSqlDatabase &db, qint64 id, const PerPlayer<std::optional<qint64>> &statIds,
-                         const PerPlayer<BookRow> &from, const PerPlayer<BookRow> &to, const Matches &matches) {
-    const std::map<qint64, StatFigures> before = addedToStat(from, statIds);
-    const std::map<qint64, StatFigures> after = addedToStat(to, statIds);
+std::optional<Refusal> replaceFigures(const QSqlDatabase &db, const TournamentToCorrect &now,
+                                      const PerPlayer<BookRow> &to, const Matches &matches) {
+    if (std::optional<Refusal> refused = checkGivesBack(db, now.rows, now.statIds)) {
+        return refused;
+    }
+    const qint64 id = now.id;
+    const std::map<qint64, StatFigures> before = addedToStat(now.rows, now.statIds);
+    const std::map<qint64, StatFigures> after = addedToStat(to, now.statIds);
     for (const auto &[statId, added] : after) {
         StatFigures difference{};
         for (std::size_t f = 0; f < difference.size(); ++f) {
@@ -158,7 +160,7 @@ QSqlError replaceFigures(const QSqlDatabase &db, qint64 id, const PerPlayer<std:
             continue;
         }
         if (QSqlError error = addToStatRow(db, statId, difference); error.isValid()) {
-            return error;
+            return Refusal{{}, error};
         }
     }
     for (const BookRow &r : to) {
@@ -169,7 +171,7 @@ QSqlError replaceFigures(const QSqlDatabase &db, qint64 id, const PerPlayer<std:
                                "WHERE tournament=? AND row=?"),
                 {r.wins, r.draws, r.losses, r.scored, r.conceded, r.difference, r.points, r.place, id, r.row});
             error.isValid()) {
-            return error;
+            return Refusal{{}, error};
         }
     }
     for (const Match &m : matches) {
@@ -178,10 +180,10 @@ QSqlError replaceFigures(const QSqlDatabase &db, qint64 id, const PerPlayer<std:
                                                           "WHERE tournament=? AND home_row=? AND away_row=?"),
                                            {m.homeGoals, m.awayGoals, id, m.homeRow, m.awayRow});
             error.isValid()) {
-            return error;
+            return Refusal{{}, error};
         }
     }
-    return {};
+    return std::nullopt;
 }
 
 // What a correction replaced, kept as text: the three rows' figures and place,

@@ -39,10 +39,12 @@ std::variant<TournamentToCorrect, Refusal> loadTournament(const QSqlDatabase &db
 std::optional<Refusal> checkGivesBack(const QSqlDatabase &db, const PerPlayer<BookRow> &rows,
                                       const PerPlayer<std::optional<qint64>> &statIds);
 
-// Replaces the tournament's figures and scores, and changes "stat" by the
-// difference; runs in the caller's transaction after the checks.
-QSqlError replaceFigures(const QSqlDatabase &db, qint64 id, const PerPlayer<std::optional<qint64>> &statIds,
-                         const PerPlayer<BookRow> &from, const PerPlayer<BookRow> &to, const Matches &matches);
+// Gives the tournament, as the book holds it now, these figures and scores,
+// and changes "stat" by the difference; runs in the caller's transaction.
+// Refuses, changing nothing, when "stat" cannot give back what the tournament
+// added now (checkGivesBack).
+std::optional<Refusal> replaceFigures(const QSqlDatabase &db, const TournamentToCorrect &now,
+                                      const PerPlayer<BookRow> &to, const Matches &matches);
 
 // What a correction replaced, kept as text: the three rows' figures and place,
 // then the six scores in the order of kMatchCells, every number as written.

@@ -110,12 +110,9 @@ Status correctTournament(const StatsConnection &connection, const TournamentToCo
                                           "изменила другая программа; откройте исправление заново"),
                            {}};
         }
-        if (std::optional<Refusal> refused = checkGivesBack(db, now.rows, now.statIds)) {
-            return refused;
-        }
         const PerPlayer<BookRow> corrected = correctedRows(now.rows, matches);
-        if (QSqlError error = replaceFigures(db, now.id, now.statIds, now.rows, corrected, matches); error.isValid()) {
-            return Refusal{{}, error};
+        if (std::optional<Refusal> refused = replaceFigures(db, now, corrected, matches)) {
+            return refused;
         }
         QSqlQuery newest(db);
         if (!newest.exec(QStringLiteral("SELECT max(id) FROM tournament")) || !newest.next()) {

@@ -150,12 +150,8 @@ std::optional<Refusal> bringBackCorrection(const QSqlDatabase &db, const UndoneR
     if (!now.problem.isEmpty() || !asTheUndoLeftIt) {
         return Refusal{QStringLiteral("турнир в книге с тех пор изменила другая программа"), {}};
     }
-    if (std::optional<Refusal> refused = checkGivesBack(db, now.rows, now.statIds)) {
+    if (std::optional<Refusal> refused = replaceFigures(db, now, corrected->first, corrected->second)) {
         return refused;
-    }
-    if (QSqlError error = replaceFigures(db, now.id, now.statIds, now.rows, corrected->first, corrected->second);
-        error.isValid()) {
-        return Refusal{{}, error};
     }
     if (QSqlError error =
             runStatement(db,

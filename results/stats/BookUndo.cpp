@@ -51,12 +51,8 @@ std::optional<Refusal> takeBackCorrection(const QSqlDatabase &db, const NewestCo
     if (!previous) {
         return Refusal{QStringLiteral("запись о том, что было до исправления, повреждена"), {}};
     }
-    if (std::optional<Refusal> refused = checkGivesBack(db, now.rows, now.statIds)) {
+    if (std::optional<Refusal> refused = replaceFigures(db, now, previous->first, previous->second)) {
         return refused;
-    }
-    if (QSqlError error = replaceFigures(db, now.id, now.statIds, now.rows, previous->first, previous->second);
-        error.isValid()) {
-        return Refusal{{}, error};
     }
     // Kept among the changes taken back, with what it made of the tournament.
     if (QSqlError error = runStatement(db,
@@ -83,6 +79,13 @@ QString shortDate(const QDateTime &when) {
 } // namespace
 
 Result<NewestChange> newestChange(const StatsConnection &connection) {
+    // The newest write and the newest correction from one state of the file.
+    const StatsConnection::LockWaitScope wait(connection);
+    ReadTransaction transaction(connection);
+    if (!transaction.begun().ok()) {
+        return transaction.begun();
+    }
+    // It refuses a newer or damaged book, and an empty one: nothing to undo.
     const Result<NewestTournament> newest = newestTournament(connection);
     if (!newest.ok()) {
         return newest.status();
@@ -91,15 +94,13 @@ Result<NewestChange> newestChange(const StatsConnection &connection) {
     change.tournament = newest.value().id;
     change.written = newest.value().written;
     change.players = newest.value().players;
-    const StatsConnection::LockWaitScope wait(connection);
-    ReadTransaction transaction(connection);
-    const Result<BookState> book =
-        beginBookReading(connection, transaction, QStringLiteral("Книга турниров не прочитана"));
-    if (!book.ok()) {
-        return book.status();
-    }
     const QSqlDatabase db = connection.database();
-    if (book.value().corrections) {
+    const Result<int> version = bookVersion(db);
+    if (!version.ok()) {
+        return version.status();
+    }
+    // The corrections came with the book's second version.
+    if (version.value() >= 2) {
         auto found = newestCorrection(db);
         if (const QSqlError *error = std::get_if<QSqlError>(&found)) {
             return Failure{databaseErrorText(connection.filePath(), *error)};
