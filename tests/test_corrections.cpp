@@ -279,6 +279,18 @@ TEST_F(CorrectionTest, RefusalsChangeNothingAndSayWhy) {
     expectRefused(correctTournament(*connection, read(id), kPetyaWins), "целое число");
     EXPECT_EQ(dump(), text);
 
+    // A full disk: the journal cannot be written, and the file stays as it was.
+    {
+        execOnStats(path(StatsDb::FileName), {u8("UPDATE stat SET Побед = 6 WHERE Игрок = 'Вася'")});
+        const TournamentToCorrect opened = read(id);
+        const QStringList full = dump();
+        const FileSizeLimit limit(1024);
+        const Status refused = correctTournament(*connection, opened, kPetyaWins);
+        ASSERT_FALSE(refused.ok());
+        EXPECT_TRUE(refused.error().startsWith(u8("Турнир не исправлен"))) << refused.error().toStdString();
+        EXPECT_EQ(dump(), full);
+    }
+
     // Another program holds the file.
     execOnStats(path(StatsDb::FileName), {u8("UPDATE stat SET Побед = 6 WHERE Игрок = 'Вася'")});
     const TournamentToCorrect free = read(id);
